@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The screen and the running application.
+class IApplication
+{
+public:
+    IApplication() = default;
+    IApplication(const IApplication &) = delete;
+    IApplication &operator=(const IApplication &) = delete;
+    virtual ~IApplication() = default;
+
+    virtual float TwipsPerPixelX() = 0;
+    // The application title, "Corvanta".
+    virtual QString Title() = 0;
+    // Handles every message already queued for the user-interface thread, then returns.
+    virtual void DoEvents() = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+#include <cstdint>
+
+namespace platform {
+
+// The notification record in its first, 88-byte layout.
+using NotifyIconBuffer = std::array<std::uint8_t, 88>;
+
+inline constexpr quint32 NIM_ADD = 0;
+inline constexpr quint32 NIM_DELETE = 2;
+
+// The desktop shell's notification area and foreground request.
+class IShell
+{
+public:
+    IShell() = default;
+    IShell(const IShell &) = delete;
+    IShell &operator=(const IShell &) = delete;
+    virtual ~IShell() = default;
+
+    // Adds or deletes the icon identified by (hWnd, uID) in the record; nonzero on success.
+    // The record may be written back.
+    virtual int Shell_NotifyIconA(quint32 message, NotifyIconBuffer &data) = 0;
+    // Brings the window to the front; nonzero on success.
+    virtual int SetForegroundWindow(quint32 hWnd) = 0;
+    // Whether an icon added now would be shown anywhere. Asked each time: a tray host may come
+    // and go while we run.
+    virtual bool NotificationAreaAvailable() = 0;
+};
+
+} // namespace platform
