@@ -31,10 +31,10 @@ void frmMain::Load()
     m_form->Load();
 }
 
-CSysTray &frmMain::SysTray()
+tray::CSysTray &frmMain::SysTray()
 {
     if (!m_sysTray)
-        m_sysTray = std::make_unique<CSysTray>(m_toolkit.shell(), m_toolkit.application());
+        m_sysTray = std::make_unique<tray::CSysTray>(m_toolkit.shell(), m_toolkit.application());
     return *m_sysTray;
 }
 
@@ -47,7 +47,7 @@ void frmMain::Form_Load()
 void frmMain::Form_Resize()
 {
     app::WindowStateStep(
-        *m_window, [this]() -> CSysTray & { return SysTray(); }, m_toolkit.shell())
+        *m_window, [this]() -> tray::CSysTray & { return SysTray(); }, m_toolkit.shell())
         .run();
     app::ResizeLayout(*m_window, *txtConnStr,
                       {cmdDLPrompt.get(), cmdClear.get(), cmdCopy.get(), cmdClose.get()}, *Picture1)

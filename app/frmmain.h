@@ -4,7 +4,9 @@
 
 #include <memory>
 
+namespace tray {
 class CSysTray;
+}
 
 namespace platform {
 class IControl;
@@ -37,7 +39,7 @@ public:
 
 private:
     // Created on first use and kept for the window's whole life.
-    CSysTray &SysTray();
+    tray::CSysTray &SysTray();
 
     void cmdDLPrompt_Click();
     void cmdCopy_Click();
@@ -59,5 +61,5 @@ private:
     std::shared_ptr<platform::IControl> cmdClose;
     std::shared_ptr<platform::IMenu> mnuTray;
     // Declared last: it goes first at the end and takes the icon with it.
-    std::unique_ptr<CSysTray> m_sysTray;
+    std::unique_ptr<tray::CSysTray> m_sysTray;
 };
