@@ -90,6 +90,9 @@ bool DataLinkDraft::savesPasswords() const
 {
     if (const auto persist = m_properties.value(PersistSecurityInfo))
         return oledb::PropertyDefinition::parseBoolean(*persist).value_or(false);
+    // Once edited, the first change has made the string's intent explicit.
+    if (isModified())
+        return false;
     for (const oledb::KeywordValue &pair : m_properties.properties()) {
         if (isSecret(pair.keyword))
             return true;
