@@ -33,8 +33,8 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     m_allowSaving->setObjectName(QStringLiteral("allowSavingPasswordCheck"));
     m_plainTextNote->setObjectName(QStringLiteral("plainTextNote"));
     m_plainTextNote->setWordWrap(true);
-    m_plainTextNote->setText(tr("The password is saved as plain text in the connection string: "
-                                "anyone who can read the string can read the password."));
+    m_plainTextNote->setText(
+        tr("Saved as plain text: whoever reads the string reads the password."));
     if (const oledb::PropertyDefinition *user = draft.definition(UserId))
         m_userName->setPlaceholderText(user->defaultValue);
 
@@ -47,7 +47,7 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     checks->addWidget(m_allowSaving);
     checks->addStretch();
     layout->addRow(QString(), checks);
-    layout->addRow(QString(), m_plainTextNote);
+    layout->addRow(m_plainTextNote);
 
     connect(m_userName, &QLineEdit::textEdited, this, [this](const QString &text) {
         if (text.isEmpty())

@@ -66,6 +66,7 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, QWid
         break;
     }
 
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_problemIcon = new QLabel(this);
     m_problemIcon->setObjectName(QStringLiteral("problemIcon"));
     const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);

@@ -28,21 +28,28 @@ int main(int argc, char **argv)
     if (!QTest::qWaitForWindowExposed(&dialog))
         return 1;
 
-    const struct
-    {
-        datalink::DataLinkDialog::Tab tab;
-        const char *name;
-    } shots[] = {{datalink::DataLinkDialog::ProviderTab, "provider"},
-                 {datalink::DataLinkDialog::ConnectionTab, "connection"},
-                 {datalink::DataLinkDialog::AdvancedTab, "advanced"},
-                 {datalink::DataLinkDialog::AllTab, "all"}};
-    for (const auto &shot : shots) {
-        dialog.showTab(shot.tab);
+    const auto save = [&](datalink::DataLinkDialog &shown, datalink::DataLinkDialog::Tab tab,
+                          const char *name) {
+        shown.showTab(tab);
         QTest::qWait(50);
-        const QString file = directory + QStringLiteral("/datalink-") + QLatin1String(shot.name)
-            + QStringLiteral(".png");
-        if (!dialog.grab().save(file))
-            return 1;
-    }
+        return shown.grab().save(directory + QStringLiteral("/datalink-") + QLatin1String(name)
+                                 + QStringLiteral(".png"));
+    };
+    if (!save(dialog, datalink::DataLinkDialog::ProviderTab, "provider")
+        || !save(dialog, datalink::DataLinkDialog::ConnectionTab, "connection")
+        || !save(dialog, datalink::DataLinkDialog::AllTab, "all"))
+        return 1;
+
+    // SQL Server has little to set there; an Access database shows the access permissions.
+    datalink::DataLinkDialog access(oledb::ProviderCatalogue::builtIn(),
+                                    oledb::DataLinkProperties(), dataSources);
+    testing::DialogDriver accessDriver(access);
+    accessDriver.chooseProvider("Microsoft.ACE.OLEDB.16.0");
+    accessDriver.type("dataSourceEdit", "/srv/data/northwind.accdb");
+    accessDriver.tick("modeEditor", "Read");
+    access.show();
+    if (!QTest::qWaitForWindowExposed(&access)
+        || !save(access, datalink::DataLinkDialog::AdvancedTab, "advanced"))
+        return 1;
     return 0;
 }
