@@ -74,8 +74,9 @@ QString SqlServerTester::odbcConnectionString(const oledb::ConnectionString &con
         odbc.set(QStringLiteral("DATABASE"), catalog);
     odbc.set(QStringLiteral("UID"), connection.value(u"User ID").value_or(QString()));
     odbc.set(QStringLiteral("PWD"), connection.value(u"Password").value_or(QString()));
-    // Let FreeTDS find the protocol version the server speaks instead of its configured one.
-    odbc.set(QStringLiteral("TDS_Version"), QStringLiteral("auto"));
+    // Not "auto": FreeTDS 1.3 probing versions ignores the log-on timeout and waits forever on a
+    // server that accepts and says nothing, so the version is the one SQL Server 2012 on speaks.
+    odbc.set(QStringLiteral("TDS_Version"), QStringLiteral("7.4"));
     const auto encrypt = oledb::PropertyDefinition::parseBoolean(
         connection.value(u"Use Encryption for Data").value_or(QString()).trimmed());
     if (encrypt && *encrypt)
