@@ -9,7 +9,8 @@
 #   STATE_DIR/odbc/user.ini      user DSN: CorvantaSqlite
 #   STATE_DIR/testdb.env         names, password and ports for the tests
 #   STATE_DIR/unavailable        only when the server could not be started: why
-# Nothing global is changed. Exits 0 even when the server cannot be started, so that the tests
+# CORVANTA_TESTDB_PGBIN names the server's bin folder when the newest under /usr/lib/postgresql
+# is not the one wanted. Nothing global is changed. Exits 0 even when the server cannot be started, so that the tests
 # can say why they skip; exits non-zero only on a fault of this script.
 set -euo pipefail
 
@@ -51,7 +52,7 @@ find_driver() {
 
 start_server() {
     local bin root as_postgres=() port attempt
-    bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
+    bin=${CORVANTA_TESTDB_PGBIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)}
     if [[ -z $bin || ! -x $bin/initdb ]]; then
         unavailable "PostgreSQL server programs not found (install the Debian package postgresql)"
         return 0

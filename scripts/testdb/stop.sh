@@ -5,7 +5,7 @@ set -euo pipefail
 state=${1:?usage: stop.sh STATE_DIR}
 [[ -r $state/pgroot ]] || exit 0
 root=$(cat "$state/pgroot")
-bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
+bin=${CORVANTA_TESTDB_PGBIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)}
 as_postgres=()
 [[ $EUID -eq 0 ]] && as_postgres=(runuser -u postgres --)
 if [[ -n $bin && -f $root/data/postmaster.pid ]]; then
