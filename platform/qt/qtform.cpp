@@ -52,11 +52,9 @@ public:
     EventDispatch(platform::IFormEvents &events, QtForm::ErrorReporter &report)
         : events(events)
         , m_report(report)
-    {
-    }
+    { }
 
-    template<typename Handler>
-    void raise(Handler &&handler) const
+    template<typename Handler> void raise(Handler &&handler) const
     {
         try {
             handler(events);
@@ -81,8 +79,7 @@ public:
     FormWindow(const EventDispatch &dispatch, int scaleMode)
         : m_dispatch(dispatch)
         , m_scaleMode(scaleMode)
-    {
-    }
+    { }
 
     int scaleMode() const { return m_scaleMode; }
 
@@ -124,11 +121,10 @@ protected:
     {
         if (event->type() == TrayMessageEvent::eventType()) {
             const auto message = static_cast<TrayMessageEvent *>(event)->message();
-            const float x = m_scaleMode == platform::vbPixels ? float(message)
-                                                              : toTwips(int(message));
-            m_dispatch.raise([x](platform::IFormEvents &events) {
-                events.Form_MouseMove(0, 0, x, 0);
-            });
+            const float x
+                = m_scaleMode == platform::vbPixels ? float(message) : toTwips(int(message));
+            m_dispatch.raise(
+                [x](platform::IFormEvents &events) { events.Form_MouseMove(0, 0, x, 0); });
             return true;
         }
         return QWidget::event(event);
@@ -165,15 +161,13 @@ private:
 };
 
 // Geometry and visibility of any widget, in twips; fails once the widget is gone.
-template<typename Interface>
-class QtControlOf : public Interface
+template<typename Interface> class QtControlOf : public Interface
 {
 public:
     QtControlOf(QWidget *widget, QString name)
         : m_widget(widget)
         , m_name(std::move(name))
-    {
-    }
+    { }
 
     float Left() override { return toTwips(widget()->x()); }
     void SetLeft(float v) override { widget()->move(toPixels(v), widget()->y()); }
@@ -252,8 +246,7 @@ class QtMenu final : public platform::IMenu
 public:
     explicit QtMenu(QMenu *menu)
         : m_menu(menu)
-    {
-    }
+    { }
     QMenu *menu() const { return m_menu; }
 
 private:
@@ -267,8 +260,7 @@ public:
         : m_window(window)
         , m_handle(HandleTable::registerWindow(window))
         , m_icon(HandleTable::registerIcon(window->windowIcon()))
-    {
-    }
+    { }
 
     quint32 hWnd() override
     {

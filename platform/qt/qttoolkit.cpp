@@ -6,8 +6,7 @@ namespace platform::qt {
 
 QtToolkit::QtToolkit(platform::IShell &shell)
     : m_shell(shell)
-{
-}
+{ }
 
 std::unique_ptr<platform::IForm> QtToolkit::createForm(const platform::FormDescription &description,
                                                        platform::IFormEvents &events)

@@ -1,0 +1,209 @@
+#include "platform/oledb/connectionstring.h"
+#include "platform/oledb/formaterror.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace oledb;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Pairs as "keyword|value|keyword|value" keep the tables to a line a row.
+QString flat(const KeywordValueList &pairs)
+{
+    QStringList list;
+    for (const KeywordValue &pair : pairs)
+        list << pair.keyword << pair.value;
+    return list.join(u'|');
+}
+
+KeywordValueList pairsOf(const QString &flatPairs)
+{
+    const QStringList list = flatPairs.split(u'|');
+    KeywordValueList pairs;
+    for (qsizetype i = 0; i + 1 < list.size(); i += 2)
+        pairs.append({list.at(i), list.at(i + 1)});
+    return pairs;
+}
+
+// No |, so flat() stays unambiguous. Heavy on the characters the syntax gives meaning to, plus NUL,
+// a control character, Unicode spaces and lone surrogates.
+const QString Alphabet
+    = u"ab =;\"'\\  ==;\t\r\n\u00a0\u2028\u0001\u00e9"_s + QChar(0) + QChar(0xd800) + QChar(0xdc00);
+
+QString randomText(QRandomGenerator &random, int maxLength)
+{
+    QString text;
+    for (int n = random.bounded(maxLength + 1); n > 0; --n)
+        text += Alphabet[random.bounded(int(Alphabet.size()))];
+    return text;
+}
+
+// The characters that only ever stand for themselves, sorted: each one read must come out.
+QString plainData(QStringView text)
+{
+    QString data;
+    for (QChar c : text) {
+        if (!c.isSpace() && c != u';' && c != u'=' && c != u'"' && c != u'\'')
+            data += c;
+    }
+    std::sort(data.begin(), data.end());
+    return data;
+}
+
+} // namespace
+
+class tst_ConnectionString : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parsesPairs_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pairs");
+
+        QTest::newRow("separators: nothing") << u" ;\t;; "_s << u""_s;
+        QTest::newRow("separators: empty segments") << u" ; ;a=1;; ;b=2 ;"_s << u"a|1|b|2"_s;
+        QTest::newRow("separators: Unicode space") << u"\u00a0a=1\u2003;\r\nb=2"_s << u"a|1|b|2"_s;
+        QTest::newRow("keyword: trimmed, inner spaces kept")
+            << u"  Data  Source = x"_s << u"Data  Source|x"_s;
+        QTest::newRow("keyword: == is a literal =") << u"==a==b=c"_s << u"=a=b|c"_s;
+        QTest::newRow("keyword: === is = then the end") << u"a===b"_s << u"a=|b"_s;
+        QTest::newRow("value: = is data") << u"a=b=c"_s << u"a|b=c"_s;
+        QTest::newRow("value: trimmed, quotes and \\ inside are data")
+            << u"a=  O'Neil \"x\" C:\\ ;"_s << u"a|O'Neil \"x\" C:\\"_s;
+        QTest::newRow("value: empty") << u"a=;b= "_s << u"a||b|"_s;
+        QTest::newRow("quoted: password holding ;")
+            << u"Password=\"passw;ord\";Database=x"_s << u"Password|passw;ord|Database|x"_s;
+        QTest::newRow("quoted: doubled quotes")
+            << u"a=\"say \"\"hi\"\"\";b='it''s'"_s << u"a|say \"hi\"|b|it's"_s;
+        QTest::newRow("quoted: spaces, = and the other quote kept")
+            << u"a=\" it's = x \" ;b='\"'"_s << u"a| it's = x |b|\""_s;
+        QTest::newRow("quoted: empty") << u"a=\"\";b=''"_s << u"a||b|"_s;
+        QTest::newRow("quoted: control characters") << u"a=\"\u0001\n\""_s << u"a|\u0001\n"_s;
+        QTest::newRow("duplicates: all kept") << u"a=1;A=2;a=3"_s << u"a|1|A|2|a|3"_s;
+    }
+
+    void parsesPairs()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, pairs);
+        QCOMPARE(flat(ConnectionString::parse(text).pairs()), pairs);
+    }
+
+    void refusesMalformed_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qsizetype>("offset");
+
+        QTest::newRow("keyword: runs to the end") << u"a=1; b"_s << qsizetype(5);
+        QTest::newRow("keyword: runs to ;, not split")
+            << u"Password=passw;ord;Database=x"_s << qsizetype(15);
+        QTest::newRow("keyword: blank") << u"a=1;  =x"_s << qsizetype(6);
+        QTest::newRow("keyword: == only") << u"a==b"_s << qsizetype(0);
+        QTest::newRow("keyword: control character") << u"a\u0001=1"_s << qsizetype(0);
+        QTest::newRow("value: ends with a quote") << u"a=1;b=x'"_s << qsizetype(4);
+        QTest::newRow("value: NUL") << u"a=x"_s + QChar(0) + u"y;b=2"_s << qsizetype(0);
+        QTest::newRow("quoted: unterminated") << u"a=1;b=\"x;c=2"_s << qsizetype(4);
+        QTest::newRow("quoted: ends in a doubled quote") << u"b=\"x\"\""_s << qsizetype(0);
+        QTest::newRow("quoted: text after the closing quote") << u"a=\"x\"y;b=1"_s << qsizetype(0);
+        QTest::newRow("quoted: other quote does not close") << u"a=\"x'"_s << qsizetype(0);
+    }
+
+    void refusesMalformed()
+    {
+        QFETCH(QString, text);
+        QFETCH(qsizetype, offset);
+        try {
+            ConnectionString::parse(text);
+            QFAIL("accepted");
+        } catch (const FormatError &error) {
+            QCOMPARE(error.offset(), offset);
+        }
+    }
+
+    void effectiveValue()
+    {
+        const ConnectionString parsed = ConnectionString::parse(u"a=1;b=;A=3;x==y=4"_s);
+        QCOMPARE(parsed.value(u"A"), u"3"_s);
+        QCOMPARE(parsed.value(u"B"), u""_s);
+        QCOMPARE(parsed.value(u"x=y"), u"4"_s);
+        QCOMPARE(parsed.value(u"c"), std::nullopt);
+        QCOMPARE(flat(parsed.effectivePairs()), u"a|3|b||x=y|4"_s);
+    }
+
+    void writesMinimalQuoting_data()
+    {
+        QTest::addColumn<QString>("pairs");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("bare") << u"a|x y|b|O'Neil|c|"_s << u"a=x y;b=O'Neil;c="_s;
+        QTest::newRow("= in keyword") << u"a=b|1"_s << u"a==b=1"_s;
+        QTest::newRow("value holding ;") << u"a|x;y"_s << u"a=\"x;y\""_s;
+        QTest::newRow("value holding \" only") << u"a|\"x"_s << u"a='\"x'"_s;
+        QTest::newRow("value holding both quotes") << u"a|'\"x"_s << u"a=\"'\"\"x\""_s;
+        QTest::newRow("leading =") << u"a|=x"_s << u"a=\"=x\""_s;
+        QTest::newRow("NUL") << u"a|"_s + QChar(0) << u"a=\""_s + QChar(0) + u'"';
+    }
+
+    void writesMinimalQuoting()
+    {
+        QFETCH(QString, pairs);
+        QFETCH(QString, text);
+        QCOMPARE(ConnectionString(pairsOf(pairs)).toString(), text);
+    }
+
+    void refusesUnwritableKeywords()
+    {
+        for (const QString &keyword : QStringList {u""_s, u" a"_s, u"a;b"_s, u"a"_s + QChar(0)})
+            QVERIFY_THROWS_EXCEPTION(platform::Error,
+                                     ConnectionString({{keyword, u"1"_s}}).toString());
+    }
+
+    void randomPairsRoundTrip()
+    {
+        QRandomGenerator random(20240917);
+        for (int round = 0; round < 3000; ++round) {
+            KeywordValueList pairs;
+            for (int n = random.bounded(5); n > 0; --n) {
+                const QString keyword = randomText(random, 8);
+                if (ConnectionString::isWritableKeyword(keyword))
+                    pairs.append({keyword, randomText(random, 8)});
+            }
+            const auto style = round % 2 ? EmptyValueStyle::Quoted : EmptyValueStyle::Bare;
+            const QString text = ConnectionString(pairs).toString(style);
+            try {
+                QCOMPARE(flat(ConnectionString::parse(text).pairs()), flat(pairs));
+            } catch (const FormatError &) {
+                QFAIL(qPrintable(u"refused its own output: "_s + text));
+            }
+        }
+    }
+
+    void randomStringsFailCleanlyOrLoseNothing()
+    {
+        QRandomGenerator random(20240918);
+        for (int round = 0; round < 20000; ++round) {
+            const QString text = randomText(random, 24);
+            KeywordValueList pairs;
+            try {
+                pairs = ConnectionString::parse(text).pairs();
+            } catch (const FormatError &error) {
+                QVERIFY(error.offset() >= 0 && error.offset() < text.size());
+                QVERIFY(!text.at(error.offset()).isSpace() && text.at(error.offset()) != u';');
+                continue;
+            }
+            QString read;
+            for (const KeywordValue &pair : pairs)
+                read += pair.keyword + pair.value;
+            QCOMPARE(plainData(read), plainData(text));
+            QCOMPARE(flat(ConnectionString::parse(ConnectionString(pairs).toString()).pairs()),
+                     flat(pairs));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_ConnectionString)
+#include "tst_connectionstring.moc"

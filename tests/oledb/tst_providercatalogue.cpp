@@ -1,0 +1,125 @@
+#include "platform/error.h"
+#include "platform/oledb/connectionstring.h"
+#include "platform/oledb/datalinkwriter.h"
+#include "platform/oledb/providercatalogue.h"
+
+#include <QTest>
+
+using namespace oledb;
+using namespace Qt::StringLiterals;
+
+class tst_ProviderCatalogue : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findsByProgIdOrAlias_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("progId"); // empty: not found
+
+        QTest::newRow("version-independent, other case") << u"sqloledb"_s << u"SQLOLEDB.1"_s;
+        QTest::newRow("newest of two versions")
+            << u"Microsoft.ACE.OLEDB"_s << u"Microsoft.ACE.OLEDB.16.0"_s;
+        QTest::newRow("numbered alias") << u"MSOLAP.8"_s << u"MSOLAP"_s;
+        QTest::newRow("unknown") << u"Acme.DB.1"_s << QString();
+        QTest::newRow("no name") << QString() << QString();
+    }
+
+    void findsByProgIdOrAlias()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, progId);
+        const Provider *provider = ProviderCatalogue::builtIn().find(name);
+        QCOMPARE(provider ? provider->progId : QString(), progId);
+    }
+
+    // Every provider, with every default set, writes a string that names it and holds them all.
+    void everyProviderWritesItsDefaults()
+    {
+        const ProviderCatalogue &catalogue = ProviderCatalogue::builtIn();
+        QVERIFY(catalogue.providers().size() >= 12);
+        for (const Provider &provider : catalogue.providers()) {
+            KeywordValueList defaults;
+            for (const PropertyDefinition &property : provider.properties)
+                defaults.append({property.name, property.defaultValue});
+            // Secrets are written only where saving them is allowed.
+            defaults.append({u"Persist Security Info"_s, u"True"_s});
+            const ConnectionString written
+                = ConnectionString::parse(writeDataLinkString(provider, defaults));
+            if (!provider.generic)
+                QCOMPARE(catalogue.find(*written.value(u"Provider"))->progId, provider.progId);
+            for (const PropertyDefinition &property : provider.properties) {
+                if (property.name != u"Persist Security Info")
+                    QCOMPARE(written.value(property.name), property.defaultValue);
+            }
+        }
+    }
+
+    void validatesValues_data()
+    {
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("valid");
+
+        QTest::newRow("integer: negative") << u"OLE DB Services"_s << u"-2147483648"_s << true;
+        QTest::newRow("integer: hex") << u"OLE DB Services"_s << u"0xFFFFFFFF"_s << true;
+        QTest::newRow("integer: octal") << u"Connect Timeout"_s << u"017"_s << true;
+        QTest::newRow("integer: 8 is no octal digit") << u"Connect Timeout"_s << u"08"_s << false;
+        QTest::newRow("integer: bare 0x") << u"Connect Timeout"_s << u"0x"_s << false;
+        QTest::newRow("integer: past 32 bits") << u"Connect Timeout"_s << u"4294967296"_s << false;
+        QTest::newRow("integer: below -2^31") << u"Connect Timeout"_s << u"-2147483649"_s << false;
+        QTest::newRow("boolean: any case") << u"Persist Security Info"_s << u"tRUE"_s << true;
+        QTest::newRow("boolean: not yes") << u"Persist Security Info"_s << u"yes"_s << false;
+        QTest::newRow("enumeration: any case") << u"Prompt"_s << u"complete required"_s << true;
+        QTest::newRow("enumeration: one only") << u"Protection Level"_s << u"Call|Pkt"_s << false;
+        QTest::newRow("flags: combined") << u"Mode"_s << u"read | SHARE DENY NONE"_s << true;
+        QTest::newRow("flags: empty part") << u"Mode"_s << u"Read|"_s << false;
+    }
+
+    void validatesValues()
+    {
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        QFETCH(bool, valid);
+        const PropertyDefinition *definition
+            = ProviderCatalogue::builtIn().generic().property(property);
+        QVERIFY(definition);
+        const auto problem = definition->explainInvalid(value);
+        QCOMPARE(!problem, valid);
+        if (problem)
+            QVERIFY2(problem->startsWith(property), qPrintable(*problem));
+    }
+
+    void checksCatalogueOnLoading_data()
+    {
+        QTest::addColumn<QString>("providers"); // JSON, ' for "
+        QTest::addColumn<bool>("valid");
+
+        const QString generic = u"{'generic': true, 'description': 'd', 'properties': []}, "_s;
+        const QString provider = u"{'progId': 'A', 'description': 'd', 'properties': [%1]}"_s;
+        QTest::newRow("minimal") << generic + provider.arg(QString()) << true;
+        QTest::newRow("name used twice") << generic + provider.arg(QString())
+                + u", {'progId': 'B', 'aliases': ['a'], "
+                  "'description': 'd', 'properties': []}"_s
+                                         << false;
+        QTest::newRow("invalid default") << generic
+                + provider.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', 'default': 'x'}"_s)
+                                         << false;
+    }
+
+    void checksCatalogueOnLoading()
+    {
+        QFETCH(QString, providers);
+        QFETCH(bool, valid);
+        const QByteArray json
+            = QString(u"{'providers': ["_s + providers + u"]}"_s).replace(u'\'', u'"').toUtf8();
+        if (valid)
+            QCOMPARE(ProviderCatalogue::fromJson(json).providers().size(), 2);
+        else
+            QVERIFY_THROWS_EXCEPTION(platform::Error, ProviderCatalogue::fromJson(json));
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_ProviderCatalogue)
+#include "tst_providercatalogue.moc"
