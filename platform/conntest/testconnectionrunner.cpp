@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace conntest {
@@ -52,17 +53,25 @@ void TestConnectionRunner::start(const QString &connectionString)
     if (timeoutSeconds > 0)
         m_watchdog.start(std::chrono::seconds(timeoutSeconds) + m_grace);
 
-    std::thread([tester = m_tester, run, connectionString] {
-        const TestResult result = testConnectionString(*tester, connectionString, run->cancelled);
-        const std::lock_guard lock(run->mutex);
-        if (run->receiver) {
-            // Events posted to the runner go with it, so the call cannot outlive it.
-            QMetaObject::invokeMethod(
-                run->receiver,
-                [receiver = run->receiver, run, result] { receiver->deliver(run, result); },
-                Qt::QueuedConnection);
-        }
-    }).detach();
+    try {
+        std::thread([tester = m_tester, run, connectionString] {
+            const TestResult result
+                = testConnectionString(*tester, connectionString, run->cancelled);
+            const std::lock_guard lock(run->mutex);
+            if (run->receiver) {
+                // Events posted to the runner go with it, so the call cannot outlive it.
+                QMetaObject::invokeMethod(
+                    run->receiver,
+                    [receiver = run->receiver, run, result] { receiver->deliver(run, result); },
+                    Qt::QueuedConnection);
+            }
+        }).detach();
+    } catch (const std::system_error &error) {
+        abandon();
+        const TestResult result = TestResult::failed(QString::fromLocal8Bit(error.what()));
+        QMetaObject::invokeMethod(
+            this, [this, result] { Q_EMIT finished(result); }, Qt::QueuedConnection);
+    }
 }
 
 void TestConnectionRunner::cancel()

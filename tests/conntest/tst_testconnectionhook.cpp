@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
