@@ -1,4 +1,6 @@
 #include "app/frmmain.h"
+#include "platform/conntest/odbcdatasources.h"
+#include "platform/conntest/testconnectionhook.h"
 #include "platform/datalink/datalinks.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
@@ -18,7 +20,8 @@ int main(int argc, char *argv[])
 
     platform::qt::QtShell shell;
     platform::qt::QtToolkit toolkit(shell);
-    const auto objects = datalink::makeObjectFactory();
+    const auto objects = datalink::makeObjectFactory(
+        conntest::makeTestConnectionHook(), std::make_shared<conntest::UnixOdbcDataSources>());
     frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();

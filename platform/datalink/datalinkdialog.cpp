@@ -238,7 +238,7 @@ void DataLinkDialog::testConnection()
         return;
     }
     m_testMessage->clear();
-    m_tester(m_draft->connectionString(), this);
+    m_tester(m_draft->connectionStringWithSecrets(), this);
 }
 
 } // namespace datalink

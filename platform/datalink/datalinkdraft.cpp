@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace datalink {
 
 namespace {
@@ -115,6 +117,21 @@ bool DataLinkDraft::isSecret(QStringView name) const
 QString DataLinkDraft::connectionString() const
 {
     return m_properties.toString(m_catalogue);
+}
+
+QString DataLinkDraft::connectionStringWithSecrets() const
+{
+    const QString plain = connectionString();
+    const auto written = oledb::ConnectionString::parse(plain);
+    const auto &all = properties();
+    const bool secretLeftOut = std::any_of(all.begin(), all.end(), [&](const auto &pair) {
+        return isSecret(pair.keyword) && !pair.value.isEmpty() && !written.contains(pair.keyword);
+    });
+    if (!secretLeftOut)
+        return plain;
+    oledb::DataLinkProperties withSecrets = m_properties;
+    withSecrets.setValue(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
+    return withSecrets.toString(m_catalogue);
 }
 
 QString DataLinkDraft::maskedConnectionString() const

@@ -57,6 +57,9 @@ public:
     QString connectionString() const;
     // For display: every password replaced by asterisks.
     QString maskedConnectionString() const;
+    // The string with every secret in it, whether or not the user lets it be saved: what a
+    // connection test must log on with. Never shown.
+    QString connectionStringWithSecrets() const;
     QList<PropertyProblem> problems() const;
     // Empty when the property's value is fine or absent.
     QString problemWith(QStringView name) const;

@@ -514,6 +514,16 @@ void tst_DataLinkDialog::testConnectionRunsTheHookOrSaysItIsMissing()
     QVERIFY(driver.click("testConnectionButton"));
     QCOMPARE(tested, QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
     QCOMPARE(parent, m_dialog.get());
+
+    // The test logs on with the password even where the string taken away leaves it out.
+    open(QStringLiteral(
+        "Provider=MSDAORA.1;User ID=scott;Password=tiger;Persist Security Info=False"));
+    m_dialog->setConnectionTester([&](const QString &text, QWidget *) { tested = text; });
+    DialogDriver edited(*m_dialog);
+    QVERIFY(edited.type("userNameEdit", "system"));
+    QVERIFY(edited.click("testConnectionButton"));
+    QVERIFY(!m_dialog->connectionString().contains(u"tiger"));
+    QVERIFY(tested.contains(QStringLiteral("Password=tiger")));
 }
 
 QTEST_MAIN(tst_DataLinkDialog)
