@@ -13,6 +13,6 @@ CORVANTA_BUILD_PACKAGES=(
 CORVANTA_TEST_PACKAGES=(
     xvfb xauth x11-utils x11-xkb-utils xdotool xclip imagemagick trayer jwm
     dbus-daemon fonts-dejavu-core
-    clang-format git
+    clang-format git desktop-file-utils
 )
 # ---------------------------------------------------------------------------------------------

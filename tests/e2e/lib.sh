@@ -42,7 +42,7 @@ e2e_log() { printf '[e2e %s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
 e2e_fail()
 {
     e2e_log "FAIL: $*"
-    e2e_screenshot "failure" || true
+    e2e_screenshot "failure" >&2 || true
     exit 1
 }
 
