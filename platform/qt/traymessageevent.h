@@ -14,8 +14,7 @@ public:
     explicit TrayMessageEvent(quint32 message)
         : QEvent(eventType())
         , m_message(message)
-    {
-    }
+    { }
 
     quint32 message() const { return m_message; }
 

@@ -8,20 +8,18 @@
 namespace doubles {
 
 // Geometry and visibility for any control interface.
-template<typename Interface>
-class FakeControlOf : public Interface
+template<typename Interface> class FakeControlOf : public Interface
 {
 public:
     FakeControlOf(Faults &faults, QString name, float left = 0, float top = 0, float width = 0,
-                float height = 0)
+                  float height = 0)
         : left(left)
         , top(top)
         , width(width)
         , height(height)
         , m_faults(faults)
         , m_name(std::move(name))
-    {
-    }
+    { }
 
     float Left() override { return read(".Left", left); }
     void SetLeft(float v) override { write(".SetLeft", left, v); }
@@ -43,7 +41,9 @@ public:
     }
 
     // A real toolkit rounds to whole pixels; a test can mimic that.
-    std::function<float(float)> round = [](float v) { return v; };
+    std::function<float(float)> round = [](float v) {
+        return v;
+    };
 
     float left, top, width, height;
     bool visible = true;

@@ -18,8 +18,7 @@ class FakeClipboard final : public platform::IClipboard
 public:
     explicit FakeClipboard(Faults &faults)
         : m_faults(faults)
-    {
-    }
+    { }
 
     void Clear() override
     {
@@ -46,8 +45,7 @@ class FakeApplication final : public platform::IApplication
 public:
     explicit FakeApplication(Faults &faults)
         : m_faults(faults)
-    {
-    }
+    { }
 
     float TwipsPerPixelX() override
     {
@@ -90,8 +88,7 @@ public:
 
     explicit FakeShell(Faults &faults)
         : m_faults(faults)
-    {
-    }
+    { }
 
     int Shell_NotifyIconA(quint32 message, platform::NotifyIconBuffer &data) override
     {
@@ -122,7 +119,7 @@ public:
     static quint32 field(const platform::NotifyIconBuffer &data, int offset)
     {
         return quint32(data[offset]) | quint32(data[offset + 1]) << 8
-               | quint32(data[offset + 2]) << 16 | quint32(data[offset + 3]) << 24;
+            | quint32(data[offset + 2]) << 16 | quint32(data[offset + 3]) << 24;
     }
 
     bool available = true;

@@ -14,8 +14,7 @@ class FakeMenu final : public platform::IMenu
 public:
     explicit FakeMenu(QString name)
         : name(std::move(name))
-    {
-    }
+    { }
     QString name;
 };
 
@@ -27,8 +26,7 @@ public:
     explicit FakeWindow(Faults &faults, QString name = QStringLiteral("frmMain"))
         : m_faults(faults)
         , m_name(std::move(name))
-    {
-    }
+    { }
 
     quint32 hWnd() override { return read(".hWnd", handle); }
     float Width() override { return read(".Width", width); }
@@ -92,14 +90,12 @@ public:
     std::function<void()> onUnload;
 
 private:
-    template<typename T>
-    T read(const char *op, T value)
+    template<typename T> T read(const char *op, T value)
     {
         m_faults.check(m_name + QLatin1String(op));
         return value;
     }
-    template<typename T>
-    void write(const char *op, T &field, T value)
+    template<typename T> void write(const char *op, T &field, T value)
     {
         m_faults.check(m_name + QLatin1String(op));
         field = value;

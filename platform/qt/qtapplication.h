@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/application.h"
+
+namespace platform::qt {
+
+class QtApplication final : public platform::IApplication
+{
+public:
+    QtApplication() = default;
+
+    // From the primary screen's logical DPI: 15 at 96 DPI.
+    float TwipsPerPixelX() override;
+    QString Title() override;
+    void DoEvents() override;
+
+    static float twipsPerPixel();
+};
+
+} // namespace platform::qt
