@@ -35,6 +35,7 @@ E2E_TWIPS_PER_PIXEL=15
 
 E2E_PIDS=()
 E2E_APP_PID=
+E2E_APP_CLASS=
 E2E_WINDOW=
 
 e2e_log() { printf '[e2e %s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
@@ -112,7 +113,7 @@ e2e_need_tools()
 {
     local tool missing=()
     for tool in Xvfb jwm trayer xdotool xprop xwininfo xclip /usr/bin/import /usr/bin/convert \
-        dbus-run-session; do
+        /usr/bin/compare /usr/bin/identify dbus-run-session; do
         command -v "$tool" >/dev/null || missing+=("$tool")
     done
     [[ ${#missing[@]} -eq 0 ]] || e2e_fail "missing tools: ${missing[*]} (scripts/test.sh installs them)"
@@ -162,6 +163,7 @@ e2e_start_wm()
         </Active>
     </WindowStyle>
     <Key mask="A" key="F4">close</Key>
+    <Key mask="A" key="F10">maximize</Key>
 </JWM>
 EOF
     jwm -f "$E2E_WORK/jwmrc" >"$E2E_WORK/jwm.log" 2>&1 &
@@ -209,7 +211,9 @@ e2e_start_app()
     # Framed by the window manager and painted: only then do positions and pixels mean anything.
     e2e_wait_until 5 e2e_framed "$E2E_WINDOW" || e2e_fail "the window manager did not frame the window"
     sleep 0.3
-    e2e_log "window $E2E_WINDOW of process $E2E_APP_PID"
+    # Kept from now on: the icon and the menus are told apart by it, also after the window went.
+    E2E_APP_CLASS=$(e2e_tree_class "$E2E_WINDOW")
+    e2e_log "window $E2E_WINDOW of process $E2E_APP_PID, class $E2E_APP_CLASS"
 }
 
 e2e_wait_window()
@@ -222,14 +226,16 @@ e2e_framed() { xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '='; }
 
 e2e_app_running() { kill -0 "$E2E_APP_PID" 2>/dev/null; }
 
-# e2e_wait_app_exit SECONDS: waits for the program to end and prints its exit status.
+# e2e_wait_app_exit SECONDS: waits for the program to end and puts its exit status in
+# E2E_APP_STATUS. Not to be called in a subshell: only the shell that started the program can
+# collect its status.
 e2e_wait_app_exit()
 {
-    local status=0
+    E2E_APP_STATUS=
     e2e_wait_until "$1" bash -c '! kill -0 "$0" 2>/dev/null' "$E2E_APP_PID" || return 1
-    wait "$E2E_APP_PID" || status=$?
+    E2E_APP_STATUS=0
+    wait "$E2E_APP_PID" || E2E_APP_STATUS=$?
     e2e_untrack "$E2E_APP_PID"
-    echo "$status"
 }
 
 # --- observing -------------------------------------------------------------------------------
@@ -302,27 +308,46 @@ e2e_parent() { xwininfo -children -id "$1" | sed -n 's/.*Parent window id: \(0x[
 
 e2e_wm_class() { xprop -id "$1" WM_CLASS 2>/dev/null | sed -n 's/.*= *//p'; }
 
-# e2e_tray_icons: prints the program's windows embedded under the tray host, one a line. Qt puts
-# _XEMBED_INFO on every top-level window, so being embedded is what marks the icon.
+# e2e_tree_class WINDOW: the window's class as xwininfo's tree listings show it, ("a" "b").
+e2e_tree_class() { echo "($(e2e_wm_class "$1" | sed 's/", "/" "/'))"; }
+
+# e2e_tray_icons: prints the program's windows embedded in the tray host's panel, one a line.
+# Qt puts _XEMBED_INFO on every top-level window, so being inside the panel is what marks the
+# icon. (The selection owner is a window of its own, not the panel.)
 e2e_tray_icons()
 {
-    local owner class window ancestor
-    owner=$(e2e_tray_owner) || return 0
-    class=$(e2e_wm_class "$E2E_WINDOW")
-    for window in $(xwininfo -root -tree | awk '/^ +0x/ { print $1 }'); do
-        [[ $(e2e_wm_class "$window") == "$class" ]] || continue
-        ancestor=$(e2e_parent "$window")
-        while [[ -n $ancestor && $ancestor != "$(e2e_root)" ]]; do
-            if [[ $(e2e_wm_class "$ancestor") == *trayer* || $((ancestor)) == $((owner)) ]]; then
-                echo "$window"
-                break
-            fi
-            ancestor=$(e2e_parent "$ancestor")
-        done
+    local host
+    for host in $(xwininfo -root -children | awk '/^ +0x.*"trayer"\)/ { print $1 }'); do
+        xwininfo -tree -id "$host" | grep -F -- "$E2E_APP_CLASS" | awk '{ print $1 }'
     done
+    return 0
 }
 
+e2e_tray_icon_count() { e2e_tray_icons | grep -c . || true; }
+
 e2e_root() { xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p'; }
+
+# e2e_wm_state WINDOW: Normal, Iconic (minimised on the taskbar) or Withdrawn (unmapped, gone
+# from the window manager).
+e2e_wm_state()
+{
+    local state
+    state=$(xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p')
+    echo "${state:-Withdrawn}"
+}
+
+e2e_active_window() { printf '%d\n' "$(xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# *//p')"; }
+
+# e2e_popups: the program's mapped pop-up windows (menus), one a line.
+e2e_popups()
+{
+    local window info
+    for window in $(xwininfo -root -children | grep -F -- "$E2E_APP_CLASS" | awk '{ print $1 }'); do
+        info=$(xwininfo -id "$window")
+        [[ $info == *'IsViewable'* && $info == *'Override Redirect State: yes'* ]] && echo "$window"
+    done
+    return 0
+}
 
 # e2e_clipboard: the clipboard's text, byte for byte, read while its owner still runs.
 e2e_clipboard() { timeout 5 xclip -o -selection clipboard; }
@@ -365,12 +390,23 @@ e2e_close_button_point()
     echo $((x + w - r - (t - b) / 2)) $((y + b + (t - b) / 2))
 }
 
+# e2e_crop IMAGE X Y WIDTH HEIGHT OUT: cuts a region out of a screenshot.
+e2e_crop() { /usr/bin/convert "$1" -crop "${4}x${5}+${2}+${3}" +repage "$6"; }
+
+# e2e_difference IMAGE IMAGE: the share of pixels that differ (by more than a trace), 0 to 1.
+e2e_difference()
+{
+    local differing
+    differing=$(/usr/bin/compare -metric AE -fuzz 3% "$1" "$2" null: 2>&1 || true)
+    /usr/bin/identify -format "%w %h\n" "$1" | awk -v d="$differing" '{ printf "%.3f\n", d / ($1 * $2) }'
+}
+
 # --- driving ---------------------------------------------------------------------------------
 
 # e2e_click WINDOW X Y [BUTTON]: a click at client coordinates.
 e2e_click()
 {
-    xdotool mousemove --sync --window "$1" "$2" "$3" click "${4:-1}"
+    xdotool mousemove --window "$1" "$2" "$3" sleep 0.05 click "${4:-1}"
 }
 
 # e2e_click_control LEFT TOP WIDTH HEIGHT (twips) [BUTTON]: a click in the middle of a control of

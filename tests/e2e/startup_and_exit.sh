@@ -31,5 +31,5 @@ if [[ -n ${CORVANTA_SCREENSHOT_DIR:-} ]]; then
 fi
 
 e2e_click_control $E2E_EXIT
-status=$(e2e_wait_app_exit 10) || e2e_fail "the program is still running after Exit"
-e2e_check "exit status after Exit is 0 (was $status)" test "$status" -eq 0
+e2e_wait_app_exit 10 || e2e_fail "the program is still running after Exit"
+e2e_check "exit status after Exit is 0 (was $E2E_APP_STATUS)" test "$E2E_APP_STATUS" -eq 0
