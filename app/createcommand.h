@@ -1,0 +1,32 @@
+#pragma once
+
+namespace platform {
+class IApplication;
+class IObjectFactory;
+class ITextBox;
+class IWindow;
+} // namespace platform
+
+namespace app {
+
+// The Create command: composes a connection string in the Data Link dialog, new when txtConnStr
+// is empty and pre-filled from its text otherwise, and writes the result back into txtConnStr.
+// Never fails outward; each run works on Data Link and connection objects of its own.
+class CreateCommand final
+{
+public:
+    CreateCommand(platform::IObjectFactory &factory, platform::IWindow &owner,
+                  platform::ITextBox &connectionText, platform::IApplication &application);
+    CreateCommand(const CreateCommand &) = delete;
+    CreateCommand &operator=(const CreateCommand &) = delete;
+
+    void run() noexcept;
+
+private:
+    platform::IObjectFactory &m_factory;
+    platform::IWindow &m_owner;
+    platform::ITextBox &m_text;
+    platform::IApplication &m_application;
+};
+
+} // namespace app

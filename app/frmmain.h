@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/formevents.h"
+
+#include <memory>
+
+namespace tray {
+class CSysTray;
+}
+
+namespace platform {
+class IControl;
+class IForm;
+class IMenu;
+class IObjectFactory;
+class ITextBox;
+class IToolkit;
+class IWindow;
+} // namespace platform
+
+// The one window: builds itself from its description and routes each event to the unit that
+// handles it. Holds no behaviour of its own beyond that routing.
+class frmMain final : public platform::IFormEvents
+{
+public:
+    frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects);
+    ~frmMain() override;
+
+    // Raises the load event and shows the window centred.
+    void Load();
+    platform::IForm &form() const { return *m_form; }
+
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_MouseMove(short Button, short Shift, float X, float Y) override;
+    void Form_Unload(int &Cancel) override;
+    void Control_Click(const QString &control) override;
+    void Control_Change(const QString &control) override;
+
+private:
+    // Created on first use and kept for the window's whole life.
+    tray::CSysTray &SysTray();
+
+    void cmdDLPrompt_Click();
+    void cmdCopy_Click();
+    void cmdClear_Click();
+    void cmdClose_Click();
+    void txtConnStr_Change();
+    void mnuRestore_Click();
+    void mnuExit_Click();
+
+    platform::IToolkit &m_toolkit;
+    platform::IObjectFactory &m_objects;
+    std::unique_ptr<platform::IForm> m_form;
+    std::shared_ptr<platform::IWindow> m_window;
+    std::shared_ptr<platform::ITextBox> txtConnStr;
+    std::shared_ptr<platform::IControl> Picture1;
+    std::shared_ptr<platform::IControl> cmdDLPrompt;
+    std::shared_ptr<platform::IControl> cmdCopy;
+    std::shared_ptr<platform::IControl> cmdClear;
+    std::shared_ptr<platform::IControl> cmdClose;
+    std::shared_ptr<platform::IMenu> mnuTray;
+    // Declared last: it goes first at the end and takes the icon with it.
+    std::unique_ptr<tray::CSysTray> m_sysTray;
+};

@@ -1,0 +1,25 @@
+#include "app/frmmain.h"
+#include "platform/datalink/datalinks.h"
+#include "platform/qt/qtshell.h"
+#include "platform/qt/qttoolkit.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvanta"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION_STRING));
+    QApplication::setOrganizationName(QStringLiteral("Corvanta"));
+    QApplication::setDesktopFileName(QStringLiteral("corvanta"));
+    // The window decides when the program ends (its unload); a hidden window in the
+    // notification area must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::qt::QtShell shell;
+    platform::qt::QtToolkit toolkit(shell);
+    const auto objects = datalink::makeObjectFactory();
+    frmMain window(toolkit, *objects);
+    window.Load();
+    return QApplication::exec();
+}

@@ -1,0 +1,59 @@
+#include "app/windowstatestep.h"
+
+#include "platform/resumeonerror.h"
+#include "platform/shell.h"
+#include "platform/window.h"
+#include "tray/csystray.h"
+
+namespace app {
+
+WindowStateStep::WindowStateStep(platform::IWindow &window, TrayController trayController,
+                                 platform::IShell &shell)
+    : m_window(window)
+    , m_trayController(std::move(trayController))
+    , m_shell(shell)
+{ }
+
+void WindowStateStep::run()
+{
+    int state = platform::vbNormal;
+    // Without the state there is no telling whether the icon or the window is the way back, so
+    // both are left as they are.
+    if (!platform::resumeOnError([&] { state = m_window.WindowState(); }))
+        return;
+
+    switch (state) {
+    case platform::vbNormal:
+        normal();
+        break;
+    case platform::vbMinimized:
+        minimised();
+        break;
+    default:
+        break;
+    }
+}
+
+void WindowStateStep::normal()
+{
+    platform::resumeOnError([&] { m_trayController().RemoveIconFromTray(); });
+    bool visible = false;
+    // An unreadable Visible counts as hidden: showing a shown window does no harm.
+    const bool known = platform::resumeOnError([&] { visible = m_window.Visible(); });
+    if (!known || !visible)
+        platform::resumeOnError([&] { m_window.Show(); });
+}
+
+void WindowStateStep::minimised()
+{
+    // Hidden without a notification area, the window would be out of reach with the user's text
+    // in it; it stays minimised on the taskbar instead. An unanswered question counts as no.
+    bool available = false;
+    platform::resumeOnError([&] { available = m_shell.NotificationAreaAvailable(); });
+    if (!available)
+        return;
+    platform::resumeOnError([&] { m_trayController().AddIconToTray(); });
+    platform::resumeOnError([&] { m_window.Hide(); });
+}
+
+} // namespace app
