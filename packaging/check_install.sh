@@ -27,9 +27,13 @@ check "the menu entry is valid" desktop-file-validate "$entry"
 check "the entry is named Corvanta" grep -qx 'Name=Corvanta' "$entry"
 check "the entry runs corvanta" grep -qx 'Exec=corvanta' "$entry"
 check "the entry carries version 1.00.0001" grep -qx 'X-Corvanta-Version=1.00.0001' "$entry"
-icon=$prefix/share/icons/hicolor/16x16/apps/corvanta.png
-check "the 16 x 16 icon is installed" test -s "$icon"
-if [[ -s $icon ]]; then
-    check "the icon is 16 x 16" test "$(/usr/bin/identify -format '%wx%h' "$icon")" = 16x16
-fi
+for size in 16 32; do
+    icon=$prefix/share/icons/hicolor/${size}x$size/apps/corvanta.png
+    [[ $size == 16 || -e $icon ]] || continue
+    check "the ${size} x ${size} icon is installed" test -s "$icon"
+    if [[ -s $icon ]]; then
+        check "the icon is a ${size} x ${size} PNG" \
+            test "$(/usr/bin/identify -format '%m %wx%h' "$icon")" = "PNG ${size}x$size"
+    fi
+done
 exit "$failed"
