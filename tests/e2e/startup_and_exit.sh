@@ -10,6 +10,12 @@ e2e_log "client area ${width}x${height} at ${x},${y}"
 # 6015 x 1845 twips at 15 twips per pixel.
 e2e_check "client area is 401 x 123 pixels" test "$width" -eq 401 -a "$height" -eq 123
 e2e_check "the window is in the window list" e2e_in_client_list "$E2E_WINDOW"
+read -r fx fy fw fh < <(e2e_frame_geometry "$E2E_WINDOW")
+read -r sw sh < <(xdotool getdisplaygeometry)
+off_x=$((fx + fw / 2 - sw / 2))
+off_y=$((fy + fh / 2 - sh / 2))
+e2e_check "the window is centred on the screen (off by $off_x, $off_y)" \
+    test "${off_x#-}" -le 16 -a "${off_y#-}" -le 16
 
 shot=$(e2e_screenshot main-window-screen)
 for control in CREATE COPY CLEAR EXIT; do

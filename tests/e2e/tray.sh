@@ -48,6 +48,12 @@ icon_click 1
 restored "left click"
 
 minimise
+icon=$(e2e_tray_icons | head -n1)
+read -r _ _ w h < <(e2e_geometry "$icon")
+xdotool mousemove --window "$icon" $((w / 2)) $((h / 2)) sleep 0.05 click --repeat 2 --delay 80 1
+restored "double click"
+
+minimise
 icon_click 3
 e2e_check "right click pops up the menu" e2e_wait_until 5 menu_shown
 e2e_screenshot tray-menu >/dev/null
