@@ -49,8 +49,8 @@ void frmMain::Form_Resize()
     app::WindowStateStep(
         *m_window, [this]() -> tray::CSysTray & { return SysTray(); }, m_toolkit.shell())
         .run();
-    app::ResizeLayout(*m_window, *txtConnStr,
-                      {cmdDLPrompt.get(), cmdClear.get(), cmdCopy.get(), cmdClose.get()}, *Picture1)
+    app::ResizeLayout(*m_window, *txtConnStr, *cmdDLPrompt, *cmdClear, *cmdCopy, *cmdClose,
+                      *Picture1)
         .run();
 }
 

@@ -45,7 +45,7 @@ platform::FormDescription frmMainDescription()
     form.sizable = true;
     form.centreOnScreen = true;
     form.scaleMode = 1;
-    form.icon = QStringLiteral(":/corvanta/icon.xpm");
+    form.icon = QStringLiteral(":/corvanta/corvanta-16.xpm");
 
     const auto none = "";
     auto label2 = control("Label2", ControlKind::Label, "Picture1",
@@ -55,7 +55,7 @@ platform::FormDescription frmMainDescription()
         = control("Label1", ControlKind::Label, "Picture1", "Corvanta", 840, 240, 2655, 255, 6);
     label1.font = arial(11.25f);
     auto image1 = control("Image1", ControlKind::Image, "Picture1", none, 240, 195, 480, 480, -1);
-    image1.picture = QStringLiteral(":/corvanta/banner.xpm");
+    image1.picture = QStringLiteral(":/corvanta/banner-32.xpm");
     auto text = control("txtConnStr", ControlKind::TextBox, none, none, 50, 50, 5900, 1290, 4);
     text.multiLine = true;
     text.verticalScrollBar = true;

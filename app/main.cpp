@@ -1,5 +1,5 @@
 #include "app/frmmain.h"
-#include "platform/datalink/datalinks.h"
+#include "platform/oledb/objectfactory.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
 
@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
 
     platform::qt::QtShell shell;
     platform::qt::QtToolkit toolkit(shell);
-    const auto objects = datalink::makeObjectFactory();
-    frmMain window(toolkit, *objects);
+    oledb::ObjectFactory objects;
+    frmMain window(toolkit, objects);
     window.Load();
     return QApplication::exec();
 }

@@ -21,8 +21,7 @@ class tst_MainWindow : public QObject
     std::unique_ptr<platform::qt::QtForm> m_form;
 
     QWidget *window() const { return m_form->widget(); }
-    template<typename T = QWidget>
-    T *child(const char *name) const
+    template<typename T = QWidget> T *child(const char *name) const
     {
         auto *found = window()->findChild<T *>(QLatin1String(name));
         if (!found)
@@ -50,10 +49,10 @@ private Q_SLOTS:
         QCOMPARE(window()->windowTitle(), QStringLiteral("Corvanta"));
         QCOMPARE(window()->size(), QSize(px(6015), px(1845)));
         QVERIFY(!window()->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint));
-        const QImage icon(QStringLiteral(":/corvanta/icon.xpm"));
+        const QImage icon(QStringLiteral(":/corvanta/corvanta-16.xpm"));
         QCOMPARE(icon.size(), QSize(16, 16));
         QVERIFY(icon.colorCount() > 0 && icon.colorCount() <= 16);
-        const QImage banner(QStringLiteral(":/corvanta/banner.xpm"));
+        const QImage banner(QStringLiteral(":/corvanta/banner-32.xpm"));
         QCOMPARE(banner.size(), QSize(32, 32));
         QVERIFY(banner.colorCount() > 16 && banner.colorCount() <= 256);
         QVERIFY(!window()->windowIcon().isNull());
@@ -94,8 +93,8 @@ private Q_SLOTS:
         QVERIFY(widget);
         QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
         QCOMPARE(widget->parentWidget()->objectName(), parent);
-        QCOMPARE(widget->geometry(), QRect(px(twips.x()), px(twips.y()), px(twips.width()),
-                                           px(twips.height())));
+        QCOMPARE(widget->geometry(),
+                 QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
         QString text;
         if (auto *label = qobject_cast<QLabel *>(widget))
             text = label->text();
@@ -160,15 +159,15 @@ private Q_SLOTS:
         m_form->Load();
         QApplication::setActiveWindow(window());
         QVERIFY(QTest::qWaitForWindowActive(window()));
-        QStringList visited{QApplication::focusWidget()->objectName()};
+        QStringList visited {QApplication::focusWidget()->objectName()};
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited.append(QApplication::focusWidget()->objectName());
         }
-        QCOMPARE(visited, QStringList({QStringLiteral("cmdDLPrompt"), QStringLiteral("cmdCopy"),
-                                       QStringLiteral("cmdClear"), QStringLiteral("cmdClose"),
-                                       QStringLiteral("txtConnStr"),
-                                       QStringLiteral("cmdDLPrompt")}));
+        QCOMPARE(visited,
+                 QStringList({QStringLiteral("cmdDLPrompt"), QStringLiteral("cmdCopy"),
+                              QStringLiteral("cmdClear"), QStringLiteral("cmdClose"),
+                              QStringLiteral("txtConnStr"), QStringLiteral("cmdDLPrompt")}));
         QCOMPARE(m_events->events.first(), QStringLiteral("Load"));
     }
 };

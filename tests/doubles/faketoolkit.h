@@ -24,10 +24,11 @@ public:
     {
         for (const auto &control : description.controls) {
             if (control.kind == platform::ControlKind::TextBox) {
-                auto box = std::make_shared<FakeTextBox>(faults, control.name, control.left,
-                                                         control.top, control.width,
-                                                         control.height);
-                box->onChange = [this, name = control.name] { m_events.Control_Change(name); };
+                auto box = std::make_shared<FakeTextBox>(
+                    faults, control.name, control.left, control.top, control.width, control.height);
+                box->onChange = [this, name = control.name] {
+                    m_events.Control_Change(name);
+                };
                 textBoxes.insert(control.name, box);
             } else {
                 controls.insert(control.name,
@@ -39,7 +40,9 @@ public:
         for (const auto &menu : description.menus)
             menus.insert(menu.name, std::make_shared<FakeMenu>(menu.name));
         fakeWindow->visible = false;
-        fakeWindow->onResize = [this] { m_events.Form_Resize(); };
+        fakeWindow->onResize = [this] {
+            m_events.Form_Resize();
+        };
         fakeWindow->onUnload = [this] {
             int cancel = 0;
             m_events.Form_Unload(cancel);
@@ -87,8 +90,7 @@ public:
         , fakeApplication(faults)
         , fakeShell(faults)
         , m_faults(faults)
-    {
-    }
+    { }
 
     std::unique_ptr<platform::IForm> createForm(const platform::FormDescription &description,
                                                 platform::IFormEvents &events) override

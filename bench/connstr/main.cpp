@@ -1,0 +1,97 @@
+// Parse and write cost per byte at growing sizes: flat figures mean the cost is linear.
+
+#include "platform/oledb/connectionstring.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+using oledb::ConnectionString;
+using oledb::KeywordValueList;
+
+namespace {
+
+// ASCII only, so a character is a byte. Bare values, short quoted ones and long quoted ones
+// full of separators and doubled quotes, in turn; stops at the first pair past the size.
+QString sampleString(qsizetype size)
+{
+    const QString longValue = QStringLiteral("p;a\"s's=w o;r\"d ").repeated(20);
+    QString text;
+    for (int i = 0; text.size() < size; ++i) {
+        QString value;
+        switch (i % 3) {
+        case 0:
+            value = QStringLiteral("server%1.example").arg(i);
+            break;
+        case 1:
+            value = QStringLiteral("it's %1; \"fine\"").arg(i);
+            break;
+        default:
+            value = longValue;
+        }
+        if (!text.isEmpty())
+            text += u';';
+        ConnectionString::appendPair(text, {QStringLiteral("Key==%1 Name").arg(i), value},
+                                     oledb::EmptyValueStyle::Bare);
+    }
+    return text;
+}
+
+double cpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+// CPU time, not wall time: on a shared machine a long run is always preempted somewhere, a short
+// one rarely, which would fake a step between sizes. Batches long enough for the clock, best of
+// several, so the figure is the code's cost rather than the neighbours'.
+template<typename Work> double bestSeconds(Work &&work)
+{
+    int batch = 1;
+    double best = 1e9;
+    for (int round = 0; round < 7; ++round) {
+        const double start = cpuSeconds();
+        for (int i = 0; i < batch; ++i)
+            work();
+        const double elapsed = cpuSeconds() - start;
+        best = std::min(best, elapsed / batch);
+        if (elapsed < 0.05) {
+            batch *= 2;
+            round = -1;
+        }
+    }
+    return best;
+}
+
+void report(const char *what, qsizetype bytes, double seconds)
+{
+    std::printf("%-6s %10lld bytes  %9.1f MB/s  %6.2f ns/byte\n", what,
+                static_cast<long long>(bytes), bytes / seconds / 1e6, seconds * 1e9 / bytes);
+}
+
+} // namespace
+
+// Sizes in KiB may be given on the command line; the default is 1 KiB, 64 KiB, 1 MiB, 16 MiB.
+int main(int argc, char *argv[])
+{
+    QList<qsizetype> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.append(QByteArray(argv[i]).toLongLong() << 10);
+    if (sizes.isEmpty())
+        sizes = {qsizetype(1) << 10, qsizetype(64) << 10, qsizetype(1) << 20, qsizetype(16) << 20};
+
+    for (const qsizetype size : std::as_const(sizes)) {
+        const QString text = sampleString(size);
+        ConnectionString parsed;
+        report("parse", text.size(), bestSeconds([&] { parsed = ConnectionString::parse(text); }));
+        QString written;
+        report("write", text.size(), bestSeconds([&] { written = parsed.toString(); }));
+        if (ConnectionString::parse(written).pairs() != parsed.pairs()) {
+            std::fputs("round trip lost data\n", stderr);
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#include "platform/oledb/connection.h"
+
+#include "platform/oledb/connectionstring.h"
+
+namespace oledb {
+
+void Connection::SetConnectionString(const QString &value)
+{
+    ConnectionString::parse(value);
+    m_connectionString = value;
+}
+
+} // namespace oledb

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace oledb {
+
+// One pair as it stands in a string: the keyword as spelt there (trimmed, `==` already read as
+// `=`) and the value with its quoting undone.
+struct KeywordValue
+{
+    QString keyword;
+    QString value;
+
+    friend bool operator==(const KeywordValue &, const KeywordValue &) = default;
+};
+
+using KeywordValueList = QList<KeywordValue>;
+
+// `A=` is the shortest way to write an empty value; the Data Link dialog writes `A=""`.
+enum class EmptyValueStyle { Bare, Quoted };
+
+// An OLE DB connection string read into its pairs. Every occurrence is kept, in order and with
+// its spelling, so writing the pairs back loses nothing a later reader could depend on.
+class ConnectionString
+{
+public:
+    ConnectionString() = default;
+    explicit ConnectionString(KeywordValueList pairs);
+
+    // Throws FormatError for a string that breaks the syntax; nothing is ever dropped silently.
+    static ConnectionString parse(QStringView text);
+
+    const KeywordValueList &pairs() const { return m_pairs; }
+    bool isEmpty() const { return m_pairs.isEmpty(); }
+
+    // The value in effect: keywords compare case-insensitively and the last occurrence wins,
+    // which is how providers read a string with duplicates.
+    std::optional<QString> value(QStringView keyword) const;
+    bool contains(QStringView keyword) const { return value(keyword).has_value(); }
+
+    // Throws platform::Error when a keyword cannot be written (see isWritableKeyword).
+    QString toString(EmptyValueStyle emptyValues = EmptyValueStyle::Bare) const;
+
+    // Any value can be written, but a keyword cannot come back from a string when it is empty,
+    // has white space at either end, or holds `;` or a control character other than white space.
+    static bool isWritableKeyword(QStringView keyword);
+    // Appends `keyword=value`, quoting the value only when it must. Throws like toString().
+    static void appendPair(QString &out, const KeywordValue &pair, EmptyValueStyle emptyValues);
+
+private:
+    KeywordValueList m_pairs;
+};
+
+bool sameKeyword(QStringView a, QStringView b);
+
+} // namespace oledb

@@ -1,0 +1,16 @@
+#include "platform/oledb/formaterror.h"
+
+namespace oledb {
+
+FormatError::FormatError(qsizetype offset)
+    : platform::Error(text(), Code)
+    , m_offset(offset)
+{ }
+
+QString FormatError::text()
+{
+    return QStringLiteral(
+        "Format of the initialization string does not conform to the OLE DB specification.");
+}
+
+} // namespace oledb

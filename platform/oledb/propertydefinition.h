@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+namespace oledb {
+
+enum class PropertyType { Text, Integer, Boolean, Enumeration, FlagSet };
+
+// Where the Data Link dialog shows a property besides the page that lists them all.
+enum class PropertyPage { Connection, Advanced, All };
+
+// One initialization property as a provider declares it.
+struct PropertyDefinition
+{
+    QString name;
+    PropertyType type = PropertyType::Text;
+    // Empty when the provider has no default of its own.
+    QString defaultValue;
+    // The short names an enumeration or a flag set takes.
+    QStringList allowedValues;
+    // Secret values are written out only where the user allows saving them.
+    bool secret = false;
+    PropertyPage page = PropertyPage::All;
+
+    // Why the value is not one this property takes, in words for the user; nothing when it is.
+    std::optional<QString> explainInvalid(QStringView value) const;
+
+    // Decimal, 0x hexadecimal or, with a leading 0, octal; an optional sign; anything that fits
+    // the provider's 32 bits (negative numbers down to -2^31, bit patterns up to 0xFFFFFFFF).
+    static std::optional<qint64> parseInteger(QStringView text);
+    // True or False in any case.
+    static std::optional<bool> parseBoolean(QStringView text);
+};
+
+} // namespace oledb

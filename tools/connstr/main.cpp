@@ -1,0 +1,138 @@
+// corvanta-connstr parse|format: JSON on standard input, JSON on standard output.
+// Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable.
+
+#include "platform/error.h"
+#include "platform/oledb/connectionstring.h"
+#include "platform/oledb/formaterror.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+enum ExitCode { AllValid = 0, SomeInvalid = 1, Unusable = 2 };
+
+// Input that is not JSON or not the shape the command reads; nothing is written to stdout then.
+struct UnusableInput
+{
+    QString message;
+};
+
+void printError(const QString &message)
+{
+    const QString line = QStringLiteral("corvanta-connstr: ") + message + u'\n';
+    std::fputs(line.toUtf8().constData(), stderr);
+}
+
+QJsonArray readArray(const char *shape)
+{
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw UnusableInput {QStringLiteral("cannot read standard input")};
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(in.readAll(), &error);
+    if (document.isNull()) {
+        throw UnusableInput {QStringLiteral("standard input is not JSON (%1 at byte %2)")
+                                 .arg(error.errorString())
+                                 .arg(error.offset)};
+    }
+    if (!document.isArray())
+        throw UnusableInput {QStringLiteral("expected %1").arg(QLatin1String(shape))};
+    return document.array();
+}
+
+oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
+{
+    const auto wrongShape = [index] {
+        return UnusableInput {QStringLiteral("item %1 is not a list of [keyword, value] pairs of "
+                                             "strings")
+                                  .arg(index)};
+    };
+    if (!item.isArray())
+        throw wrongShape();
+    oledb::KeywordValueList pairs;
+    for (const QJsonValue &pair : item.toArray()) {
+        const QJsonArray parts = pair.toArray();
+        if (!pair.isArray() || parts.size() != 2 || !parts.at(0).isString()
+            || !parts.at(1).isString())
+            throw wrongShape();
+        pairs.append({parts.at(0).toString(), parts.at(1).toString()});
+    }
+    return pairs;
+}
+
+int parseStrings(QJsonArray &results)
+{
+    const QJsonArray inputs = readArray("a JSON array of strings");
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        if (!inputs.at(i).isString())
+            throw UnusableInput {QStringLiteral("item %1 is not a string").arg(i)};
+    }
+    int code = AllValid;
+    for (const QJsonValue &input : inputs) {
+        try {
+            const oledb::ConnectionString parsed = oledb::ConnectionString::parse(input.toString());
+            QJsonArray pairs;
+            for (const oledb::KeywordValue &pair : parsed.pairs())
+                pairs.append(QJsonArray {pair.keyword, pair.value});
+            results.append(
+                QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}});
+        } catch (const oledb::FormatError &error) {
+            code = SomeInvalid;
+            results.append(QJsonObject {{QStringLiteral("ok"), false},
+                                        {QStringLiteral("offset"), error.offset()},
+                                        {QStringLiteral("message"), error.message()}});
+        }
+    }
+    return code;
+}
+
+// A pair list with a keyword no string can hold gives null in its place and a note on stderr.
+int formatPairLists(QJsonArray &results)
+{
+    const QJsonArray inputs = readArray("a JSON array of [keyword, value] pair lists");
+    QList<oledb::KeywordValueList> lists;
+    for (qsizetype i = 0; i < inputs.size(); ++i)
+        lists.append(readPairs(inputs.at(i), i));
+    int code = AllValid;
+    for (qsizetype i = 0; i < lists.size(); ++i) {
+        try {
+            results.append(oledb::ConnectionString(lists.at(i)).toString());
+        } catch (const platform::Error &error) {
+            code = SomeInvalid;
+            printError(QStringLiteral("item %1: %2").arg(i).arg(error.message()));
+            results.append(QJsonValue::Null);
+        }
+    }
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QByteArray command = argc == 2 ? QByteArray(argv[1]) : QByteArray();
+    if (command != "parse" && command != "format") {
+        printError(QStringLiteral("usage: corvanta-connstr parse|format < input.json"));
+        return Unusable;
+    }
+    QJsonArray results;
+    int code;
+    try {
+        code = command == "parse" ? parseStrings(results) : formatPairLists(results);
+    } catch (const UnusableInput &error) {
+        printError(error.message);
+        return Unusable;
+    }
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly)
+        || out.write(QJsonDocument(results).toJson(QJsonDocument::Compact) + '\n') < 0) {
+        printError(QStringLiteral("cannot write standard output"));
+        return Unusable;
+    }
+    return code;
+}
