@@ -436,3 +436,19 @@ E2E_CLEAR="3015 1410 1455 375"
 E2E_EXIT="4520 1410 1455 375"
 E2E_TEXTBOX="50 50 5900 1290"
 E2E_BANNER="1080 240 3735 855"
+
+# e2e_click_button Create|Copy|Clear|Exit: a click on the button where the layout keeps it at any
+# window size: 840 twips above the window's outer bottom.
+e2e_click_button()
+{
+    local left h
+    case $1 in
+    Create) left=50 ;;
+    Copy) left=1530 ;;
+    Clear) left=3015 ;;
+    Exit) left=4520 ;;
+    *) e2e_fail "no button $1" ;;
+    esac
+    read -r _ _ _ h < <(e2e_frame_geometry "$E2E_WINDOW")
+    e2e_click_control "$left" $((h * E2E_TWIPS_PER_PIXEL - 840)) 1455 375
+}

@@ -39,11 +39,10 @@ e2e_check "the box spans the width less 220 twips" \
 
 # The buttons sit 840 twips above the outer bottom. Typing after a click where the buttons stood
 # at first reaches the box, and the buttons answer at their new place.
-top=$(((H - 840) / 15))
 e2e_click "$E2E_WINDOW" $((1530 / 15 + 48)) $((1410 / 15 + 12))
 xdotool type --delay 30 'Provider=x'
-copy() { e2e_click "$E2E_WINDOW" $((1530 / 15 + 48)) $((top + 12)); sleep 0.3; e2e_clipboard; }
+copy() { e2e_click_button Copy; sleep 0.3; e2e_clipboard; }
 e2e_check "the box reaches over the buttons' first place; Copy answers at the bottom" \
     test "$(copy)" = Provider=x
-e2e_click "$E2E_WINDOW" $((3015 / 15 + 48)) $((top + 12))
+e2e_click_button Clear
 e2e_check "Clear answers at the bottom" test -z "$(copy)"

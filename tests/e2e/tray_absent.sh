@@ -19,6 +19,6 @@ e2e_check "the program runs on" e2e_app_running
 xdotool windowactivate "$E2E_WINDOW"
 e2e_check "brought back from the taskbar" e2e_wait_until 5 normal
 
-e2e_click_control $E2E_EXIT
+e2e_click_button Exit
 e2e_wait_app_exit 10 || e2e_fail "the program is still running after Exit"
 e2e_check "exit status after Exit is 0 (was $E2E_APP_STATUS)" test "$E2E_APP_STATUS" -eq 0
