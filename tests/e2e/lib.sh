@@ -13,8 +13,6 @@
 
 set -euo pipefail
 
-E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-
 # A session bus of our own: with the developer's bus and a StatusNotifierWatcher on it, Qt would
 # put its tray icon on D-Bus and never into the XEmbed tray host the scenarios look at.
 if [[ -z ${CORVANTA_E2E_PRIVATE_BUS:-} ]]; then
