@@ -1,5 +1,7 @@
 #include "app/frmmain.h"
-#include "platform/oledb/objectfactory.h"
+#include "platform/conntest/odbcdatasources.h"
+#include "platform/conntest/testconnectionhook.h"
+#include "platform/datalink/datalinks.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
 
@@ -18,8 +20,9 @@ int main(int argc, char *argv[])
 
     platform::qt::QtShell shell;
     platform::qt::QtToolkit toolkit(shell);
-    oledb::ObjectFactory objects;
-    frmMain window(toolkit, objects);
+    const auto objects = datalink::makeObjectFactory(
+        conntest::makeTestConnectionHook(), std::make_shared<conntest::UnixOdbcDataSources>());
+    frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();
 }

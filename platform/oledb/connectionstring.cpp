@@ -3,6 +3,8 @@
 #include "platform/error.h"
 #include "platform/oledb/formaterror.h"
 
+#include <QHash>
+
 namespace oledb {
 
 namespace {
@@ -223,6 +225,24 @@ std::optional<QString> ConnectionString::value(QStringView keyword) const
             return it->value;
     }
     return std::nullopt;
+}
+
+KeywordValueList ConnectionString::effectivePairs() const
+{
+    // Hashed, because a pasted string may hold any number of pairs.
+    QHash<QString, qsizetype> positions;
+    KeywordValueList effective;
+    for (const KeywordValue &pair : m_pairs) {
+        const QString key = pair.keyword.toCaseFolded();
+        const auto it = positions.constFind(key);
+        if (it == positions.cend()) {
+            positions.insert(key, effective.size());
+            effective.append(pair);
+        } else {
+            effective[*it].value = pair.value;
+        }
+    }
+    return effective;
 }
 
 QString ConnectionString::toString(EmptyValueStyle emptyValues) const

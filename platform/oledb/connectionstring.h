@@ -41,6 +41,9 @@ public:
     // which is how providers read a string with duplicates.
     std::optional<QString> value(QStringView keyword) const;
     bool contains(QStringView keyword) const { return value(keyword).has_value(); }
+    // One pair per keyword, at its first position and with the value in effect: what a provider
+    // would see, in an order a person would recognise.
+    KeywordValueList effectivePairs() const;
 
     // Throws platform::Error when a keyword cannot be written (see isWritableKeyword).
     QString toString(EmptyValueStyle emptyValues = EmptyValueStyle::Bare) const;

@@ -3,8 +3,6 @@
 #include "platform/oledb/datalinkwriter.h"
 #include "platform/oledb/providercatalogue.h"
 
-#include <QHash>
-
 namespace oledb {
 
 DataLinkProperties DataLinkProperties::fromString(const QString &text)
@@ -12,20 +10,11 @@ DataLinkProperties DataLinkProperties::fromString(const QString &text)
     const ConnectionString parsed = ConnectionString::parse(text);
     DataLinkProperties properties;
     properties.m_original = text;
-    QHash<QString, qsizetype> seen;
-    for (const KeywordValue &pair : parsed.pairs()) {
-        if (sameKeyword(pair.keyword, u"Provider")) {
+    for (const KeywordValue &pair : parsed.effectivePairs()) {
+        if (sameKeyword(pair.keyword, u"Provider"))
             properties.m_providerProgId = pair.value;
-            continue;
-        }
-        const QString key = pair.keyword.toCaseFolded();
-        const auto it = seen.constFind(key);
-        if (it == seen.cend()) {
-            seen.insert(key, properties.m_properties.size());
+        else
             properties.m_properties.append(pair);
-        } else {
-            properties.m_properties[*it].value = pair.value;
-        }
     }
     return properties;
 }

@@ -6,11 +6,17 @@ namespace oledb {
 
 const PropertyDefinition *Provider::property(QStringView name) const
 {
-    for (const PropertyDefinition &definition : properties) {
-        if (sameKeyword(definition.name, name))
-            return &definition;
+    const qsizetype index = indexOf(name);
+    return index < 0 ? nullptr : &properties.at(index);
+}
+
+qsizetype Provider::indexOf(QStringView name) const
+{
+    for (qsizetype i = 0; i < properties.size(); ++i) {
+        if (sameKeyword(properties.at(i).name, name))
+            return i;
     }
-    return nullptr;
+    return -1;
 }
 
 bool Provider::answersTo(QStringView name) const

@@ -23,6 +23,7 @@ struct Provider
 
     // Case-insensitive, like every keyword; nullptr for a property the provider does not declare.
     const PropertyDefinition *property(QStringView name) const;
+    qsizetype indexOf(QStringView name) const;
     bool answersTo(QStringView name) const;
 };
 

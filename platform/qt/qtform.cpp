@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
@@ -111,6 +112,15 @@ public:
         raiseResize();
     }
 
+    void frameSettled()
+    {
+        if (m_frameSettled)
+            return;
+        m_frameSettled = true;
+        m_waitingForFrame = false;
+        raiseResize();
+    }
+
     void raiseResize()
     {
         m_dispatch.raise([](platform::IFormEvents &events) { events.Form_Resize(); });
@@ -130,10 +140,31 @@ protected:
         return QWidget::event(event);
     }
 
+    // The outer size, which the layout starts from, includes a frame that the window manager
+    // adds after it maps the window, and reports a moment later still; Qt's first resize comes
+    // before either. So the form's first resize waits until the frame is known (Qt then sees the
+    // window move inside it), or, where no window manager draws one, for a short grace period.
     void resizeEvent(QResizeEvent *event) override
     {
         QWidget::resizeEvent(event);
-        raiseResize();
+        if (m_frameSettled)
+            raiseResize();
+    }
+
+    void showEvent(QShowEvent *event) override
+    {
+        QWidget::showEvent(event);
+        if (!m_frameSettled && !m_waitingForFrame) {
+            m_waitingForFrame = true;
+            QTimer::singleShot(FrameGracePeriodMs, this, &FormWindow::frameSettled);
+        }
+    }
+
+    void moveEvent(QMoveEvent *event) override
+    {
+        QWidget::moveEvent(event);
+        if (m_waitingForFrame && frameGeometry() != geometry())
+            frameSettled();
     }
 
     void changeEvent(QEvent *event) override
@@ -158,6 +189,9 @@ private:
     int m_scaleMode;
     bool m_unloading = false;
     bool m_suppressStateEvent = false;
+    bool m_frameSettled = false;
+    bool m_waitingForFrame = false;
+    static constexpr int FrameGracePeriodMs = 300;
 };
 
 // Geometry and visibility of any widget, in twips; fails once the widget is gone.
@@ -464,7 +498,31 @@ void QtForm::build(const platform::FormDescription &description)
                                              screen->availableGeometry())
                              .topLeft());
     }
+    fitCaptionsToButtons(window);
     m_windowObject = std::make_shared<QtWindow>(window);
+}
+
+// Button sizes are fixed in twips, chosen for a narrow 8-point system font; desktop fonts are
+// often wider. Rather than cut captions off, the window's font steps down until every button
+// caption fits, but never below a legible size.
+void QtForm::fitCaptionsToButtons(QWidget *window)
+{
+    const auto buttons = window->findChildren<QPushButton *>();
+    const auto fits = [&buttons](const QFont &font) {
+        const QFontMetrics metrics(font);
+        return std::all_of(buttons.begin(), buttons.end(), [&metrics](QPushButton *button) {
+            const int margin
+                = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+            return metrics.horizontalAdvance(button->text()) + margin <= button->width();
+        });
+    };
+    QFont font = window->font();
+    if (font.pointSizeF() <= 0)
+        return;
+    while (!fits(font) && font.pointSizeF() > MinimumFontPoints)
+        font.setPointSizeF(std::max(MinimumFontPoints, font.pointSizeF() - 0.5));
+    if (font != window->font())
+        window->setFont(font);
 }
 
 QWidget *QtForm::createControl(const platform::ControlDescription &control, QWidget *parent)

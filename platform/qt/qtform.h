@@ -47,6 +47,8 @@ public:
 private:
     void build(const platform::FormDescription &description);
     QWidget *createControl(const platform::ControlDescription &description, QWidget *parent);
+    static void fitCaptionsToButtons(QWidget *window);
+    static constexpr qreal MinimumFontPoints = 7.0;
 
     platform::IFormEvents &m_events;
     ErrorReporter m_reportError;

@@ -68,12 +68,11 @@ private Q_SLOTS:
         const auto row = [](const char *name, const char *cls, const char *parent,
                             const char *caption, QRect twips) {
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls)
-                                << QString::fromLatin1(parent) << QString::fromLatin1(caption)
+                                << QString::fromLatin1(parent) << QString::fromUtf8(caption)
                                 << twips;
         };
         row("Picture1", "QFrame", "frmMain", "", {1080, 240, 3735, 855});
-        row("Label2", "QLabel", "Picture1", "Written by the Corvanta developers, 2026",
-            {840, 480, 2535, 255});
+        row("Label2", "QLabel", "Picture1", "\u00a9 2026 the Corvanta team", {840, 480, 2535, 255});
         row("Label1", "QLabel", "Picture1", "Corvanta", {840, 240, 2655, 255});
         row("Image1", "QLabel", "Picture1", "", {240, 195, 480, 480});
         row("cmdDLPrompt", "QPushButton", "frmMain", "Create", {50, 1410, 1455, 375});

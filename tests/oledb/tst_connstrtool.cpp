@@ -35,7 +35,6 @@ private Q_SLOTS:
         QTest::newRow("format: keyword no string can hold")
             << u"format"_s << json("[[[' a', '1']]]") << 1 << json("[null]");
         QTest::newRow("not JSON") << u"parse"_s << QByteArray("[") << 2 << QByteArray();
-        QTest::newRow("parse: not strings") << u"parse"_s << QByteArray("[1]") << 2 << QByteArray();
         QTest::newRow("format: pair of three")
             << u"format"_s << json("[[['a', 'b', 'c']]]") << 2 << QByteArray();
         QTest::newRow("unknown command") << u"check"_s << QByteArray("[]") << 2 << QByteArray();

@@ -18,13 +18,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("progId"); // empty: not found
 
-        QTest::newRow("as written") << u"SQLOLEDB.1"_s << u"SQLOLEDB.1"_s;
-        QTest::newRow("version-independent") << u"SQLOLEDB"_s << u"SQLOLEDB.1"_s;
-        QTest::newRow("other case") << u"microsoft.jet.oledb.4.0"_s << u"Microsoft.Jet.OLEDB.4.0"_s;
+        QTest::newRow("version-independent, other case") << u"sqloledb"_s << u"SQLOLEDB.1"_s;
         QTest::newRow("newest of two versions")
             << u"Microsoft.ACE.OLEDB"_s << u"Microsoft.ACE.OLEDB.16.0"_s;
         QTest::newRow("numbered alias") << u"MSOLAP.8"_s << u"MSOLAP"_s;
-        QTest::newRow("ODBC bridge") << u"msdasql"_s << u"MSDASQL.1"_s;
         QTest::newRow("unknown") << u"Acme.DB.1"_s << QString();
         QTest::newRow("no name") << QString() << QString();
     }
@@ -35,14 +32,6 @@ private Q_SLOTS:
         QFETCH(QString, progId);
         const Provider *provider = ProviderCatalogue::builtIn().find(name);
         QCOMPARE(provider ? provider->progId : QString(), progId);
-    }
-
-    void unknownProviderKeepsItsName()
-    {
-        const Provider provider = ProviderCatalogue::builtIn().resolve(u"Acme.DB.2");
-        QVERIFY(provider.generic);
-        QCOMPARE(provider.progId, u"Acme.DB.2"_s);
-        QVERIFY(provider.property(u"data source"));
     }
 
     // Every provider, with every default set, writes a string that names it and holds them all.
@@ -73,7 +62,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("valid");
 
-        QTest::newRow("integer: decimal") << u"Connect Timeout"_s << u"30"_s << true;
         QTest::newRow("integer: negative") << u"OLE DB Services"_s << u"-2147483648"_s << true;
         QTest::newRow("integer: hex") << u"OLE DB Services"_s << u"0xFFFFFFFF"_s << true;
         QTest::newRow("integer: octal") << u"Connect Timeout"_s << u"017"_s << true;
@@ -81,17 +69,12 @@ private Q_SLOTS:
         QTest::newRow("integer: bare 0x") << u"Connect Timeout"_s << u"0x"_s << false;
         QTest::newRow("integer: past 32 bits") << u"Connect Timeout"_s << u"4294967296"_s << false;
         QTest::newRow("integer: below -2^31") << u"Connect Timeout"_s << u"-2147483649"_s << false;
-        QTest::newRow("integer: fraction") << u"Connect Timeout"_s << u"1.5"_s << false;
-        QTest::newRow("integer: empty") << u"Connect Timeout"_s << u""_s << false;
         QTest::newRow("boolean: any case") << u"Persist Security Info"_s << u"tRUE"_s << true;
         QTest::newRow("boolean: not yes") << u"Persist Security Info"_s << u"yes"_s << false;
         QTest::newRow("enumeration: any case") << u"Prompt"_s << u"complete required"_s << true;
-        QTest::newRow("enumeration: spaces matter") << u"Prompt"_s << u"NoPrompt"_s << false;
         QTest::newRow("enumeration: one only") << u"Protection Level"_s << u"Call|Pkt"_s << false;
         QTest::newRow("flags: combined") << u"Mode"_s << u"read | SHARE DENY NONE"_s << true;
         QTest::newRow("flags: empty part") << u"Mode"_s << u"Read|"_s << false;
-        QTest::newRow("flags: unknown part") << u"Mode"_s << u"Write|Append"_s << false;
-        QTest::newRow("text: anything") << u"Data Source"_s << u"\"; ="_s << true;
     }
 
     void validatesValues()
@@ -108,41 +91,33 @@ private Q_SLOTS:
             QVERIFY2(problem->startsWith(property), qPrintable(*problem));
     }
 
-    void refusesBrokenCatalogues_data()
+    void checksCatalogueOnLoading_data()
     {
-        const QString generic
-            = u"{\"generic\": true, \"description\": \"d\", \"properties\": []}"_s;
-        const auto provider = [](const QString &progId, const QString &properties = {}) {
-            return u",{\"progId\": \"%1\", \"description\": \"d\", \"properties\": [%2]}"_s.arg(
-                progId, properties);
-        };
-        const auto mode = [](const QString &type, const QString &extra = {}) {
-            return u"{\"name\": \"Mode\", \"type\": \"%1\", \"page\": \"all\"%2}"_s.arg(type,
-                                                                                        extra);
-        };
-        const auto catalogue = [](const QString &providers) {
-            return u"{\"providers\": [%1]}"_s.arg(providers).toUtf8();
-        };
-        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("providers"); // JSON, ' for "
+        QTest::addColumn<bool>("valid");
 
-        QTest::newRow("not JSON") << QByteArray("{");
-        QTest::newRow("no generic entry") << catalogue(provider(u"A.1"_s).sliced(1));
-        QTest::newRow("two generic entries") << catalogue(generic + u","_s + generic);
-        QTest::newRow("name used twice")
-            << catalogue(generic + provider(u"A.1"_s) + provider(u"a.1"_s));
-        QTest::newRow("unknown type") << catalogue(generic + provider(u"A.1"_s, mode(u"date"_s)));
-        QTest::newRow("enumeration without values")
-            << catalogue(generic + provider(u"A.1"_s, mode(u"enumeration"_s)));
-        QTest::newRow("invalid default") << catalogue(
-            generic + provider(u"A.1"_s, mode(u"integer"_s, u", \"default\": \"x\""_s)));
-        QTest::newRow("property twice")
-            << catalogue(generic + provider(u"A.1"_s, mode(u"text"_s) + u","_s + mode(u"text"_s)));
+        const QString generic = u"{'generic': true, 'description': 'd', 'properties': []}, "_s;
+        const QString provider = u"{'progId': 'A', 'description': 'd', 'properties': [%1]}"_s;
+        QTest::newRow("minimal") << generic + provider.arg(QString()) << true;
+        QTest::newRow("name used twice") << generic + provider.arg(QString())
+                + u", {'progId': 'B', 'aliases': ['a'], "
+                  "'description': 'd', 'properties': []}"_s
+                                         << false;
+        QTest::newRow("invalid default") << generic
+                + provider.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', 'default': 'x'}"_s)
+                                         << false;
     }
 
-    void refusesBrokenCatalogues()
+    void checksCatalogueOnLoading()
     {
-        QFETCH(QByteArray, json);
-        QVERIFY_THROWS_EXCEPTION(platform::Error, ProviderCatalogue::fromJson(json));
+        QFETCH(QString, providers);
+        QFETCH(bool, valid);
+        const QByteArray json
+            = QString(u"{'providers': ["_s + providers + u"]}"_s).replace(u'\'', u'"').toUtf8();
+        if (valid)
+            QCOMPARE(ProviderCatalogue::fromJson(json).providers().size(), 2);
+        else
+            QVERIFY_THROWS_EXCEPTION(platform::Error, ProviderCatalogue::fromJson(json));
     }
 };
 

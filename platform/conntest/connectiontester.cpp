@@ -1,0 +1,53 @@
+#include "platform/conntest/connectiontester.h"
+
+#include "platform/conntest/secretmask.h"
+#include "platform/error.h"
+#include "platform/oledb/connectionstring.h"
+#include "platform/oledb/propertydefinition.h"
+
+#include <exception>
+#include <limits>
+
+namespace conntest {
+
+namespace {
+
+constexpr int DefaultConnectTimeout = 15;
+
+} // namespace
+
+TestResult testConnectionString(IConnectionTester &tester, const QString &connectionString,
+                                const std::atomic<bool> &cancelled)
+{
+    oledb::ConnectionString connection;
+    try {
+        connection = oledb::ConnectionString::parse(connectionString);
+    } catch (const platform::Error &error) {
+        // The syntax error names an offset, never the text, so there is nothing to mask.
+        return TestResult::failed(error.message());
+    }
+
+    TestResult result;
+    try {
+        result = tester.test(connection, cancelled);
+    } catch (const platform::Error &error) {
+        result = TestResult::failed(error.message());
+    } catch (const std::exception &error) {
+        result = TestResult::failed(QString::fromLocal8Bit(error.what()));
+    }
+    result.message = maskSecrets(result.message, secretsOf(connection));
+    return result;
+}
+
+int connectTimeoutSeconds(const oledb::ConnectionString &connection)
+{
+    const auto text = connection.value(u"Connect Timeout");
+    if (!text)
+        return DefaultConnectTimeout;
+    const auto seconds = oledb::PropertyDefinition::parseInteger(text->trimmed());
+    if (!seconds || *seconds < 0 || *seconds > std::numeric_limits<int>::max())
+        return DefaultConnectTimeout;
+    return int(*seconds);
+}
+
+} // namespace conntest

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace datalink {
+
+class DataLinkDraft;
+
+// User name and password, with "Blank password" (an empty password that is written) kept apart
+// from a password that is simply not saved, and "Allow saving password" bound to
+// Persist Security Info.
+class LogOnFields final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LogOnFields(DataLinkDraft &draft, QWidget *parent = nullptr);
+
+    void refresh();
+
+private:
+    DataLinkDraft &m_draft;
+    QLineEdit *m_userName;
+    QLineEdit *m_password;
+    QCheckBox *m_blankPassword;
+    QCheckBox *m_allowSaving;
+    QLabel *m_plainTextNote;
+};
+
+} // namespace datalink

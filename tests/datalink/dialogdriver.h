@@ -1,0 +1,128 @@
+#pragma once
+
+#include "platform/datalink/datalinkdialog.h"
+#include "platform/datalink/odbcdatasources.h"
+#include "platform/datalink/propertyeditor.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+namespace testing {
+
+// Plays the user on a Data Link dialog through the object names of its widgets.
+class DialogDriver
+{
+public:
+    explicit DialogDriver(datalink::DataLinkDialog &dialog)
+        : m_dialog(dialog)
+    { }
+
+    template<typename Widget> Widget *find(QAnyStringView name) const
+    {
+        return m_dialog.findChild<Widget *>(name.toString());
+    }
+
+    // Picks by ProgID; a ProgID the list does not show goes through the "other" entry.
+    bool chooseProvider(QAnyStringView progId)
+    {
+        auto *list = find<QListWidget>(QStringLiteral("providerList"));
+        if (!list)
+            return false;
+        const QString wanted = progId.toString();
+        QListWidgetItem *chosen = list->item(list->count() - 1);
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->data(Qt::UserRole).toString() == wanted)
+                chosen = list->item(i);
+        }
+        list->setCurrentItem(chosen);
+        Q_EMIT list->itemClicked(chosen);
+        if (chosen->data(Qt::UserRole).toString().isEmpty())
+            return type("otherProgIdEdit", wanted);
+        return true;
+    }
+
+    // Replaces the field's text the way typing does, so only user edits are reported.
+    bool type(QAnyStringView name, QAnyStringView text)
+    {
+        QLineEdit *edit = lineEditOf(name);
+        if (!edit)
+            return false;
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text.toString());
+        return true;
+    }
+
+    bool click(QAnyStringView name)
+    {
+        auto *button = find<QAbstractButton>(name);
+        if (!button || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+
+    bool pick(QAnyStringView name, int index)
+    {
+        QComboBox *combo = find<QComboBox>(name);
+        if (auto *editor = find<datalink::PropertyEditor>(name))
+            combo = editor->comboBox();
+        if (!combo)
+            return false;
+        combo->setCurrentIndex(index);
+        Q_EMIT combo->activated(index);
+        return true;
+    }
+
+    // Toggles one flag of a flag-set editor.
+    bool tick(QAnyStringView name, QAnyStringView flag)
+    {
+        auto *editor = find<datalink::PropertyEditor>(name);
+        if (!editor || !editor->flagList())
+            return false;
+        const auto items = editor->flagList()->findItems(flag.toString(), Qt::MatchFixedString);
+        if (items.size() != 1)
+            return false;
+        QListWidgetItem *item = items.first();
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        return true;
+    }
+
+    QString shownString() const
+    {
+        auto *view = m_dialog.findChild<QWidget *>(QStringLiteral("connectionStringView"));
+        return view ? view->property("plainText").toString() : QString();
+    }
+
+private:
+    QLineEdit *lineEditOf(QAnyStringView name) const
+    {
+        QWidget *widget = find<QWidget>(name);
+        if (auto *edit = qobject_cast<QLineEdit *>(widget))
+            return edit;
+        if (auto *combo = qobject_cast<QComboBox *>(widget))
+            return combo->lineEdit();
+        if (auto *editor = qobject_cast<datalink::PropertyEditor *>(widget))
+            return editor->lineEdit() ? editor->lineEdit() : editor->comboBox()->lineEdit();
+        return nullptr;
+    }
+
+    datalink::DataLinkDialog &m_dialog;
+};
+
+class FixedDataSources final : public datalink::IOdbcDataSources
+{
+public:
+    explicit FixedDataSources(QStringList names = {})
+        : m_names(std::move(names))
+    { }
+    QStringList dataSourceNames() override { return m_names; }
+
+private:
+    QStringList m_names;
+};
+
+} // namespace testing

@@ -1,0 +1,530 @@
+#include "dialogdriver.h"
+
+#include "platform/datalink/datalinkdraft.h"
+#include "platform/oledb/datalinkproperties.h"
+#include "platform/oledb/providercatalogue.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+using testing::DialogDriver;
+
+// One thing the user does: which widget, and what with it.
+struct Step
+{
+    enum Kind { Provider, Type, Click, Pick, Tick } kind;
+    QString target;
+    QString text;
+    int index = 0;
+};
+using Script = QList<Step>;
+Q_DECLARE_METATYPE(Script)
+
+namespace {
+
+Step provider(QAnyStringView progId)
+{
+    return {Step::Provider, progId.toString(), {}};
+}
+Step type(QAnyStringView field, QAnyStringView text)
+{
+    return {Step::Type, field.toString(), text.toString()};
+}
+Step click(QAnyStringView button)
+{
+    return {Step::Click, button.toString(), {}};
+}
+Step pick(QAnyStringView combo, int index)
+{
+    return {Step::Pick, combo.toString(), {}, index};
+}
+Step tick(QAnyStringView editor, QAnyStringView flag)
+{
+    return {Step::Tick, editor.toString(), flag.toString()};
+}
+
+bool play(DialogDriver &driver, const Step &step)
+{
+    switch (step.kind) {
+    case Step::Provider:
+        return driver.chooseProvider(step.target);
+    case Step::Type:
+        return driver.type(step.target, step.text);
+    case Step::Click:
+        return driver.click(step.target);
+    case Step::Pick:
+        return driver.pick(step.target, step.index);
+    case Step::Tick:
+        return driver.tick(step.target, step.text);
+    }
+    return false;
+}
+
+} // namespace
+
+class tst_DataLinkDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void eachProviderPageWritesItsProperties_data();
+    void eachProviderPageWritesItsProperties();
+    void untouchedStringComesBackExactly_data();
+    void untouchedStringComesBackExactly();
+    void editingKeepsUnknownPropertiesOnce();
+    void switchingProviderDropsWhatOnlyTheOldOneKnew();
+    void passwordIsMaskedUntilRevealed();
+    void savingPasswordFollowsPersistSecurityInfo();
+    void blankPasswordIsWrittenOnlyWhenSaved();
+    void plainTextNoteShowsOnlyForASavedPassword();
+    void passwordWithoutPersistFlagSurvivesAnEdit();
+    void invalidValueRefusesOkUntilFixed_data();
+    void invalidValueRefusesOkUntilFixed();
+    void customPropertiesCanBeAddedAndRemoved();
+    void keyboardEnterAcceptsEscapeCancels_data();
+    void keyboardEnterAcceptsEscapeCancels();
+    void everyConnectionFieldIsReachableByTab();
+    void browseFillsTheDatabaseFile();
+    void odbcPageOffersConfiguredDataSources();
+    void testConnectionRunsTheHookOrSaysItIsMissing();
+
+private:
+    datalink::DataLinkDialog &open(const QString &text);
+
+    testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
+    std::unique_ptr<datalink::DataLinkDialog> m_dialog;
+};
+
+datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
+{
+    m_dialog = std::make_unique<datalink::DataLinkDialog>(
+        oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties::fromString(text),
+        m_dataSources);
+    return *m_dialog;
+}
+
+void tst_DataLinkDialog::init()
+{
+    open(QString());
+}
+
+void tst_DataLinkDialog::cleanup()
+{
+    m_dialog.reset();
+}
+
+void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QString>("expected");
+
+    const QString sql = QStringLiteral("SQLOLEDB.1");
+    QTest::newRow("sql server, integrated security")
+        << Script {provider(sql), type("dataSourceEdit", "(local)"),
+                   click("integratedSecurityRadio"), type("initialCatalogEdit", "pubs")}
+        << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Initial Catalog=pubs;Data Source=(local)";
+    QTest::newRow("sql server, user with saved password")
+        << Script {provider(sql),
+                   type("dataSourceEdit", "srv"),
+                   click("specificUserRadio"),
+                   type("userNameEdit", "sa"),
+                   type("passwordEdit", "s3cret"),
+                   click("allowSavingPasswordCheck")}
+        << "Provider=SQLOLEDB.1;Password=s3cret;Persist Security Info=True;User ID=sa;"
+           "Data Source=srv";
+    QTest::newRow("sql server, password not saved")
+        << Script {provider(sql), type("dataSourceEdit", "srv"), click("specificUserRadio"),
+                   type("userNameEdit", "sa"), type("passwordEdit", "s3cret")}
+        << "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Data Source=srv";
+    QTest::newRow("sql server driver, attached file and encryption")
+        << Script {provider("MSOLEDBSQL.1"),
+                   type("dataSourceEdit", "srv"),
+                   click("attachFileRadio"),
+                   type("attachFileEdit", "/data/app.mdf"),
+                   type("initialCatalogEdit", "App"),
+                   click("encryptCheck"),
+                   click("trustServerCertificateCheck")}
+        << "Provider=MSOLEDBSQL.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Initial Catalog=App;Data Source=srv;Initial File Name=/data/app.mdf;"
+           "Use Encryption for Data=True;Trust Server Certificate=True";
+    QTest::newRow("sql server driver 19, encryption choice")
+        << Script {provider("MSOLEDBSQL19.1"), type("dataSourceEdit", "srv"),
+                   type("encryptionEditor", "Strict")}
+        << "Provider=MSOLEDBSQL19.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Data Source=srv;Use Encryption for Data=Strict";
+    QTest::newRow("access database")
+        << Script {provider("Microsoft.ACE.OLEDB.12.0"), type("dataSourceEdit", "/srv/nw.accdb")}
+        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Data Source=/srv/nw.accdb;"
+           "Persist Security Info=False";
+    QTest::newRow("excel workbook follows its format")
+        << Script {provider("Microsoft.ACE.OLEDB.12.0"), pick("fileTypeCombo", 1),
+                   type("dataSourceEdit", "/srv/sales.xlsx")}
+        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Data Source=/srv/sales.xlsx;"
+           "Persist Security Info=False;Extended Properties=\"Excel 12.0 Xml;HDR=YES\"";
+    QTest::newRow("jet, folder of text files")
+        << Script {provider("Microsoft.Jet.OLEDB.4.0"), pick("fileTypeCombo", 2),
+                   type("dataSourceEdit", "/srv/csv")}
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=/srv/csv;"
+           "Persist Security Info=False;Extended Properties=\"text;HDR=YES;FMT=Delimited\"";
+    QTest::newRow("jet, access permissions several at once")
+        << Script {provider("Microsoft.Jet.OLEDB.4.0"), type("dataSourceEdit", "a.mdb"),
+                   tick("modeEditor", "Read"), tick("modeEditor", "Share Deny None"),
+                   tick("modeEditor", "Share Deny Write")}
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=a.mdb;"
+           "Persist Security Info=False;Mode=Read|Share Deny Write";
+    QTest::newRow("odbc data source name")
+        << Script {provider("MSDASQL.1"), type("dsnCombo", "Sales"), type("userNameEdit", "app"),
+                   type("initialCatalogEdit", "crm")}
+        << "Provider=MSDASQL.1;Persist Security Info=False;User ID=app;Data Source=Sales;"
+           "Initial Catalog=crm";
+    QTest::newRow("odbc connection string replaces the name")
+        << Script {provider("MSDASQL.1"), type("dsnCombo", "Sales"), click("connectionStringRadio"),
+                   type("odbcConnectionStringEdit", "DRIVER={PostgreSQL};SERVER=db")}
+        << "Provider=MSDASQL.1;Persist Security Info=False;"
+           "Extended Properties=\"DRIVER={PostgreSQL};SERVER=db\"";
+    QTest::newRow("oracle, net service name")
+        << Script {provider("OraOLEDB.Oracle.1"), type("dataSourceEdit", "ORCL"),
+                   type("userNameEdit", "scott"), type("connectTimeoutEditor", "30")}
+        << "Provider=OraOLEDB.Oracle.1;Persist Security Info=False;User ID=scott;"
+           "Data Source=ORCL;Connect Timeout=30";
+    QTest::newRow("provider the catalogue does not know")
+        << Script {provider("PGNP.1"), type("dataSourceEdit", "db"), type("locationEdit", "x"),
+                   pick("impersonationLevelEditor", 3)}
+        << "Provider=PGNP.1;Persist Security Info=False;Data Source=db;Location=x;"
+           "Impersonation Level=Delegate";
+}
+
+void tst_DataLinkDialog::eachProviderPageWritesItsProperties()
+{
+    QFETCH(Script, script);
+    QFETCH(QString, expected);
+    DialogDriver driver(*m_dialog);
+    for (const Step &step : std::as_const(script))
+        QVERIFY2(play(driver, step), qPrintable(step.target));
+    QCOMPARE(m_dialog->connectionString(), expected);
+}
+
+void tst_DataLinkDialog::untouchedStringComesBackExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("odd spelling, spacing and order")
+        << "provider = sqloledb ;data source=srv;  user id = sa;Foo=1;FOO=2;Initial Catalog='x;y'";
+    QTest::newRow("password without persist flag") << "Provider=MSDASQL;Password=pw;DSN=Sales";
+    QTest::newRow("no provider at all") << "Data Source=somewhere;";
+    QTest::newRow("invalid value left alone")
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Mode=WriteRead;Data Source=\"a.mdb\"";
+}
+
+void tst_DataLinkDialog::untouchedStringComesBackExactly()
+{
+    QFETCH(QString, text);
+    open(text);
+    m_dialog->showTab(datalink::DataLinkDialog::AllTab);
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    QCOMPARE(m_dialog->connectionString(), text);
+}
+
+void tst_DataLinkDialog::editingKeepsUnknownPropertiesOnce()
+{
+    open(QStringLiteral("provider = sqloledb ;data source=srv;user id=sa;Foo=1;FOO=2;"
+                        "Initial Catalog='x;y'"));
+    DialogDriver driver(*m_dialog);
+    QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("srv"));
+    QVERIFY(driver.find<QRadioButton>("specificUserRadio")->isChecked());
+    QVERIFY(driver.type("dataSourceEdit", "srv2"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=\"x;y\";"
+                            "Data Source=srv2;Foo=2"));
+    QVERIFY(driver.find<datalink::PropertyEditor>("value:Foo"));
+}
+
+void tst_DataLinkDialog::switchingProviderDropsWhatOnlyTheOldOneKnew()
+{
+    open(QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=pubs;"
+                        "Data Source=srv;Custom=1"));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("Microsoft.Jet.OLEDB.4.0"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=srv;"
+                            "Persist Security Info=False;Custom=1"));
+    // The page that fits the new provider replaces the old one.
+    QVERIFY(driver.find<QComboBox>("fileTypeCombo"));
+    QVERIFY(!driver.find<QRadioButton>("integratedSecurityRadio"));
+}
+
+void tst_DataLinkDialog::passwordIsMaskedUntilRevealed()
+{
+    open(QStringLiteral("Provider=MSDASQL.1;Password=hunter2;Persist Security Info=True;"
+                        "Extended Properties=\"DSN=x;PWD=odbcpw\""));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(!driver.shownString().contains(u"hunter2"));
+    QVERIFY(!driver.shownString().contains(u"odbcpw"));
+    QVERIFY(driver.shownString().contains(u"Password=********"));
+    QVERIFY(driver.click("revealPasswordCheck"));
+    QCOMPARE(driver.shownString(), m_dialog->connectionString());
+    QVERIFY(driver.find<QLineEdit>("passwordEdit")->echoMode() == QLineEdit::Password);
+}
+
+void tst_DataLinkDialog::savingPasswordFollowsPersistSecurityInfo()
+{
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("MSDAORA.1"));
+    auto *allowSaving = driver.find<QCheckBox>("allowSavingPasswordCheck");
+    QVERIFY(!allowSaving->isChecked());
+    QVERIFY(driver.type("value:Persist Security Info", "True"));
+    QVERIFY(allowSaving->isChecked());
+    QVERIFY(driver.click("allowSavingPasswordCheck"));
+    auto *persist = driver.find<datalink::PropertyEditor>("value:Persist Security Info");
+    QCOMPARE(persist->comboBox()->currentText(), QStringLiteral("False"));
+}
+
+void tst_DataLinkDialog::blankPasswordIsWrittenOnlyWhenSaved()
+{
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("MSDAORA.1"));
+    QVERIFY(driver.type("userNameEdit", "scott"));
+    QVERIFY(driver.click("blankPasswordCheck"));
+    QVERIFY(!driver.find<QLineEdit>("passwordEdit")->isEnabled());
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSDAORA.1;User ID=scott;Persist Security Info=False"));
+    QVERIFY(driver.click("allowSavingPasswordCheck"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSDAORA.1;Password=\"\";User ID=scott;"
+                            "Persist Security Info=True"));
+    QVERIFY(driver.click("blankPasswordCheck"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSDAORA.1;User ID=scott;Persist Security Info=True"));
+}
+
+void tst_DataLinkDialog::plainTextNoteShowsOnlyForASavedPassword()
+{
+    DialogDriver driver(*m_dialog);
+    auto note = [&] {
+        return driver.find<QLabel>("plainTextNote");
+    };
+    QVERIFY(note()->isHidden());
+    QVERIFY(driver.type("passwordEdit", "pw"));
+    QVERIFY(note()->isHidden());
+    QVERIFY(driver.click("allowSavingPasswordCheck"));
+    QVERIFY(!note()->isHidden());
+    QVERIFY(driver.click("blankPasswordCheck"));
+    QVERIFY(note()->isHidden());
+}
+
+void tst_DataLinkDialog::passwordWithoutPersistFlagSurvivesAnEdit()
+{
+    open(QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Password=pw;Data Source=old"));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.find<QCheckBox>("allowSavingPasswordCheck")->isChecked());
+    QVERIFY(driver.type("dataSourceEdit", "new"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;"
+                            "User ID=sa;Data Source=new"));
+}
+
+void tst_DataLinkDialog::invalidValueRefusesOkUntilFixed_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<Script>("fix");
+    QTest::addColumn<QString>("expected");
+    const QString jet = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Mode=WriteRead;"
+                                       "Data Source=a.mdb");
+    QTest::newRow("flag set, reset to default")
+        << jet << "Mode" << Script {click("reset:Mode")}
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb";
+    QTest::newRow("flag set, ticking a valid flag")
+        << jet << "Mode" << Script {tick("modeEditor", "Read")}
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb;Mode=Read";
+    QTest::newRow("integer, typing a number")
+        << "Provider=SQLOLEDB.1;Connect Timeout=soon"
+        << "Connect Timeout" << Script {type("value:Connect Timeout", "30")}
+        << "Provider=SQLOLEDB.1;Connect Timeout=30";
+    QTest::newRow("custom property is never invalid, known one is")
+        << "Provider=MSDAORA.1;Prompt=Sometimes;Whatever=Sometimes"
+        << "Prompt" << Script {pick("value:Prompt", 3)}
+        << "Provider=MSDAORA.1;Prompt=No Prompt;Whatever=Sometimes";
+}
+
+void tst_DataLinkDialog::invalidValueRefusesOkUntilFixed()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, property);
+    QFETCH(Script, fix);
+    QFETCH(QString, expected);
+    open(text);
+    DialogDriver driver(*m_dialog);
+    auto *problem = driver.find<QLabel>("problemLabel");
+    QVERIFY(!problem->isHidden());
+    QVERIFY(problem->text().contains(property));
+    auto *editor = driver.find<datalink::PropertyEditor>(QStringLiteral("value:") + property);
+    QVERIFY(editor->toolTip().contains(property));
+
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    QVERIFY(driver.click("okButton"));
+    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(driver.find<QTabWidget>("tabs")->currentIndex(),
+             int(datalink::DataLinkDialog::AllTab));
+    QVERIFY(problem->text().contains(u"cannot be used"));
+
+    for (const Step &step : std::as_const(fix))
+        QVERIFY2(play(driver, step), qPrintable(step.target));
+    QVERIFY(problem->isHidden());
+    QVERIFY(editor->toolTip().isEmpty());
+    QVERIFY(driver.click("okButton"));
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(m_dialog->connectionString(), expected);
+}
+
+void tst_DataLinkDialog::customPropertiesCanBeAddedAndRemoved()
+{
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("MSDAORA.1"));
+    QVERIFY(driver.type("newPropertyNameEdit", "Bad;Name"));
+    QVERIFY(driver.click("addPropertyButton"));
+    QVERIFY(!driver.find<QLabel>("addPropertyMessage")->isHidden());
+    QVERIFY(driver.type("newPropertyNameEdit", "App Tag"));
+    QVERIFY(driver.type("newPropertyValueEdit", "a=b"));
+    QVERIFY(driver.click("addPropertyButton"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False;App Tag=a=b"));
+    QVERIFY(driver.type("value:App Tag", "c"));
+    QVERIFY(m_dialog->connectionString().endsWith(u";App Tag=c"));
+    QVERIFY(driver.click("remove:App Tag"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False"));
+    QVERIFY(!driver.find<QWidget>("value:App Tag"));
+}
+
+void tst_DataLinkDialog::keyboardEnterAcceptsEscapeCancels_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::newRow("enter in a text field")
+        << "initialCatalogEdit" << int(Qt::Key_Return) << int(QDialog::Accepted);
+    QTest::newRow("enter in a drop-down field")
+        << "dsnCombo" << int(Qt::Key_Return) << int(QDialog::Accepted);
+    QTest::newRow("enter in the provider list")
+        << "providerList" << int(Qt::Key_Enter) << int(QDialog::Accepted);
+    QTest::newRow("escape") << "userNameEdit" << int(Qt::Key_Escape) << int(QDialog::Rejected);
+}
+
+void tst_DataLinkDialog::keyboardEnterAcceptsEscapeCancels()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(int, result);
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("MSDASQL.1"));
+    m_dialog->showTab(field == u"providerList" ? datalink::DataLinkDialog::ProviderTab
+                                               : datalink::DataLinkDialog::ConnectionTab);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    QSignalSpy finished(m_dialog.get(), &QDialog::finished);
+    auto *widget = driver.find<QWidget>(field);
+    widget->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toInt(), result);
+}
+
+void tst_DataLinkDialog::everyConnectionFieldIsReachableByTab()
+{
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("SQLOLEDB.1"));
+    QVERIFY(driver.click("specificUserRadio"));
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    driver.find<QWidget>("okButton")->setFocus();
+    QSet<QString> reached;
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.insert(QApplication::focusWidget()->objectName());
+    }
+    // Tab enters a group of radio buttons once; the arrow keys move within it.
+    QVERIFY(reached.contains(QStringLiteral("integratedSecurityRadio"))
+            || reached.contains(QStringLiteral("specificUserRadio")));
+    for (const char *name :
+         {"dataSourceEdit", "userNameEdit", "passwordEdit", "blankPasswordCheck",
+          "allowSavingPasswordCheck", "initialCatalogEdit", "testConnectionButton",
+          "revealPasswordCheck", "okButton", "cancelButton", "qt_tabwidget_tabbar"}) {
+        QVERIFY2(reached.contains(QLatin1String(name)), name);
+    }
+}
+
+void tst_DataLinkDialog::browseFillsTheDatabaseFile()
+{
+    QStringList asked;
+    m_dialog->setFileChooser([&](QWidget *, const QString &, const QString &filter, bool folder) {
+        asked.append(folder ? QStringLiteral("folder") : filter);
+        return folder ? QStringLiteral("/srv/csv") : QStringLiteral("/srv/book.xls");
+    });
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("Microsoft.ACE.OLEDB.16.0"));
+    QVERIFY(driver.pick("fileTypeCombo", 1));
+    QVERIFY(driver.click("browseButton"));
+    QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("/srv/book.xls"));
+    QCOMPARE(m_dialog->draft().value(u"Extended Properties"), QStringLiteral("Excel 8.0;HDR=YES"));
+    QVERIFY(driver.pick("fileTypeCombo", 2));
+    QVERIFY(driver.click("browseButton"));
+    QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("/srv/csv"));
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(asked.first().contains(u"*.xlsx"));
+    QCOMPARE(asked.last(), QStringLiteral("folder"));
+}
+
+void tst_DataLinkDialog::odbcPageOffersConfiguredDataSources()
+{
+    open(QStringLiteral("Provider=MSDASQL.1;Data Source=Sales"));
+    DialogDriver driver(*m_dialog);
+    auto *names = driver.find<QComboBox>("dsnCombo");
+    QCOMPARE(names->count(), 2);
+    QCOMPARE(names->currentText(), QStringLiteral("Sales"));
+    QVERIFY(driver.pick("dsnCombo", 1));
+    QCOMPARE(m_dialog->connectionString(), QStringLiteral("Provider=MSDASQL.1;Data Source=Stock"));
+}
+
+void tst_DataLinkDialog::testConnectionRunsTheHookOrSaysItIsMissing()
+{
+    open(QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.click("testConnectionButton"));
+    QVERIFY(driver.find<QLabel>("testConnectionMessage")->text().contains(u"not available"));
+
+    QString tested;
+    QWidget *parent = nullptr;
+    m_dialog->setConnectionTester([&](const QString &text, QWidget *dialog) {
+        tested = text;
+        parent = dialog;
+    });
+    QVERIFY(driver.click("testConnectionButton"));
+    QCOMPARE(tested, QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
+    QCOMPARE(parent, m_dialog.get());
+
+    // The test logs on with the password even where the string taken away leaves it out.
+    open(QStringLiteral(
+        "Provider=MSDAORA.1;User ID=scott;Password=tiger;Persist Security Info=False"));
+    m_dialog->setConnectionTester([&](const QString &text, QWidget *) { tested = text; });
+    DialogDriver edited(*m_dialog);
+    QVERIFY(edited.type("userNameEdit", "system"));
+    QVERIFY(edited.click("testConnectionButton"));
+    QVERIFY(!m_dialog->connectionString().contains(u"tiger"));
+    QVERIFY(tested.contains(QStringLiteral("Password=tiger")));
+}
+
+QTEST_MAIN(tst_DataLinkDialog)
+#include "tst_datalinkdialog.moc"

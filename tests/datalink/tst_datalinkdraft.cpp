@@ -1,0 +1,151 @@
+#include "platform/datalink/datalinkdraft.h"
+#include "platform/oledb/providercatalogue.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using datalink::DataLinkDraft;
+
+namespace {
+
+DataLinkDraft draftOf(const QString &text)
+{
+    return DataLinkDraft(oledb::ProviderCatalogue::builtIn(),
+                         oledb::DataLinkProperties::fromString(text));
+}
+
+} // namespace
+
+class tst_DataLinkDraft : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void masksEverySecret_data();
+    void masksEverySecret();
+    void savesPasswords_data();
+    void savesPasswords();
+    void choosingAProviderKeepsWhatItUnderstands_data();
+    void choosingAProviderKeepsWhatItUnderstands();
+    void choosingTheSameProviderIsNoEdit();
+    void problemsNameOnlyKnownPropertiesWithBadValues();
+    void shapeChangesOnlyWhenPropertiesComeOrGo();
+};
+
+void tst_DataLinkDraft::masksEverySecret_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("masked");
+    QTest::newRow("nothing to hide is shown exactly")
+        << " Provider = SQLOLEDB ; Data Source='a b';"
+        << " Provider = SQLOLEDB ; Data Source='a b';";
+    QTest::newRow("declared secret") << "Provider=SQLOLEDB.1;Password=p;User ID=sa"
+                                     << "Provider=SQLOLEDB.1;Password=********;User ID=sa";
+    QTest::newRow("undeclared password-like keywords")
+        << "Provider=X.1;PWD=p;Jet OLEDB:Database Password=q;Extra Password=r"
+        << "Provider=X.1;PWD=********;Jet OLEDB:Database Password=********;"
+           "Extra Password=********";
+    QTest::newRow("password inside an odbc string")
+        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD={x;y};UID=u\""
+        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD=********;UID=u\"";
+    QTest::newRow("blank password hides nothing")
+        << "Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"
+        << "Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True";
+}
+
+void tst_DataLinkDraft::masksEverySecret()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, masked);
+    QCOMPARE(draftOf(text).maskedConnectionString(), masked);
+}
+
+void tst_DataLinkDraft::savesPasswords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("saves");
+    QTest::newRow("says true") << "Provider=SQLOLEDB.1;Persist Security Info=true" << true;
+    QTest::newRow("says false despite a password")
+        << "Provider=SQLOLEDB.1;Password=p;Persist Security Info=False" << false;
+    QTest::newRow("says nothing, carries a password") << "Provider=SQLOLEDB.1;Password=p" << true;
+    QTest::newRow("says nothing, carries none") << "Provider=SQLOLEDB.1;User ID=sa" << false;
+    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;Password=p" << false;
+}
+
+void tst_DataLinkDraft::savesPasswords()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, saves);
+    QCOMPARE(draftOf(text).savesPasswords(), saves);
+}
+
+void tst_DataLinkDraft::choosingAProviderKeepsWhatItUnderstands_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("progId");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("new connection gets the usual settings")
+        << ""
+        << "SQLOLEDB.1"
+        << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False";
+    QTest::newRow("jet asks for Admin")
+        << ""
+        << "Microsoft.Jet.OLEDB.4.0"
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False";
+    QTest::newRow("shared and foreign properties stay, the old provider's own go")
+        << "Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1"
+        << "MSDAORA.1"
+        << "Provider=MSDAORA.1;User ID=sa;Persist Security Info=False;Foo=1";
+    QTest::newRow("a saved password stays saved")
+        << "Provider=SQLOLEDB.1;User ID=sa;Password=p"
+        << "MSDAORA.1"
+        << "Provider=MSDAORA.1;Password=p;User ID=sa;Persist Security Info=True";
+}
+
+void tst_DataLinkDraft::choosingAProviderKeepsWhatItUnderstands()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, progId);
+    QFETCH(QString, expected);
+    DataLinkDraft draft = draftOf(text);
+    draft.chooseProvider(progId);
+    QCOMPARE(draft.connectionString(), expected);
+}
+
+void tst_DataLinkDraft::choosingTheSameProviderIsNoEdit()
+{
+    const QString text = QStringLiteral("provider=sqloledb;data source=x");
+    DataLinkDraft draft = draftOf(text);
+    QSignalSpy changed(&draft, &DataLinkDraft::changed);
+    draft.chooseProvider(QStringLiteral("SQLOLEDB.1"));
+    QCOMPARE(draft.connectionString(), text);
+    QCOMPARE(changed.size(), 0);
+}
+
+void tst_DataLinkDraft::problemsNameOnlyKnownPropertiesWithBadValues()
+{
+    DataLinkDraft draft = draftOf(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Mode=Read|WriteRead;Connect Timeout=x;"
+                       "Jet OLEDB:Engine Type=five;Persist Security Info=False"));
+    const QList<datalink::PropertyProblem> problems = draft.problems();
+    QCOMPARE(problems.size(), 2);
+    QCOMPARE(problems.at(0).name, QStringLiteral("Mode"));
+    QVERIFY(problems.at(0).explanation.contains(u"WriteRead"));
+    QCOMPARE(problems.at(1).name, QStringLiteral("Jet OLEDB:Engine Type"));
+    QCOMPARE(draft.problemWith(u"Connect Timeout"), QString());
+    QCOMPARE(draft.problemWith(u"mode"), problems.at(0).explanation);
+}
+
+void tst_DataLinkDraft::shapeChangesOnlyWhenPropertiesComeOrGo()
+{
+    DataLinkDraft draft = draftOf(QStringLiteral("Provider=MSDAORA.1;User ID=a"));
+    QSignalSpy shape(&draft, &DataLinkDraft::shapeChanged);
+    draft.setValue(QStringLiteral("User ID"), QStringLiteral("b"));
+    QCOMPARE(shape.size(), 0);
+    draft.setValue(QStringLiteral("Data Source"), QStringLiteral("db"));
+    draft.remove(QStringLiteral("User ID"));
+    QCOMPARE(shape.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_DataLinkDraft)
+#include "tst_datalinkdraft.moc"

@@ -1,0 +1,185 @@
+#include "dialogdriver.h"
+
+#include "platform/datalink/datalinks.h"
+#include "platform/error.h"
+#include "platform/oledb/connection.h"
+#include "platform/qt/handletable.h"
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QTest>
+
+using datalink::DataLinkDialog;
+using datalink::DataLinks;
+using testing::DialogDriver;
+
+class tst_DataLinks : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void newConnectionOnOk();
+    void noConnectionOnCancel();
+    void editWritesBackOnOk();
+    void editChangesNothingOnCancel();
+    void editRefusesAnEmptyReference();
+    void dialogIsOwnedByTheHandlesWindow_data();
+    void dialogIsOwnedByTheHandlesWindow();
+    void testerReachesTheDialog();
+    void factoryMakesDataLinksAndConnections();
+
+private:
+    // What the scripted dialog saw when it opened.
+    struct Seen
+    {
+        QString title;
+        int tab = -1;
+        QWidget *owner = nullptr;
+        QString string;
+    };
+
+    // Scripts the user: records what was shown, plays `act`, then answers with `result`.
+    void script(std::function<void(DialogDriver &)> act, int result);
+
+    std::shared_ptr<testing::FixedDataSources> m_dataSources;
+    std::shared_ptr<DataLinks> m_dataLinks;
+    Seen m_seen;
+};
+
+void tst_DataLinks::init()
+{
+    m_dataSources = std::make_shared<testing::FixedDataSources>();
+    m_dataLinks = std::make_shared<DataLinks>(m_dataSources);
+    m_seen = {};
+}
+
+void tst_DataLinks::script(std::function<void(DialogDriver &)> act, int result)
+{
+    m_dataLinks->setExec([this, act, result](DataLinkDialog &dialog) {
+        m_seen.title = dialog.windowTitle();
+        m_seen.tab = dialog.findChild<QTabWidget *>(QStringLiteral("tabs"))->currentIndex();
+        m_seen.owner = dialog.parentWidget();
+        m_seen.string = dialog.connectionString();
+        DialogDriver driver(dialog);
+        act(driver);
+        return result;
+    });
+}
+
+void tst_DataLinks::newConnectionOnOk()
+{
+    script(
+        [](DialogDriver &driver) {
+            QVERIFY(driver.chooseProvider("SQLOLEDB.1"));
+            QVERIFY(driver.type("dataSourceEdit", "(local)"));
+            QVERIFY(driver.type("initialCatalogEdit", "pubs"));
+        },
+        QDialog::Accepted);
+    const std::shared_ptr<platform::IDispatch> created = m_dataLinks->PromptNew();
+    QCOMPARE(m_seen.title, QStringLiteral("Data Link Properties"));
+    QCOMPARE(m_seen.tab, int(DataLinkDialog::ProviderTab));
+    QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
+    QCOMPARE(platform::defaultValueText(created),
+             QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;"
+                            "Persist Security Info=False;Initial Catalog=pubs;"
+                            "Data Source=(local)"));
+    QVERIFY(platform::queryConnection(created));
+}
+
+void tst_DataLinks::noConnectionOnCancel()
+{
+    script([](DialogDriver &driver) { QVERIFY(driver.chooseProvider("SQLOLEDB.1")); },
+           QDialog::Rejected);
+    QVERIFY(!m_dataLinks->PromptNew());
+}
+
+void tst_DataLinks::editWritesBackOnOk()
+{
+    auto connection = std::make_shared<oledb::Connection>();
+    connection->SetConnectionString(QStringLiteral("Provider=MSDAORA.1;Data Source=old;X=1"));
+    std::shared_ptr<platform::IDispatch> argument = connection;
+    script([](DialogDriver &driver) { QVERIFY(driver.type("dataSourceEdit", "new")); },
+           QDialog::Accepted);
+    QVERIFY(m_dataLinks->PromptEdit(argument));
+    QCOMPARE(m_seen.tab, int(DataLinkDialog::ConnectionTab));
+    QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDAORA.1;Data Source=old;X=1"));
+    QCOMPARE(argument, connection);
+    QCOMPARE(connection->ConnectionString(),
+             QStringLiteral("Provider=MSDAORA.1;Data Source=new;X=1"));
+}
+
+void tst_DataLinks::editChangesNothingOnCancel()
+{
+    auto connection = std::make_shared<oledb::Connection>();
+    const QString before = QStringLiteral("provider=msdaora ; data source=old");
+    connection->SetConnectionString(before);
+    std::shared_ptr<platform::IDispatch> argument = connection;
+    script([](DialogDriver &driver) { QVERIFY(driver.type("dataSourceEdit", "new")); },
+           QDialog::Rejected);
+    QVERIFY(!m_dataLinks->PromptEdit(argument));
+    QCOMPARE(argument, connection);
+    QCOMPARE(connection->ConnectionString(), before);
+}
+
+void tst_DataLinks::editRefusesAnEmptyReference()
+{
+    std::shared_ptr<platform::IDispatch> nothing;
+    bool opened = false;
+    m_dataLinks->setExec([&](DataLinkDialog &) {
+        opened = true;
+        return int(QDialog::Accepted);
+    });
+    QVERIFY_THROWS_EXCEPTION(platform::Error, m_dataLinks->PromptEdit(nothing));
+    QVERIFY(!opened);
+}
+
+void tst_DataLinks::dialogIsOwnedByTheHandlesWindow_data()
+{
+    QTest::addColumn<bool>("registered");
+    QTest::addColumn<bool>("destroyed");
+    QTest::newRow("live window") << true << false;
+    QTest::newRow("destroyed window") << true << true;
+    QTest::newRow("unknown handle") << false << false;
+}
+
+void tst_DataLinks::dialogIsOwnedByTheHandlesWindow()
+{
+    QFETCH(bool, registered);
+    QFETCH(bool, destroyed);
+    auto window = std::make_unique<QWidget>();
+    const quint32 handle
+        = registered ? platform::qt::HandleTable::registerWindow(window.get()) : 0xBAD0;
+    QWidget *expected = window.get();
+    if (destroyed || !registered) {
+        window.reset();
+        expected = nullptr;
+    }
+    m_dataLinks->SetHWnd(handle);
+    QCOMPARE(m_dataLinks->hWnd(), handle);
+    script([](DialogDriver &) {}, QDialog::Rejected);
+    m_dataLinks->PromptNew();
+    QCOMPARE(m_seen.owner, expected);
+}
+
+void tst_DataLinks::testerReachesTheDialog()
+{
+    QString tested;
+    m_dataLinks->setConnectionTester([&](const QString &text, QWidget *) { tested = text; });
+    script([](DialogDriver &driver) { QVERIFY(driver.click("testConnectionButton")); },
+           QDialog::Rejected);
+    m_dataLinks->PromptNew();
+    QCOMPARE(tested, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
+}
+
+void tst_DataLinks::factoryMakesDataLinksAndConnections()
+{
+    const auto factory = datalink::makeObjectFactory();
+    QVERIFY(std::dynamic_pointer_cast<DataLinks>(factory->createDataLinks()));
+    QVERIFY(factory->createDataLinks() != factory->createDataLinks());
+    QCOMPARE(factory->createConnection()->ConnectionString(), QString());
+}
+
+QTEST_MAIN(tst_DataLinks)
+#include "tst_datalinks.moc"
