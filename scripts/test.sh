@@ -4,6 +4,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 corvanta_install "${CORVANTA_BUILD_PACKAGES[@]}" "${CORVANTA_TEST_PACKAGES[@]}"
+bash "$CORVANTA_ROOT/scripts/testdb/install.sh"
 
 corvanta_say "checking the formatting"
 cd "$CORVANTA_ROOT"
