@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Start-up benchmark: time from exec to the main window being mapped, and resident memory once
+# idle, for the program and for an empty Qt Widgets window built the same way, on one X server.
+#     bench/startup/run.sh [RUNS]      (default 15, at least 10)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+runs=${1:-15}
+((runs >= 10)) || { echo "at least 10 runs" >&2; exit 2; }
+
+cmake -S "$root" -B "$root/build" >/dev/null
+cmake --build "$root/build" -j"$(nproc)" \
+    --target corvanta corvanta_baseline corvanta_mapwatch corvanta_xprobe >/dev/null
+
+export CORVANTA_XPROBE=$root/build/tests/e2e/corvanta_xprobe
+exec bash "$root/bench/startup/measure.sh" "$root/build/app/corvanta" \
+    "$root/build/bench/corvanta_baseline" "$root/build/bench/corvanta_mapwatch" "$runs"

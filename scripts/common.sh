@@ -1,0 +1,53 @@
+# Shared by run.sh and test.sh: where the tree is, installing what is missing, building.
+
+set -euo pipefail
+
+CORVANTA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+CORVANTA_BUILD=$CORVANTA_ROOT/build
+source "$CORVANTA_ROOT/scripts/packages.sh"
+
+corvanta_say() { printf '==> %s\n' "$*" >&2; }
+
+corvanta_missing_packages()
+{
+    local package status
+    for package in "$@"; do
+        status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+        [[ $status == "install ok installed" ]] || echo "$package"
+    done
+}
+
+# corvanta_install PACKAGE...: installs those not yet installed; does nothing when all are.
+corvanta_install()
+{
+    local missing sudo=()
+    command -v dpkg-query >/dev/null || {
+        corvanta_say "not a Debian system: install by hand: $*"
+        return 1
+    }
+    mapfile -t missing < <(corvanta_missing_packages "$@")
+    [[ ${#missing[@]} -gt 0 ]] || return 0
+    if [[ $EUID -ne 0 ]]; then
+        if command -v sudo >/dev/null; then
+            sudo=(sudo)
+        else
+            corvanta_say "missing packages and no sudo: as root, apt-get install ${missing[*]}"
+            return 1
+        fi
+    fi
+    corvanta_say "installing ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# corvanta_build [TARGET...]: configures build/ if needed and builds the targets (all by default).
+corvanta_build()
+{
+    local targets=()
+    [[ $# -eq 0 ]] || targets=(--target "$@")
+    corvanta_say "configuring $CORVANTA_BUILD"
+    cmake -S "$CORVANTA_ROOT" -B "$CORVANTA_BUILD"
+    corvanta_say "building"
+    cmake --build "$CORVANTA_BUILD" -j"$(nproc)" "${targets[@]}"
+}
