@@ -16,6 +16,7 @@ CORVANTA_BUILD_PACKAGES=(
 CORVANTA_TEST_PACKAGES=(
     xvfb xauth x11-utils x11-xkb-utils xdotool xclip imagemagick trayer jwm
     dbus-daemon fonts-dejavu-core
+    at-spi2-core
     clang-format git desktop-file-utils
 )
 # ---------------------------------------------------------------------------------------------

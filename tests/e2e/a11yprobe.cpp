@@ -1,0 +1,186 @@
+// Reads what a window of the program under test says, through the accessibility tree Qt exports
+// over AT-SPI. On X11 a message box offers its text to no X tool: it is no property, Qt copies
+// it on Ctrl+C on Windows only, and its label cannot be selected. The tree is on the
+// accessibility bus, whose address the session bus's org.a11y.Bus hands out.
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+const QString AccessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
+const QString RootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
+constexpr int CallTimeoutMs = 2000;
+// ATSPI_STATE_VISIBLE: the bit of a window that is shown.
+constexpr int StateVisible = 30;
+// Bounds the walk, whatever the tree looks like.
+constexpr int MaxDepth = 12;
+constexpr int MaxNodes = 5000;
+
+struct Node
+{
+    QString service;
+    QString path;
+};
+
+class Tree
+{
+public:
+    explicit Tree(QDBusConnection bus)
+        : m_bus(std::move(bus))
+    { }
+
+    std::optional<QList<Node>> children(const Node &node) const
+    {
+        const QDBusMessage reply = call(node, AccessibleInterface, QStringLiteral("GetChildren"));
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return std::nullopt;
+        QList<Node> nodes;
+        const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
+        argument.beginArray();
+        while (!argument.atEnd()) {
+            QString service;
+            QDBusObjectPath path;
+            argument.beginStructure();
+            argument >> service >> path;
+            argument.endStructure();
+            nodes.append({service, path.path()});
+        }
+        argument.endArray();
+        return nodes;
+    }
+
+    QString name(const Node &node) const
+    {
+        const QDBusMessage reply
+            = call(node, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                   {AccessibleInterface, QStringLiteral("Name")});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return {};
+        return reply.arguments().constFirst().value<QDBusVariant>().variant().toString();
+    }
+
+    QString roleName(const Node &node) const
+    {
+        const QDBusMessage reply = call(node, AccessibleInterface, QStringLiteral("GetRoleName"));
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return {};
+        return reply.arguments().constFirst().toString();
+    }
+
+    bool visible(const Node &node) const
+    {
+        const QDBusMessage reply = call(node, AccessibleInterface, QStringLiteral("GetState"));
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return false;
+        QList<uint> words;
+        const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
+        argument >> words;
+        return !words.isEmpty() && (words.constFirst() & (1u << StateVisible));
+    }
+
+private:
+    QDBusMessage call(const Node &node, const QString &interface, const QString &method,
+                      const QVariantList &arguments = {}) const
+    {
+        QDBusMessage message
+            = QDBusMessage::createMethodCall(node.service, node.path, interface, method);
+        message.setArguments(arguments);
+        return m_bus.call(message, QDBus::Block, CallTimeoutMs);
+    }
+
+    QDBusConnection m_bus;
+};
+
+// Names may hold line breaks; each node stays on one line.
+QString escaped(QString text)
+{
+    return text.replace(u'\\', QStringLiteral("\\\\")).replace(u'\n', QStringLiteral("\\n"));
+}
+
+void printSubtree(const Tree &tree, const Node &node, int depth, int &budget, QTextStream &out)
+{
+    if (depth > MaxDepth || --budget < 0)
+        return;
+    out << tree.roleName(node) << u'\t' << escaped(tree.name(node)) << u'\n';
+    for (const Node &child : tree.children(node).value_or(QList<Node>()))
+        printSubtree(tree, child, depth + 1, budget, out);
+}
+
+// The program may hold several connections to the bus; the one that answers for the root is
+// its accessibility connection.
+std::optional<Node> programRoot(const QDBusConnection &bus, const Tree &tree, uint pid)
+{
+    const QStringList names = bus.interface()->registeredServiceNames().value();
+    for (const QString &name : names) {
+        if (!name.startsWith(u':') || bus.interface()->servicePid(name).value() != pid)
+            continue;
+        const Node root {name, RootPath};
+        if (tree.children(root))
+            return root;
+    }
+    return std::nullopt;
+}
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: corvanta_a11yprobe window PID TITLE\n"
+                 "prints every accessible object of the program's shown windows titled TITLE,\n"
+                 "one a line: <role name> TAB <name>, line breaks in names as \\n; fails while\n"
+                 "there is no such window\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    bool pidValid = false;
+    const uint pid = arguments.value(2).toUInt(&pidValid);
+    if (arguments.size() != 4 || arguments.at(1) != QLatin1String("window") || !pidValid)
+        return usage();
+    const QString title = arguments.at(3);
+
+    const QDBusMessage address = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall(
+            QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+            QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")),
+        QDBus::Block, CallTimeoutMs);
+    if (address.type() != QDBusMessage::ReplyMessage || address.arguments().isEmpty()) {
+        std::fprintf(stderr, "corvanta_a11yprobe: no accessibility bus: %s\n",
+                     qPrintable(address.errorMessage()));
+        return 2;
+    }
+    const QDBusConnection bus = QDBusConnection::connectToBus(
+        address.arguments().constFirst().toString(), QStringLiteral("a11y"));
+    if (!bus.isConnected()) {
+        std::fprintf(stderr, "corvanta_a11yprobe: cannot connect to the accessibility bus\n");
+        return 2;
+    }
+    const Tree tree(bus);
+    const std::optional<Node> root = programRoot(bus, tree, pid);
+    if (!root)
+        return 1;
+
+    QTextStream out(stdout);
+    bool found = false;
+    int budget = MaxNodes;
+    for (const Node &window : tree.children(*root).value_or(QList<Node>())) {
+        if (tree.name(window) != title || !tree.visible(window))
+            continue;
+        found = true;
+        printSubtree(tree, window, 0, budget, out);
+    }
+    return found ? 0 : 1;
+}
