@@ -95,6 +95,8 @@ e2e_cleanup()
     exit "$status"
 }
 trap e2e_cleanup EXIT
+# A scenario's command that fails outside e2e_check ends it too (set -e); say where.
+trap 'e2e_log "FAIL: line $LINENO of $(basename "$0"): $BASH_COMMAND"' ERR
 
 # e2e_wait_until SECONDS COMMAND...: polls every 50 ms until the command succeeds.
 e2e_wait_until()
