@@ -48,8 +48,8 @@ platform::FormDescription frmMainDescription()
     form.icon = QStringLiteral(":/corvanta/corvanta-16.xpm");
 
     const auto none = "";
-    auto label2 = control("Label2", ControlKind::Label, "Picture1",
-                          "\u00a9 2026 the Corvanta team", 840, 480, 2535, 255, 7);
+    auto label2 = control("Label2", ControlKind::Label, "Picture1", "\u00a9 2026 the Corvanta team",
+                          840, 480, 2535, 255, 7);
     label2.font = arial(8.25f);
     auto label1
         = control("Label1", ControlKind::Label, "Picture1", "Corvanta", 840, 240, 2655, 255, 6);

@@ -4,6 +4,8 @@
 #include "platform/error.h"
 #include "platform/oledb/connectionstring.h"
 
+#include "platform/oledb/formaterror.h"
+
 #include <QTest>
 
 #include <functional>
@@ -145,9 +147,8 @@ void tst_ProviderDispatcher::shouldEndEveryFailureInAResult_data()
     };
     QTest::newRow("a malformed string")
         << QStringLiteral("Provider=MSDASQL;Password='unclosed") << std::function(unused)
-        << QStringLiteral("Test connection failed because of an error in initializing provider. "
-                          "Format of the initialization string does not conform to the OLE DB "
-                          "specification.");
+        << QStringLiteral("Test connection failed because of an error in initializing provider. ")
+            + oledb::FormatError::text();
     QTest::newRow("a platform error, echoing the password")
         << QStringLiteral("Provider=MSDASQL;Password=hunter2")
         << std::function([](const oledb::ConnectionString &) -> TestResult {

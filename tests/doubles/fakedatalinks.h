@@ -92,9 +92,7 @@ public:
     {
         m_faults.check(QStringLiteral("Connection.SetConnectionString"));
         if (m_refuses && m_refuses(value))
-            throw platform::Error(QStringLiteral("Format of the initialization string does not "
-                                                 "conform to the OLE DB specification."),
-                                  0x80040E73);
+            throw platform::Error(QStringLiteral("The connection refused the string."), 0x80040E73);
         connectionString = m_render ? m_render(value) : value;
     }
 
