@@ -23,6 +23,39 @@ open_dialog()
 # XSendEvent loses its release when the dialog closes on the press.)
 dialog_key() { xdotool key "$1"; }
 
+open_dialog "empty box, cancelled"
+dialog_key Escape
+e2e_check "Escape closes the dialog" e2e_wait_until 5 no_dialog
+e2e_check "Escape leaves the box empty" test -z "$(copied)"
+
+# A user's way through: pick the provider from the list, go on, name the server.
+open_dialog "SQL Server"
+# From the default ODBC entry two rows down: "OLE DB Provider for SQL Server".
+dialog_key Down
+dialog_key Down
+sleep 0.3
+dialog_key alt+n
+sleep 0.3
+dialog_key alt+v
+xdotool type --delay 30 '(local)'
+dialog_key Return
+e2e_check "OK closes the dialog" e2e_wait_until 5 no_dialog
+expected='Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Data Source=(local)'
+got=$(copied)
+e2e_log "composed: $got"
+e2e_check "the box holds the string composed" test "$got" = "$expected"
+
+open_dialog "editing the string"
+dialog_key alt+v
+dialog_key ctrl+a
+dialog_key ctrl+c
+e2e_check "the dialog opens pre-filled with the server" \
+    e2e_wait_until 5 test "$(e2e_clipboard)" = '(local)'
+dialog_key Return
+e2e_check "OK without a change keeps the string" e2e_wait_until 5 no_dialog
+e2e_check "the string is unchanged" test "$(copied)" = "$expected"
+e2e_click_control $E2E_CLEAR
+
 open_dialog "empty box"
 e2e_screenshot_window data-link-properties "$(dialog | head -n1)" >/dev/null
 dialog_key Return
