@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QTabWidget>
@@ -106,8 +107,15 @@ QWidget *DataLinkDialog::buildConnectionTab()
 {
     auto *tab = new QWidget(m_tabs);
     auto *layout = new QVBoxLayout(tab);
-    m_connectionSlot = new QVBoxLayout;
-    layout->addLayout(m_connectionSlot, 1);
+    // The SQL Server page is taller than a small screen leaves room for; it scrolls there.
+    m_connectionScroll = new QScrollArea(tab);
+    m_connectionScroll->setWidgetResizable(true);
+    m_connectionScroll->setFrameShape(QFrame::NoFrame);
+    auto *content = new QWidget(m_connectionScroll);
+    m_connectionSlot = new QVBoxLayout(content);
+    m_connectionSlot->setContentsMargins(0, 0, 0, 0);
+    m_connectionScroll->setWidget(content);
+    layout->addWidget(m_connectionScroll, 1);
 
     auto *testRow = new QHBoxLayout;
     m_testMessage = new QLabel(tab);
@@ -147,9 +155,32 @@ QString DataLinkDialog::connectionString() const
     return m_draft->connectionString();
 }
 
+void DataLinkDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Where the screen has room, grow so that the Connection page shows whole instead of
+    // scrolling.
+    const int hidden = m_connectionScroll->widget()->sizeHint().height()
+        - m_connectionScroll->viewport()->height();
+    const QScreen *display = screen();
+    if (hidden <= 0 || !display)
+        return;
+    const int room = display->availableGeometry().height() * 9 / 10;
+    resize(width(), std::max(height(), std::min(height() + hidden, room)));
+}
+
 void DataLinkDialog::showTab(Tab tab)
 {
     m_tabs->setCurrentIndex(tab);
+    // Where the user starts typing, not on the OK button: the page's first field.
+    QWidget *page = m_tabs->currentWidget();
+    for (QWidget *field = nextInFocusChain(); field != this; field = field->nextInFocusChain()) {
+        if (page->isAncestorOf(field) && (field->focusPolicy() & Qt::TabFocus) && field->isEnabled()
+            && field->isVisibleTo(page)) {
+            field->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
 }
 
 void DataLinkDialog::setConnectionTester(ConnectionTester tester)

@@ -9,6 +9,7 @@
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class QScrollArea;
 class QTabWidget;
 class QVBoxLayout;
 
@@ -55,6 +56,9 @@ public:
     // Refused, with the reason shown, while a value is one its property does not take.
     void accept() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QWidget *buildConnectionTab();
     QWidget *buildStringPanel();
@@ -69,6 +73,7 @@ private:
     QTabWidget *m_tabs;
     ProviderPage *m_providerPage;
     QVBoxLayout *m_connectionSlot = nullptr;
+    QScrollArea *m_connectionScroll = nullptr;
     ConnectionPage *m_connectionPage = nullptr;
     QVBoxLayout *m_advancedSlot = nullptr;
     AdvancedPage *m_advancedPage = nullptr;

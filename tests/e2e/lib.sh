@@ -95,6 +95,8 @@ e2e_cleanup()
     exit "$status"
 }
 trap e2e_cleanup EXIT
+# A scenario's command that fails outside e2e_check ends it too (set -e); say where.
+trap 'e2e_log "FAIL: line $LINENO of $(basename "$0"): $BASH_COMMAND"' ERR
 
 # e2e_wait_until SECONDS COMMAND...: polls every 50 ms until the command succeeds.
 e2e_wait_until()
@@ -301,9 +303,6 @@ e2e_in_client_list()
 
 e2e_viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
 
-# e2e_parent WINDOW: prints the parent's id.
-e2e_parent() { xwininfo -children -id "$1" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p'; }
-
 e2e_wm_class() { xprop -id "$1" WM_CLASS 2>/dev/null | sed -n 's/.*= *//p'; }
 
 # e2e_tree_class WINDOW: the window's class as xwininfo's tree listings show it, ("a" "b").
@@ -322,8 +321,6 @@ e2e_tray_icons()
 }
 
 e2e_tray_icon_count() { e2e_tray_icons | grep -c . || true; }
-
-e2e_root() { xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p'; }
 
 # e2e_wm_state WINDOW: Normal, Iconic (minimised on the taskbar) or Withdrawn (unmapped, gone
 # from the window manager).
