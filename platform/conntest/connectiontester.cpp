@@ -35,7 +35,17 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
     } catch (const std::exception &error) {
         result = TestResult::failed(QString::fromLocal8Bit(error.what()));
     }
-    result.message = maskSecrets(result.message, secretsOf(connection));
+    // Only what came from the driver is masked: masking our own fixed wording would garble it
+    // and show where the password's letters occur.
+    if (result.outcome == TestResult::Outcome::Succeeded)
+        return result;
+    const QString fixed = TestResult::failed(QString()).message;
+    const qsizetype own
+        = result.outcome == TestResult::Outcome::Failed && result.message.startsWith(fixed)
+        ? fixed.size()
+        : 0;
+    result.message
+        = result.message.left(own) + maskSecrets(result.message.mid(own), secretsOf(connection));
     return result;
 }
 

@@ -131,7 +131,8 @@ QStringList dataSourceNames()
     QStringList names;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     while (true) {
-        SQLWCHAR name[SQL_MAX_DSN_LENGTH + 1] = {};
+        // The driver manager allows names longer than the classic 32-character limit.
+        SQLWCHAR name[256] = {};
         SQLWCHAR description[512] = {};
         SQLSMALLINT nameLength = 0;
         SQLSMALLINT descriptionLength = 0;
@@ -141,7 +142,8 @@ QStringList dataSourceNames()
         if (!SQL_SUCCEEDED(rc))
             break;
         direction = SQL_FETCH_NEXT;
-        names.append(fromWide(name, std::min<qsizetype>(nameLength, SQL_MAX_DSN_LENGTH)));
+        names.append(
+            fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)));
     }
     names.removeAll(QString());
     names.removeDuplicates();

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <limits>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -50,8 +51,10 @@ void TestConnectionRunner::start(const QString &connectionString)
     run->receiver = this;
     m_run = run;
     m_timeoutSeconds = timeoutSeconds;
-    if (timeoutSeconds > 0)
-        m_watchdog.start(std::chrono::seconds(timeoutSeconds) + m_grace);
+    // QTimer holds its interval in an int of milliseconds; a longer timeout waits for Cancel.
+    const auto limit = std::chrono::milliseconds(std::chrono::seconds(timeoutSeconds)) + m_grace;
+    if (timeoutSeconds > 0 && limit.count() <= std::numeric_limits<int>::max())
+        m_watchdog.start(limit);
 
     try {
         std::thread([tester = m_tester, run, connectionString] {

@@ -117,7 +117,7 @@ void AllPropertiesPage::addRow(QGridLayout *grid, int row, const QString &name, 
 {
     QWidget *parent = grid->parentWidget();
     auto *label = new QLabel(name, parent);
-    auto *editor = new PropertyEditor(m_draft.definition(name), parent);
+    auto *editor = new PropertyEditor(m_draft.definition(name), m_draft.isSecret(name), parent);
     editor->setObjectName(QStringLiteral("value:") + name);
     label->setBuddy(editor);
     auto *action = new QToolButton(parent);

@@ -15,19 +15,12 @@ namespace {
 const QString PersistSecurityInfo = QStringLiteral("Persist Security Info");
 const QString Mask = QStringLiteral("********");
 
-bool looksSecret(QStringView keyword)
-{
-    return keyword.contains(u"password", Qt::CaseInsensitive)
-        || keyword.compare(u"Pwd", Qt::CaseInsensitive) == 0
-        || keyword.compare(u"Access Token", Qt::CaseInsensitive) == 0;
-}
-
 // Extended Properties often carries a whole ODBC or provider-specific string with its own
 // password in it; that string follows other quoting rules, so it is masked by pattern.
 QString maskNested(QString value)
 {
     static const QRegularExpression secret(
-        QStringLiteral(R"(((?:^|;)\s*(?:PWD|Password)\s*=\s*)(\{[^}]*\}|[^;]*))"),
+        QStringLiteral(R"(((?:^|;)\s*(?:PWD|Password)\s*=\s*)(\{(?:[^}]|\}\})*\}|[^;]*))"),
         QRegularExpression::CaseInsensitiveOption);
     return value.replace(secret, QStringLiteral("\\1") + Mask);
 }
@@ -111,7 +104,7 @@ bool DataLinkDraft::isSecret(QStringView name) const
 {
     if (const oledb::PropertyDefinition *known = definition(name))
         return known->secret;
-    return looksSecret(name);
+    return oledb::looksLikeSecretKeyword(name);
 }
 
 QString DataLinkDraft::connectionString() const

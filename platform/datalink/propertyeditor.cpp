@@ -22,7 +22,8 @@ void showText(QLineEdit *edit, const QString &text)
 
 } // namespace
 
-PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, QWidget *parent)
+PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool secret,
+                               QWidget *parent)
     : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
@@ -58,7 +59,7 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, QWid
     case oledb::PropertyType::Text:
         m_line = new QLineEdit(this);
         m_line->setPlaceholderText(m_default);
-        if (definition && definition->secret)
+        if (secret)
             m_line->setEchoMode(QLineEdit::Password);
         connect(m_line, &QLineEdit::textEdited, this, &PropertyEditor::emitText);
         layout->addWidget(m_line, 1);

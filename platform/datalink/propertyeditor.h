@@ -23,8 +23,10 @@ class PropertyEditor final : public QWidget
     Q_OBJECT
 
 public:
-    // Without a definition: a property the provider does not declare, edited as text.
-    explicit PropertyEditor(const oledb::PropertyDefinition *definition, QWidget *parent = nullptr);
+    // Without a definition: a property the provider does not declare, edited as text. A secret
+    // is typed and shown masked.
+    PropertyEditor(const oledb::PropertyDefinition *definition, bool secret,
+                   QWidget *parent = nullptr);
 
     // No value: the property is not in the string; its default shows greyed where there is one.
     void showValue(const std::optional<QString> &value);

@@ -17,9 +17,10 @@ QString writeDataLinkString(const Provider &provider, const KeywordValueList &pr
         if (sameKeyword(pair.keyword, u"Provider"))
             continue;
         const qsizetype index = provider.indexOf(pair.keyword);
-        if (index < 0)
-            unknown.append(pair);
-        else
+        if (index < 0) {
+            if (persistSecrets || !looksLikeSecretKeyword(pair.keyword))
+                unknown.append(pair);
+        } else
             known[index] = &pair.value;
     }
 

@@ -156,6 +156,13 @@ void tst_ProviderDispatcher::shouldEndEveryFailureInAResult_data()
            })
         << QStringLiteral("Test connection failed because of an error in initializing provider. "
                           "bad login ****");
+    QTest::newRow("a short password leaves our own words whole")
+        << QStringLiteral("Provider=MSDASQL;Password=on")
+        << std::function([](const oledb::ConnectionString &) {
+               return TestResult::failed(QStringLiteral("log on refused"));
+           })
+        << QStringLiteral("Test connection failed because of an error in initializing provider. "
+                          "log **** refused");
     QTest::newRow("any other exception")
         << QStringLiteral("Provider=MSDASQL")
         << std::function([](const oledb::ConnectionString &) -> TestResult {

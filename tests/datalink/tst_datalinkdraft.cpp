@@ -48,6 +48,9 @@ void tst_DataLinkDraft::masksEverySecret_data()
     QTest::newRow("password inside an odbc string")
         << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD={x;y};UID=u\""
         << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD=********;UID=u\"";
+    QTest::newRow("braced odbc password holding an escaped brace")
+        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD={ab}}cd};UID=u\""
+        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD=********;UID=u\"";
     QTest::newRow("blank password hides nothing")
         << "Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"
         << "Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True";

@@ -35,6 +35,9 @@ private Q_SLOTS:
             << u"Microsoft.Jet.OLEDB.4.0"_s
             << u"Data Source|C:\\db.mdb|Jet OLEDB:Database Password|x"_s
             << u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb"_s;
+        QTest::newRow("a password the provider does not declare is a secret too")
+            << u"MSDASQL.1"_s << u"Data Source|x|PWD|p|Extra Password|q"_s
+            << u"Provider=MSDASQL.1;Data Source=x"_s;
         QTest::newRow("empty value quoted") << u"MSDASQL.1"_s << u"Extended Properties|"_s
                                             << u"Provider=MSDASQL.1;Extended Properties=\"\""_s;
         QTest::newRow("unknown keywords last, as given, last value counts")
