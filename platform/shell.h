@@ -13,6 +13,26 @@ using NotifyIconBuffer = std::array<std::uint8_t, 88>;
 inline constexpr quint32 NIM_ADD = 0;
 inline constexpr quint32 NIM_DELETE = 2;
 
+// The record's layout: six little-endian 32-bit fields, then the tooltip's 64 bytes.
+inline constexpr quint32 NIF_MESSAGE = 1;
+inline constexpr quint32 NIF_ICON = 2;
+inline constexpr quint32 NIF_TIP = 4;
+inline constexpr int NotifyIconHWndOffset = 4;
+inline constexpr int NotifyIconUIDOffset = 8;
+inline constexpr int NotifyIconFlagsOffset = 12;
+inline constexpr int NotifyIconIconOffset = 20;
+inline constexpr int NotifyIconTipOffset = 24;
+inline constexpr int NotifyIconTipLength = 64;
+static_assert(NotifyIconTipOffset + NotifyIconTipLength == std::tuple_size_v<NotifyIconBuffer>);
+
+inline quint32 notifyIconField(const NotifyIconBuffer &data, int offset)
+{
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= quint32(data[offset + i]) << (8 * i);
+    return value;
+}
+
 // The desktop shell's notification area and foreground request.
 class IShell
 {

@@ -11,10 +11,6 @@ namespace tray {
 
 namespace {
 
-constexpr quint32 NIF_MESSAGE = 1;
-constexpr quint32 NIF_ICON = 2;
-constexpr quint32 NIF_TIP = 4;
-
 [[noreturn]] void throwNotSet()
 {
     throw platform::Error(QStringLiteral("Object variable not set."), 91);
@@ -41,7 +37,7 @@ void CSysTray::AddIconToTray()
     const quint32 handle = window.hWnd();
     TrayIconData.uID = 1;
     TrayIconData.hWnd = handle;
-    TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIconData.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
     TrayIconData.uCallbackMessage = WM_MOUSEMOVE;
     TrayIconData.hIcon = window.Icon();
     TrayIconData.szTip = fixedLengthTip(m_application.Title() + QChar(0));

@@ -6,21 +6,12 @@ namespace tray {
 
 namespace {
 
-constexpr int TipOffset = 24;
-static_assert(TipOffset + TipLength == std::tuple_size_v<platform::NotifyIconBuffer>);
+constexpr int TipOffset = platform::NotifyIconTipOffset;
 
 void putField(platform::NotifyIconBuffer &buffer, int offset, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
         buffer[offset + i] = std::uint8_t(value >> (8 * i));
-}
-
-quint32 getField(const platform::NotifyIconBuffer &buffer, int offset)
-{
-    quint32 value = 0;
-    for (int i = 0; i < 4; ++i)
-        value |= quint32(buffer[offset + i]) << (8 * i);
-    return value;
 }
 
 } // namespace
@@ -50,12 +41,12 @@ platform::NotifyIconBuffer toBuffer(const NOTIFYICONDATA &record)
 NOTIFYICONDATA fromBuffer(const platform::NotifyIconBuffer &buffer)
 {
     NOTIFYICONDATA record;
-    record.cbSize = getField(buffer, 0);
-    record.hWnd = getField(buffer, 4);
-    record.uID = getField(buffer, 8);
-    record.uFlags = getField(buffer, 12);
-    record.uCallbackMessage = getField(buffer, 16);
-    record.hIcon = getField(buffer, 20);
+    record.cbSize = platform::notifyIconField(buffer, 0);
+    record.hWnd = platform::notifyIconField(buffer, 4);
+    record.uID = platform::notifyIconField(buffer, 8);
+    record.uFlags = platform::notifyIconField(buffer, 12);
+    record.uCallbackMessage = platform::notifyIconField(buffer, 16);
+    record.hIcon = platform::notifyIconField(buffer, 20);
     record.szTip
         = QString::fromLatin1(reinterpret_cast<const char *>(buffer.data() + TipOffset), TipLength);
     return record;

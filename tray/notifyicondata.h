@@ -7,7 +7,7 @@
 
 namespace tray {
 
-inline constexpr int TipLength = 64;
+inline constexpr int TipLength = platform::NotifyIconTipLength;
 
 // The notification record as the controller keeps it between calls: six integers and a tooltip
 // of exactly TipLength characters. A fresh record is all zero, the tooltip all NUL.

@@ -7,6 +7,7 @@ FormatError::FormatError(qsizetype offset)
     , m_offset(offset)
 { }
 
+// The platform's own wording, word for word: users and scripts recognise a refused string by it.
 QString FormatError::text()
 {
     return QStringLiteral(

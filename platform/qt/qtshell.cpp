@@ -14,23 +14,11 @@ namespace platform::qt {
 
 namespace {
 
-constexpr quint32 NIF_MESSAGE = 1;
-constexpr quint32 NIF_ICON = 2;
-constexpr quint32 NIF_TIP = 4;
-constexpr int TipOffset = 24;
-constexpr int TipLength = 64;
-
-quint32 field(const platform::NotifyIconBuffer &data, int offset)
-{
-    return quint32(data[offset]) | quint32(data[offset + 1]) << 8 | quint32(data[offset + 2]) << 16
-        | quint32(data[offset + 3]) << 24;
-}
-
 // Up to the first NUL, but a full field has none: never read past its last byte.
 QString tipOf(const platform::NotifyIconBuffer &data)
 {
-    const auto begin = data.begin() + TipOffset;
-    const auto end = std::find(begin, begin + TipLength, std::uint8_t(0));
+    const auto begin = data.begin() + NotifyIconTipOffset;
+    const auto end = std::find(begin, begin + NotifyIconTipLength, std::uint8_t(0));
     return QString::fromLatin1(reinterpret_cast<const char *>(&*begin), end - begin);
 }
 
@@ -68,8 +56,8 @@ std::function<bool()> QtShell::defaultTrayAvailable()
 
 int QtShell::Shell_NotifyIconA(quint32 message, platform::NotifyIconBuffer &data)
 {
-    const quint32 hWnd = field(data, 4);
-    const quint32 uID = field(data, 8);
+    const quint32 hWnd = notifyIconField(data, NotifyIconHWndOffset);
+    const quint32 uID = notifyIconField(data, NotifyIconUIDOffset);
     switch (message) {
     case platform::NIM_ADD:
         return add(hWnd, uID, data) ? 1 : 0;
@@ -85,12 +73,12 @@ bool QtShell::add(quint32 hWnd, quint32 uID, const platform::NotifyIconBuffer &d
     if (m_icons.contains({hWnd, uID}) || !m_trayAvailable())
         return false;
 
-    const quint32 flags = field(data, 12);
+    const quint32 flags = notifyIconField(data, NotifyIconFlagsOffset);
     auto icon = std::make_unique<QSystemTrayIcon>();
     // The application pops up its own menu on 517; a menu of the icon's own would come up too.
     icon->setContextMenu(nullptr);
     if (flags & NIF_ICON)
-        icon->setIcon(HandleTable::icon(field(data, 20)));
+        icon->setIcon(HandleTable::icon(notifyIconField(data, NotifyIconIconOffset)));
     if (flags & NIF_TIP)
         icon->setToolTip(tipOf(data));
     if (flags & NIF_MESSAGE) {

@@ -93,7 +93,9 @@ public:
     int Shell_NotifyIconA(quint32 message, platform::NotifyIconBuffer &data) override
     {
         m_faults.check(QStringLiteral("Shell.Shell_NotifyIconA"));
-        const auto key = std::make_pair(field(data, 4), field(data, 8));
+        const auto key
+            = std::make_pair(platform::notifyIconField(data, platform::NotifyIconHWndOffset),
+                             platform::notifyIconField(data, platform::NotifyIconUIDOffset));
         int answer = 0;
         if (message == platform::NIM_ADD && available && !icons.contains(key)) {
             icons.append(key);
@@ -114,12 +116,6 @@ public:
     {
         m_faults.check(QStringLiteral("Shell.NotificationAreaAvailable"));
         return available;
-    }
-
-    static quint32 field(const platform::NotifyIconBuffer &data, int offset)
-    {
-        return quint32(data[offset]) | quint32(data[offset + 1]) << 8
-            | quint32(data[offset + 2]) << 16 | quint32(data[offset + 3]) << 24;
     }
 
     bool available = true;

@@ -103,7 +103,9 @@ private Q_SLOTS:
         QCOMPARE(rig.shell.requests[1].answer, 0);
         QCOMPARE(rig.shell.icons.size(), 1);
         const QByteArray record = rig.recordNow();
-        QCOMPARE(FakeShell::field(rig.shell.requests.last().bytes, 20), 0x3003u);
+        QCOMPARE(platform::notifyIconField(rig.shell.requests.last().bytes,
+                                           platform::NotifyIconIconOffset),
+                 0x3003u);
         QVERIFY(record.mid(24).startsWith(QByteArray("Renamed", 8)));
         QVERIFY(rig.shell.icons.isEmpty());
     }
