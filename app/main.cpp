@@ -1,7 +1,8 @@
 #include "app/frmmain.h"
-#include "platform/conntest/odbcdatasources.h"
-#include "platform/conntest/testconnectionhook.h"
-#include "platform/datalink/datalinks.h"
+#include "datalink/datalinks.h"
+#include "datalink/testconnectionhook.h"
+#include "drivers/odbcdatasources.h"
+#include "platform/qt/handletable.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
 
@@ -21,7 +22,8 @@ int main(int argc, char *argv[])
     platform::qt::QtShell shell;
     platform::qt::QtToolkit toolkit(shell);
     const auto objects = datalink::makeObjectFactory(
-        conntest::makeTestConnectionHook(), std::make_shared<conntest::UnixOdbcDataSources>());
+        datalink::makeTestConnectionHook(), std::make_shared<drivers::UnixOdbcDataSources>(),
+        &platform::qt::HandleTable::window);
     frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();

@@ -1,6 +1,6 @@
 // Parse and write cost per byte at growing sizes: flat figures mean the cost is linear.
 
-#include "platform/oledb/connectionstring.h"
+#include "oledb/connectionstring.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -292,6 +292,7 @@ class QtWindow final : public platform::IWindow
 public:
     explicit QtWindow(FormWindow *window)
         : m_window(window)
+        , m_name(window->objectName())
         , m_handle(HandleTable::registerWindow(window))
         , m_icon(HandleTable::registerIcon(window->windowIcon()))
     { }
@@ -358,11 +359,12 @@ private:
     FormWindow *window() const
     {
         if (!m_window)
-            throwUnreachable(QStringLiteral("frmMain"));
+            throwUnreachable(m_name);
         return m_window;
     }
 
     QPointer<FormWindow> m_window;
+    QString m_name;
     quint32 m_handle;
     quint32 m_icon;
 };

@@ -2,8 +2,8 @@
 // Usage: datalink_screenshots <directory>
 #include "dialogdriver.h"
 
-#include "platform/oledb/datalinkproperties.h"
-#include "platform/oledb/providercatalogue.h"
+#include "oledb/datalinkproperties.h"
+#include "oledb/providercatalogue.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/datalink/datalinkdialog.h"
-#include "platform/datalink/odbcdatasources.h"
-#include "platform/datalink/propertyeditor.h"
+#include "datalink/datalinkdialog.h"
+#include "datalink/propertyeditor.h"
+#include "drivers/odbcdatasources.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -113,7 +113,7 @@ private:
     datalink::DataLinkDialog &m_dialog;
 };
 
-class FixedDataSources final : public datalink::IOdbcDataSources
+class FixedDataSources final : public drivers::IOdbcDataSources
 {
 public:
     explicit FixedDataSources(QStringList names = {})

@@ -1,8 +1,8 @@
 #include "dialogdriver.h"
 
-#include "platform/datalink/datalinkdraft.h"
-#include "platform/oledb/datalinkproperties.h"
-#include "platform/oledb/providercatalogue.h"
+#include "datalink/datalinkdraft.h"
+#include "oledb/datalinkproperties.h"
+#include "oledb/providercatalogue.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
-#include "platform/datalink/datalinkdraft.h"
-#include "platform/oledb/providercatalogue.h"
+#include "datalink/datalinkdraft.h"
+#include "oledb/providercatalogue.h"
 
 #include <QSignalSpy>
 #include <QTest>

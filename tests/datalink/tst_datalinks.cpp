@@ -1,11 +1,12 @@
 #include "dialogdriver.h"
 
-#include "platform/datalink/datalinks.h"
+#include "datalink/datalinks.h"
+#include "oledb/connection.h"
 #include "platform/error.h"
-#include "platform/oledb/connection.h"
-#include "platform/qt/handletable.h"
 
+#include <QHash>
 #include <QLabel>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTest>
 
@@ -45,13 +46,16 @@ private:
 
     std::shared_ptr<testing::FixedDataSources> m_dataSources;
     std::shared_ptr<DataLinks> m_dataLinks;
+    QHash<quint32, QPointer<QWidget>> m_windows;
     Seen m_seen;
 };
 
 void tst_DataLinks::init()
 {
     m_dataSources = std::make_shared<testing::FixedDataSources>();
-    m_dataLinks = std::make_shared<DataLinks>(m_dataSources);
+    m_windows.clear();
+    m_dataLinks = std::make_shared<DataLinks>(
+        m_dataSources, [this](quint32 hWnd) -> QWidget * { return m_windows.value(hWnd); });
     m_seen = {};
 }
 
@@ -149,8 +153,9 @@ void tst_DataLinks::dialogIsOwnedByTheHandlesWindow()
     QFETCH(bool, registered);
     QFETCH(bool, destroyed);
     auto window = std::make_unique<QWidget>();
-    const quint32 handle
-        = registered ? platform::qt::HandleTable::registerWindow(window.get()) : 0xBAD0;
+    const quint32 handle = registered ? 0x1234 : 0xBAD0;
+    if (registered)
+        m_windows.insert(handle, window.get());
     QWidget *expected = window.get();
     if (destroyed || !registered) {
         window.reset();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # "Test Connection" in the real Data Link Properties dialog against the private PostgreSQL server
-# of the conntest_db fixture, through the ODBC data source it configures: the right password
+# of the testdb fixture, through the ODBC data source it configures: the right password
 # connects, a wrong one fails in the driver's words and is never shown back.
 #
 # Environment (set by CTest): ODBCSYSINI and ODBCINI, the fixture's ODBC configuration, and
@@ -9,12 +9,12 @@
 source "$(dirname "$0")/lib.sh"
 
 skip_status=77
-state=${CORVANTA_TESTDB:?CORVANTA_TESTDB must name the conntest_db fixture\'s state folder}
+state=${CORVANTA_TESTDB:?CORVANTA_TESTDB must name the testdb fixture\'s state folder}
 if [[ -s $state/unavailable ]]; then
     e2e_log "SKIP: the test database is not running: $(cat "$state/unavailable")"
     exit "$skip_status"
 fi
-[[ -r $state/testdb.env ]] || e2e_fail "no $state/testdb.env: the conntest_db fixture did not run"
+[[ -r $state/testdb.env ]] || e2e_fail "no $state/testdb.env: the testdb fixture did not run"
 # Not sourced: the password holds a ';' on purpose.
 while IFS='=' read -r key value; do
     case $key in

@@ -1,6 +1,6 @@
-#include "platform/oledb/connection.h"
-#include "platform/oledb/formaterror.h"
-#include "platform/oledb/objectfactory.h"
+#include "oledb/connection.h"
+#include "oledb/formaterror.h"
+#include "oledb/objectfactory.h"
 
 #include <QTest>
 

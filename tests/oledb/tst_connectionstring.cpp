@@ -1,5 +1,5 @@
-#include "platform/oledb/connectionstring.h"
-#include "platform/oledb/formaterror.h"
+#include "oledb/connectionstring.h"
+#include "oledb/formaterror.h"
 
 #include <QRandomGenerator>
 #include <QTest>

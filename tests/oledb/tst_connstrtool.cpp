@@ -1,4 +1,4 @@
-#include "platform/oledb/formaterror.h"
+#include "oledb/formaterror.h"
 
 #include <QJsonDocument>
 #include <QProcess>

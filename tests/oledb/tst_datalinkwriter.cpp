@@ -1,6 +1,6 @@
-#include "platform/oledb/datalinkproperties.h"
-#include "platform/oledb/datalinkwriter.h"
-#include "platform/oledb/providercatalogue.h"
+#include "oledb/datalinkproperties.h"
+#include "oledb/datalinkwriter.h"
+#include "oledb/providercatalogue.h"
 
 #include <QTest>
 

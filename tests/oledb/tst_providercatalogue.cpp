@@ -1,7 +1,7 @@
+#include "oledb/connectionstring.h"
+#include "oledb/datalinkwriter.h"
+#include "oledb/providercatalogue.h"
 #include "platform/error.h"
-#include "platform/oledb/connectionstring.h"
-#include "platform/oledb/datalinkwriter.h"
-#include "platform/oledb/providercatalogue.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // corvanta-connstr parse|format: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable.
 
+#include "oledb/connectionstring.h"
+#include "oledb/formaterror.h"
 #include "platform/error.h"
-#include "platform/oledb/connectionstring.h"
-#include "platform/oledb/formaterror.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,0 +1,275 @@
+#include "datalink/datalinkdialog.h"
+
+#include "datalink/advancedpage.h"
+#include "datalink/allpropertiespage.h"
+#include "datalink/datalinkdraft.h"
+#include "datalink/propertyeditor.h"
+#include "datalink/providerpage.h"
+#include "oledb/datalinkproperties.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace datalink {
+
+namespace {
+
+// The platform's own file dialog may be a portal or another process that a modal dialog cannot
+// own; Qt's is always a child of ours.
+QString chooseWithQtDialog(QWidget *parent, const QString &caption, const QString &filter,
+                           bool folder)
+{
+    if (folder) {
+        return QFileDialog::getExistingDirectory(parent, caption, QString(),
+                                                 QFileDialog::ShowDirsOnly
+                                                     | QFileDialog::DontUseNativeDialog);
+    }
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
+}
+
+QWidget *padded(QWidget *page, QWidget *parent)
+{
+    auto *holder = new QWidget(parent);
+    auto *layout = new QVBoxLayout(holder);
+    layout->addWidget(page);
+    return holder;
+}
+
+} // namespace
+
+DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
+                               const oledb::DataLinkProperties &properties,
+                               drivers::IOdbcDataSources &dataSources, QWidget *parent)
+    : QDialog(parent)
+    , m_draft(new DataLinkDraft(catalogue, properties, this))
+    , m_dataSources(dataSources)
+    , m_chooseFile(&chooseWithQtDialog)
+    , m_tabs(new QTabWidget(this))
+    , m_providerPage(new ProviderPage(*m_draft, this))
+    , m_allPage(new AllPropertiesPage(*m_draft, this))
+    , m_problems(new QLabel(this))
+{
+    setObjectName(QStringLiteral("dataLinkDialog"));
+    setWindowTitle(tr("Data Link Properties"));
+    setSizeGripEnabled(true);
+
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->addTab(padded(m_providerPage, m_tabs), tr("Provider"));
+    m_tabs->addTab(buildConnectionTab(), tr("Connection"));
+    auto *advanced = new QWidget(m_tabs);
+    m_advancedSlot = new QVBoxLayout(advanced);
+    m_tabs->addTab(advanced, tr("Advanced"));
+    m_tabs->addTab(padded(m_allPage, m_tabs), tr("All"));
+
+    m_problems->setObjectName(QStringLiteral("problemLabel"));
+    m_problems->setWordWrap(true);
+    m_problems->setTextFormat(Qt::PlainText);
+    m_problems->hide();
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setAutoDefault(false);
+    connect(buttons, &QDialogButtonBox::accepted, this, &DataLinkDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &DataLinkDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addWidget(buildStringPanel());
+    layout->addWidget(m_problems);
+    layout->addWidget(buttons);
+
+    connect(m_providerPage, &ProviderPage::nextRequested, this, [this] { showTab(ConnectionTab); });
+    connect(m_draft, &DataLinkDraft::changed, this, &DataLinkDialog::refresh);
+    rebuildProviderPages();
+    refresh();
+    resize(sizeHint().expandedTo(QSize(520, 640)));
+}
+
+DataLinkDialog::~DataLinkDialog() = default;
+
+QWidget *DataLinkDialog::buildConnectionTab()
+{
+    auto *tab = new QWidget(m_tabs);
+    auto *layout = new QVBoxLayout(tab);
+    // The SQL Server page is taller than a small screen leaves room for; it scrolls there.
+    m_connectionScroll = new QScrollArea(tab);
+    m_connectionScroll->setWidgetResizable(true);
+    m_connectionScroll->setFrameShape(QFrame::NoFrame);
+    auto *content = new QWidget(m_connectionScroll);
+    m_connectionSlot = new QVBoxLayout(content);
+    m_connectionSlot->setContentsMargins(0, 0, 0, 0);
+    m_connectionScroll->setWidget(content);
+    layout->addWidget(m_connectionScroll, 1);
+
+    auto *testRow = new QHBoxLayout;
+    m_testMessage = new QLabel(tab);
+    m_testMessage->setObjectName(QStringLiteral("testConnectionMessage"));
+    m_testMessage->setWordWrap(true);
+    auto *test = new QPushButton(tr("&Test Connection"), tab);
+    test->setObjectName(QStringLiteral("testConnectionButton"));
+    test->setAutoDefault(false);
+    testRow->addWidget(m_testMessage, 1);
+    testRow->addWidget(test);
+    layout->addLayout(testRow);
+    connect(test, &QPushButton::clicked, this, &DataLinkDialog::testConnection);
+    return tab;
+}
+
+QWidget *DataLinkDialog::buildStringPanel()
+{
+    auto *panel = new QGroupBox(tr("Connection string"), this);
+    auto *layout = new QVBoxLayout(panel);
+    m_stringView = new QPlainTextEdit(panel);
+    m_stringView->setObjectName(QStringLiteral("connectionStringView"));
+    m_stringView->setReadOnly(true);
+    m_stringView->setTabChangesFocus(true);
+    m_stringView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_stringView->setFixedHeight(m_stringView->fontMetrics().lineSpacing() * 4
+                                 + 2 * m_stringView->frameWidth() + 8);
+    m_reveal = new QCheckBox(tr("Sho&w password"), panel);
+    m_reveal->setObjectName(QStringLiteral("revealPasswordCheck"));
+    layout->addWidget(m_stringView);
+    layout->addWidget(m_reveal);
+    connect(m_reveal, &QCheckBox::toggled, this, &DataLinkDialog::refresh);
+    return panel;
+}
+
+QString DataLinkDialog::connectionString() const
+{
+    return m_draft->connectionString();
+}
+
+void DataLinkDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Where the screen has room, grow so that the Connection page shows whole instead of
+    // scrolling.
+    const int hidden = m_connectionScroll->widget()->sizeHint().height()
+        - m_connectionScroll->viewport()->height();
+    const QScreen *display = screen();
+    if (hidden <= 0 || !display)
+        return;
+    const int room = display->availableGeometry().height() * 9 / 10;
+    resize(width(), std::max(height(), std::min(height() + hidden, room)));
+}
+
+void DataLinkDialog::showTab(Tab tab)
+{
+    m_tabs->setCurrentIndex(tab);
+    // Where the user starts typing, not on the OK button: the page's first field.
+    QWidget *page = m_tabs->currentWidget();
+    for (QWidget *field = nextInFocusChain(); field != this; field = field->nextInFocusChain()) {
+        if (page->isAncestorOf(field) && (field->focusPolicy() & Qt::TabFocus) && field->isEnabled()
+            && field->isVisibleTo(page)) {
+            field->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+}
+
+void DataLinkDialog::setConnectionTester(ConnectionTester tester)
+{
+    m_tester = std::move(tester);
+}
+
+void DataLinkDialog::setFileChooser(FileChooser chooser)
+{
+    m_chooseFile = std::move(chooser);
+    m_builtFor.clear();
+    rebuildProviderPages();
+    refresh();
+}
+
+void DataLinkDialog::accept()
+{
+    const QList<PropertyProblem> problems = m_draft->problems();
+    if (problems.isEmpty()) {
+        QDialog::accept();
+        return;
+    }
+    QStringList lines;
+    for (const PropertyProblem &problem : problems)
+        lines.append(problem.explanation);
+    m_problems->setText(tr("The connection string cannot be used yet. Correct or remove the "
+                           "marked value on the All tab:\n")
+                        + lines.join(u'\n'));
+    m_problems->show();
+    showTab(AllTab);
+    if (PropertyEditor *editor = m_allPage->editorFor(problems.first().name))
+        editor->setFocus();
+}
+
+void DataLinkDialog::rebuildProviderPages()
+{
+    const QString provider = m_draft->providerProgId();
+    if (m_builtFor == provider && m_connectionPage)
+        return;
+    m_builtFor = provider;
+    // Replaced pages go later, as the provider list that asked for this may still be on the
+    // stack; they leave the dialog at once so that no lookup by name finds them.
+    for (QWidget *old :
+         {static_cast<QWidget *>(m_connectionPage), static_cast<QWidget *>(m_advancedPage)}) {
+        if (old) {
+            old->setParent(nullptr);
+            old->deleteLater();
+        }
+    }
+    m_connectionPage = makeConnectionPage(*m_draft, m_dataSources, m_chooseFile,
+                                          m_connectionSlot->parentWidget());
+    m_connectionSlot->addWidget(m_connectionPage);
+    m_advancedPage = new AdvancedPage(*m_draft, m_advancedSlot->parentWidget());
+    m_advancedSlot->addWidget(m_advancedPage);
+}
+
+void DataLinkDialog::refresh()
+{
+    rebuildProviderPages();
+    m_providerPage->refresh();
+    m_connectionPage->refresh();
+    m_advancedPage->refresh();
+    m_allPage->refresh();
+
+    const QString shown
+        = m_reveal->isChecked() ? m_draft->connectionString() : m_draft->maskedConnectionString();
+    if (m_stringView->toPlainText() != shown)
+        m_stringView->setPlainText(shown);
+
+    const QList<PropertyProblem> problems = m_draft->problems();
+    if (problems.isEmpty()) {
+        m_problems->hide();
+    } else {
+        QStringList lines;
+        for (const PropertyProblem &problem : problems)
+            lines.append(problem.explanation);
+        m_problems->setText(lines.join(u'\n'));
+        m_problems->show();
+    }
+}
+
+void DataLinkDialog::testConnection()
+{
+    if (!m_tester) {
+        m_testMessage->setText(tr("Testing connections is not available in this version."));
+        return;
+    }
+    m_testMessage->clear();
+    m_tester(m_draft->connectionStringWithSecrets(), this);
+}
+
+} // namespace datalink

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "datalink/connectionpage.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QScrollArea;
+class QTabWidget;
+class QVBoxLayout;
+
+namespace oledb {
+class DataLinkProperties;
+class ProviderCatalogue;
+} // namespace oledb
+
+namespace drivers {
+class IOdbcDataSources;
+}
+
+namespace datalink {
+
+class AdvancedPage;
+class AllPropertiesPage;
+class DataLinkDraft;
+class ProviderPage;
+
+// Tries a connection string out; the dialog it is called from is the parent for anything it shows.
+using ConnectionTester = std::function<void(const QString &connectionString, QWidget *dialog)>;
+
+// The Data Link Properties dialog: provider, connection, advanced and all-properties tabs over
+// one draft, with the resulting string always in view.
+class DataLinkDialog final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Tab { ProviderTab, ConnectionTab, AdvancedTab, AllTab };
+
+    DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
+                   const oledb::DataLinkProperties &properties,
+                   drivers::IOdbcDataSources &dataSources, QWidget *parent = nullptr);
+    ~DataLinkDialog() override;
+
+    DataLinkDraft &draft() { return *m_draft; }
+    // What OK gives back.
+    QString connectionString() const;
+    void showTab(Tab tab);
+
+    // Without a tester the Test Connection button says that testing is not available.
+    void setConnectionTester(ConnectionTester tester);
+    // Replaces the file dialog, for tests.
+    void setFileChooser(FileChooser chooser);
+
+    // Refused, with the reason shown, while a value is one its property does not take.
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildConnectionTab();
+    QWidget *buildStringPanel();
+    void rebuildProviderPages();
+    void refresh();
+    void testConnection();
+
+    DataLinkDraft *m_draft;
+    drivers::IOdbcDataSources &m_dataSources;
+    ConnectionTester m_tester;
+    FileChooser m_chooseFile;
+    QTabWidget *m_tabs;
+    ProviderPage *m_providerPage;
+    QVBoxLayout *m_connectionSlot = nullptr;
+    QScrollArea *m_connectionScroll = nullptr;
+    ConnectionPage *m_connectionPage = nullptr;
+    QVBoxLayout *m_advancedSlot = nullptr;
+    AdvancedPage *m_advancedPage = nullptr;
+    AllPropertiesPage *m_allPage;
+    QLabel *m_testMessage = nullptr;
+    QPlainTextEdit *m_stringView = nullptr;
+    QCheckBox *m_reveal = nullptr;
+    QLabel *m_problems;
+    QString m_builtFor;
+};
+
+} // namespace datalink

@@ -1,0 +1,86 @@
+#include "datalink/datalinks.h"
+
+#include "datalink/datalinkdraft.h"
+#include "drivers/odbcdatasources.h"
+#include "oledb/connection.h"
+#include "oledb/datalinkproperties.h"
+#include "oledb/objectfactory.h"
+#include "oledb/providercatalogue.h"
+#include "platform/error.h"
+
+namespace datalink {
+
+DataLinks::DataLinks(std::shared_ptr<drivers::IOdbcDataSources> dataSources, OwnerLookup owners)
+    : m_catalogue(oledb::ProviderCatalogue::builtIn())
+    , m_dataSources(dataSources ? std::move(dataSources)
+                                : std::make_shared<drivers::UnixOdbcDataSources>())
+    , m_exec([](DataLinkDialog &dialog) { return dialog.exec(); })
+    , m_owners(std::move(owners))
+{ }
+
+void DataLinks::setExec(Exec exec)
+{
+    m_exec = std::move(exec);
+}
+
+void DataLinks::setConnectionTester(ConnectionTester tester)
+{
+    m_tester = std::move(tester);
+}
+
+QString DataLinks::defaultProvider()
+{
+    return QStringLiteral("MSDASQL.1");
+}
+
+std::shared_ptr<platform::IDispatch> DataLinks::PromptNew()
+{
+    const std::optional<QString> built = prompt({}, DataLinkDialog::ProviderTab);
+    if (!built)
+        return {};
+    auto connection = std::make_shared<oledb::Connection>();
+    connection->SetConnectionString(*built);
+    return connection;
+}
+
+bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
+{
+    const std::shared_ptr<platform::IConnection> target = platform::queryConnection(connection);
+    if (!target)
+        throw platform::Error(QStringLiteral("Object variable not set."), 91);
+    const auto properties = oledb::DataLinkProperties::fromString(target->ConnectionString());
+    const std::optional<QString> built = prompt(properties, DataLinkDialog::ConnectionTab);
+    if (!built)
+        return false;
+    target->SetConnectionString(*built);
+    return true;
+}
+
+std::optional<QString> DataLinks::prompt(const oledb::DataLinkProperties &properties,
+                                         DataLinkDialog::Tab firstTab)
+{
+    // An unknown or stale handle leaves the dialog without an owner rather than failing: the
+    // user still gets the dialog.
+    QWidget *owner = m_owners ? m_owners(m_hWnd) : nullptr;
+    DataLinkDialog dialog(m_catalogue, properties, *m_dataSources, owner);
+    dialog.setConnectionTester(m_tester);
+    if (firstTab == DataLinkDialog::ProviderTab && properties.providerProgId().isEmpty())
+        dialog.draft().chooseProvider(defaultProvider());
+    dialog.showTab(firstTab);
+    if (m_exec(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.connectionString();
+}
+
+std::unique_ptr<platform::IObjectFactory>
+makeObjectFactory(ConnectionTester tester, std::shared_ptr<drivers::IOdbcDataSources> dataSources,
+                  DataLinks::OwnerLookup owners)
+{
+    return std::make_unique<oledb::ObjectFactory>([tester, dataSources, owners] {
+        auto dataLinks = std::make_shared<DataLinks>(dataSources, owners);
+        dataLinks->setConnectionTester(tester);
+        return dataLinks;
+    });
+}
+
+} // namespace datalink

@@ -1,0 +1,86 @@
+#include "datalink/genericpage.h"
+
+#include "datalink/datalinkdraft.h"
+#include "datalink/logonfields.h"
+#include "datalink/providerfamily.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace datalink {
+
+namespace {
+
+const QString IntegratedSecurity = QStringLiteral("Integrated Security");
+
+} // namespace
+
+GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
+    : ConnectionPage(draft, parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const bool oracle = providerFamily(draft.provider()) == ProviderFamily::Oracle;
+
+    auto *source = new QGroupBox(tr("1. Source of data"), this);
+    auto *sourceForm = new QFormLayout(source);
+    if (draft.definition(u"Data Source")) {
+        QLineEdit *dataSource
+            = addBoundLineEdit(QStringLiteral("dataSourceEdit"), QStringLiteral("Data Source"));
+        if (oracle)
+            dataSource->setPlaceholderText(tr("Net service name"));
+        sourceForm->addRow(oracle ? tr("&Server name:") : tr("&Data Source:"), dataSource);
+    }
+    if (draft.definition(u"Location")) {
+        sourceForm->addRow(
+            tr("&Location:"),
+            addBoundLineEdit(QStringLiteral("locationEdit"), QStringLiteral("Location")));
+    }
+    layout->addWidget(source);
+
+    if (draft.definition(u"User ID") || draft.definition(u"Password")) {
+        auto *logOn = new QGroupBox(tr("2. Log on"), this);
+        auto *logOnLayout = new QVBoxLayout(logOn);
+        if (draft.definition(IntegratedSecurity)) {
+            m_integrated = new QCheckBox(tr("Use &integrated security"), this);
+            m_integrated->setObjectName(QStringLiteral("integratedSecurityCheck"));
+            logOnLayout->addWidget(m_integrated);
+            connect(m_integrated, &QCheckBox::clicked, this, [this](bool on) {
+                if (on)
+                    m_draft.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
+                else
+                    m_draft.remove(IntegratedSecurity);
+            });
+        }
+        m_logOn = new LogOnFields(draft, this);
+        logOnLayout->addWidget(m_logOn);
+        layout->addWidget(logOn);
+    }
+
+    if (draft.definition(u"Initial Catalog")) {
+        auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
+        auto *catalogForm = new QFormLayout(catalog);
+        catalogForm->addRow(tr("Initial &catalog:"),
+                            addBoundLineEdit(QStringLiteral("initialCatalogEdit"),
+                                             QStringLiteral("Initial Catalog")));
+        layout->addWidget(catalog);
+    }
+    layout->addStretch();
+}
+
+void GenericPage::refresh()
+{
+    ConnectionPage::refresh();
+    const bool integrated = !m_draft.value(IntegratedSecurity).value_or(QString()).isEmpty();
+    if (m_integrated)
+        m_integrated->setChecked(integrated);
+    if (m_logOn) {
+        m_logOn->refresh();
+        m_logOn->setEnabled(!integrated);
+    }
+}
+
+} // namespace datalink

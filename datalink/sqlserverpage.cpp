@@ -1,0 +1,190 @@
+#include "datalink/sqlserverpage.h"
+
+#include "datalink/datalinkdraft.h"
+#include "datalink/logonfields.h"
+#include "datalink/propertyeditor.h"
+#include "oledb/propertydefinition.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace datalink {
+
+namespace {
+
+const QString IntegratedSecurity = QStringLiteral("Integrated Security");
+const QString InitialFileName = QStringLiteral("Initial File Name");
+const QString Encryption = QStringLiteral("Use Encryption for Data");
+const QString TrustCertificate = QStringLiteral("Trust Server Certificate");
+
+bool isTrue(const std::optional<QString> &value, const oledb::PropertyDefinition &definition)
+{
+    return oledb::PropertyDefinition::parseBoolean(value.value_or(definition.defaultValue))
+        .value_or(false);
+}
+
+} // namespace
+
+SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
+    : ConnectionPage(draft, parent)
+    , m_chooseFile(std::move(chooseFile))
+    , m_integrated(new QRadioButton(tr("Use Windows NT &Integrated security"), this))
+    , m_specificUser(new QRadioButton(tr("Use a specific user &name and password"), this))
+    , m_logOn(new LogOnFields(draft, this))
+    , m_catalog(new QRadioButton(tr("Select the &database on the server:"), this))
+    , m_attach(new QRadioButton(tr("A&ttach a database file as a database name:"), this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto *server = new QGroupBox(tr("1. Server"), this);
+    auto *serverForm = new QFormLayout(server);
+    QLineEdit *serverName
+        = addBoundLineEdit(QStringLiteral("dataSourceEdit"), QStringLiteral("Data Source"));
+    serverName->setPlaceholderText(tr("(local)"));
+    serverForm->addRow(tr("Ser&ver name:"), serverName);
+    layout->addWidget(server);
+
+    auto *logOn = new QGroupBox(tr("2. Log on to the server"), this);
+    auto *logOnLayout = new QVBoxLayout(logOn);
+    m_integrated->setObjectName(QStringLiteral("integratedSecurityRadio"));
+    m_specificUser->setObjectName(QStringLiteral("specificUserRadio"));
+    logOnLayout->addWidget(m_integrated);
+    logOnLayout->addWidget(m_specificUser);
+    auto *indented = new QHBoxLayout;
+    indented->addSpacing(20);
+    indented->addWidget(m_logOn);
+    logOnLayout->addLayout(indented);
+    layout->addWidget(logOn);
+    connect(m_integrated, &QRadioButton::clicked, this, [this] { useIntegratedSecurity(true); });
+    connect(m_specificUser, &QRadioButton::clicked, this, [this] { useIntegratedSecurity(false); });
+
+    auto *database = new QGroupBox(tr("3. Database"), this);
+    auto *databaseLayout = new QGridLayout(database);
+    m_catalog->setObjectName(QStringLiteral("catalogRadio"));
+    m_attach->setObjectName(QStringLiteral("attachFileRadio"));
+    databaseLayout->addWidget(m_catalog, 0, 0, 1, 2);
+    databaseLayout->addWidget(
+        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")),
+        1, 1);
+    databaseLayout->setColumnMinimumWidth(0, 20);
+    if (draft.definition(InitialFileName)) {
+        databaseLayout->addWidget(m_attach, 2, 0, 1, 2);
+        auto *fileRow = new QHBoxLayout;
+        m_attachFile = addBoundLineEdit(QStringLiteral("attachFileEdit"), InitialFileName);
+        m_attachFile->setPlaceholderText(tr("Database file (.mdf)"));
+        m_attachBrowse = new QToolButton(this);
+        m_attachBrowse->setObjectName(QStringLiteral("attachBrowseButton"));
+        m_attachBrowse->setText(tr("..."));
+        m_attachBrowse->setToolTip(tr("Choose the database file"));
+        fileRow->addWidget(m_attachFile);
+        fileRow->addWidget(m_attachBrowse);
+        databaseLayout->addLayout(fileRow, 3, 1);
+        connect(m_catalog, &QRadioButton::clicked, this, [this] { attachFile(false); });
+        connect(m_attach, &QRadioButton::clicked, this, [this] { attachFile(true); });
+        connect(m_attachBrowse, &QToolButton::clicked, this, [this] {
+            const QString file
+                = m_chooseFile(this, tr("Attach Database File"),
+                               tr("SQL Server databases (*.mdf);;All files (*)"), false);
+            if (!file.isEmpty())
+                m_draft.setValue(InitialFileName, file);
+        });
+    } else {
+        m_attach->hide();
+    }
+    layout->addWidget(database);
+
+    const oledb::PropertyDefinition *encryption = draft.definition(Encryption);
+    const oledb::PropertyDefinition *trust = draft.definition(TrustCertificate);
+    if (encryption || trust) {
+        auto *security = new QGroupBox(tr("Encryption"), this);
+        auto *securityLayout = new QHBoxLayout(security);
+        if (encryption && encryption->type == oledb::PropertyType::Boolean) {
+            m_encrypt = new QCheckBox(tr("&Encrypt the connection"), this);
+            m_encrypt->setObjectName(QStringLiteral("encryptCheck"));
+            securityLayout->addWidget(m_encrypt);
+            connect(m_encrypt, &QCheckBox::clicked, this, [this](bool on) {
+                m_draft.setValue(Encryption, on ? QStringLiteral("True") : QStringLiteral("False"));
+            });
+        } else if (encryption) {
+            m_encryption = new PropertyEditor(encryption, encryption->secret, this);
+            m_encryption->setObjectName(QStringLiteral("encryptionEditor"));
+            auto *form = new QFormLayout;
+            form->addRow(tr("&Encryption:"), m_encryption);
+            securityLayout->addLayout(form);
+            connect(m_encryption, &PropertyEditor::edited, this,
+                    [this](const QString &value) { m_draft.setValue(Encryption, value); });
+            connect(m_encryption, &PropertyEditor::cleared, this,
+                    [this] { m_draft.remove(Encryption); });
+        }
+        if (trust) {
+            m_trustCertificate = new QCheckBox(tr("Trust the server &certificate"), this);
+            m_trustCertificate->setObjectName(QStringLiteral("trustServerCertificateCheck"));
+            securityLayout->addWidget(m_trustCertificate);
+            connect(m_trustCertificate, &QCheckBox::clicked, this, [this](bool on) {
+                m_draft.setValue(TrustCertificate,
+                                 on ? QStringLiteral("True") : QStringLiteral("False"));
+            });
+        }
+        securityLayout->addStretch();
+        layout->addWidget(security);
+    }
+    layout->addStretch();
+}
+
+void SqlServerPage::refresh()
+{
+    ConnectionPage::refresh();
+    const bool integrated = !m_draft.value(IntegratedSecurity).value_or(QString()).isEmpty();
+    m_integrated->setChecked(integrated);
+    m_specificUser->setChecked(!integrated);
+    m_logOn->refresh();
+    m_logOn->setEnabled(!integrated);
+
+    const bool attach = m_attachFile && (m_attachChosen || m_draft.value(InitialFileName));
+    m_catalog->setChecked(!attach);
+    m_attach->setChecked(attach);
+    if (m_attachFile) {
+        m_attachFile->setEnabled(attach);
+        m_attachBrowse->setEnabled(attach);
+    }
+    if (m_encrypt)
+        m_encrypt->setChecked(isTrue(m_draft.value(Encryption), *m_draft.definition(Encryption)));
+    if (m_encryption) {
+        m_encryption->showValue(m_draft.value(Encryption));
+    }
+    if (m_trustCertificate) {
+        m_trustCertificate->setChecked(
+            isTrue(m_draft.value(TrustCertificate), *m_draft.definition(TrustCertificate)));
+    }
+}
+
+void SqlServerPage::useIntegratedSecurity(bool integrated)
+{
+    if (integrated) {
+        m_draft.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
+        m_draft.remove(QStringLiteral("User ID"));
+        m_draft.remove(QStringLiteral("Password"));
+    } else {
+        m_draft.remove(IntegratedSecurity);
+    }
+    refresh();
+}
+
+void SqlServerPage::attachFile(bool attach)
+{
+    m_attachChosen = attach;
+    if (!attach)
+        m_draft.remove(InitialFileName);
+    refresh();
+    if (attach)
+        m_attachFile->setFocus();
+}
+
+} // namespace datalink

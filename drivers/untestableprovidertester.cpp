@@ -1,0 +1,33 @@
+#include "drivers/untestableprovidertester.h"
+
+#include "drivers/providerdispatcher.h"
+#include "oledb/connectionstring.h"
+
+namespace drivers {
+
+TestResult UntestableProviderTester::test(const oledb::ConnectionString &connection,
+                                          const std::atomic<bool> &)
+{
+    const QString provider = connection.value(u"Provider").value_or(QString()).trimmed();
+    const QString base = ProviderDispatcher::withoutVersion(provider);
+    if (base.compare(u"MSDAORA", Qt::CaseInsensitive) == 0
+        || base.compare(u"OraOLEDB.Oracle", Qt::CaseInsensitive) == 0) {
+        return TestResult::notTestable(QStringLiteral(
+            "Test Connection cannot check an Oracle connection on this machine: it needs "
+            "Oracle's own ODBC driver from Oracle Instant Client, which no Debian package "
+            "provides. Nothing was tried."));
+    }
+    if (base.compare(u"MSOLAP", Qt::CaseInsensitive) == 0) {
+        return TestResult::notTestable(QStringLiteral(
+            "Test Connection cannot check an Analysis Services connection on this machine: "
+            "no Linux driver exists for it and no Debian package provides one. Nothing was "
+            "tried."));
+    }
+    return TestResult::notTestable(
+        QStringLiteral("Test Connection cannot check a connection through the provider ") + u'\''
+        + provider
+        + QStringLiteral("' on this machine: there is no Linux driver for it in Debian. "
+                         "Nothing was tried."));
+}
+
+} // namespace drivers

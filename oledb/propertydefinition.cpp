@@ -1,0 +1,115 @@
+#include "oledb/propertydefinition.h"
+
+namespace oledb {
+
+namespace {
+
+bool isAllowed(const QStringList &allowed, QStringView value)
+{
+    for (const QString &candidate : allowed) {
+        if (QStringView(candidate).compare(value, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+int digitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return 16;
+}
+
+QString quoted(QStringView value)
+{
+    return u'"' + value.toString() + u'"';
+}
+
+} // namespace
+
+std::optional<qint64> PropertyDefinition::parseInteger(QStringView text)
+{
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+')) {
+        negative = text.front() == u'-';
+        text = text.sliced(1);
+    }
+    int base = 10;
+    if (text.size() > 1 && text.front() == u'0') {
+        const bool hex = text[1] == u'x' || text[1] == u'X';
+        base = hex ? 16 : 8;
+        text = text.sliced(hex ? 2 : 1);
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+
+    constexpr qint64 Limit = 0xFFFFFFFF;
+    qint64 magnitude = 0;
+    for (QChar c : text) {
+        const int digit = digitValue(c);
+        if (digit >= base)
+            return std::nullopt;
+        magnitude = magnitude * base + digit;
+        if (magnitude > Limit)
+            return std::nullopt;
+    }
+    if (negative && magnitude > qint64(1) << 31)
+        return std::nullopt;
+    return negative ? -magnitude : magnitude;
+}
+
+std::optional<bool> PropertyDefinition::parseBoolean(QStringView text)
+{
+    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(u"False", Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
+}
+
+std::optional<QString> PropertyDefinition::explainInvalid(QStringView value) const
+{
+    switch (type) {
+    case PropertyType::Text:
+        return std::nullopt;
+    case PropertyType::Integer:
+        if (parseInteger(value))
+            return std::nullopt;
+        return QStringLiteral("%1 takes a whole number (decimal, 0x hexadecimal or octal with a "
+                              "leading 0) that fits in 32 bits, not %2.")
+            .arg(name, quoted(value));
+    case PropertyType::Boolean:
+        if (parseBoolean(value))
+            return std::nullopt;
+        return QStringLiteral("%1 takes True or False, not %2.").arg(name, quoted(value));
+    case PropertyType::Enumeration:
+        if (isAllowed(allowedValues, value))
+            return std::nullopt;
+        return QStringLiteral("%1 takes one of %2, not %3.")
+            .arg(name, allowedValues.join(QStringLiteral(", ")), quoted(value));
+    case PropertyType::FlagSet:
+        for (QStringView flag : value.split(u'|')) {
+            if (!isAllowed(allowedValues, flag.trimmed())) {
+                return QStringLiteral("%1 takes %2, or several of them joined with |; %3 is not "
+                                      "one of them.")
+                    .arg(name, allowedValues.join(QStringLiteral(", ")), quoted(flag.trimmed()));
+            }
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool looksLikeSecretKeyword(QStringView keyword)
+{
+    return keyword.contains(u"password", Qt::CaseInsensitive)
+        || keyword.compare(u"Pwd", Qt::CaseInsensitive) == 0
+        || keyword.compare(u"Access Token", Qt::CaseInsensitive) == 0;
+}
+
+} // namespace oledb

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "oledb/provider.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace oledb {
+
+// The providers the Data Link dialog offers, read from data rather than written in code so
+// that adding a provider or a property touches no logic.
+class ProviderCatalogue
+{
+public:
+    // Throws platform::Error naming what is wrong: bad JSON, a missing field, an unknown type or
+    // page, a default the property itself would refuse, or a name used twice.
+    static ProviderCatalogue fromJson(const QByteArray &json);
+    // The catalogue compiled into the program.
+    static const ProviderCatalogue &builtIn();
+
+    const QList<Provider> &providers() const { return m_providers; }
+    // By ProgID or alias, case-insensitively; nullptr for a provider not in the catalogue.
+    const Provider *find(QStringView progId) const;
+    // The known provider, or the generic entry carrying the ProgID it was asked for, so an
+    // unknown provider keeps its name.
+    Provider resolve(QStringView progId) const;
+    const Provider &generic() const { return m_providers.at(m_genericIndex); }
+
+private:
+    ProviderCatalogue() = default;
+
+    QList<Provider> m_providers;
+    qsizetype m_genericIndex = -1;
+};
+
+} // namespace oledb

@@ -1,0 +1,154 @@
+#include "drivers/odbcattributes.h"
+#include "drivers/odbctester.h"
+#include "drivers/sqlservertester.h"
+#include "oledb/connectionstring.h"
+
+#include <QTest>
+
+using drivers::OdbcAttributes;
+
+class tst_OdbcStrings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shouldReadOdbcStringsLikeTheDriverManager_data();
+    void shouldReadOdbcStringsLikeTheDriverManager();
+    void shouldWriteValuesTheDriverManagerReadsBack();
+    void shouldMapOdbcProviderProperties_data();
+    void shouldMapOdbcProviderProperties();
+    void shouldFindTheSqlServerAddress_data();
+    void shouldFindTheSqlServerAddress();
+    void shouldRecogniseIntegratedSecurity_data();
+    void shouldRecogniseIntegratedSecurity();
+};
+
+void tst_OdbcStrings::shouldReadOdbcStringsLikeTheDriverManager_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<OdbcAttributes::Attribute>>("expected");
+
+    QTest::newRow("braces with a separator and an escaped brace")
+        << QStringLiteral("DRIVER={PostgreSQL Unicode};PWD={a;b}}c}")
+        << QList<OdbcAttributes::Attribute> {
+               {QStringLiteral("DRIVER"), QStringLiteral("PostgreSQL Unicode")},
+               {QStringLiteral("PWD"), QStringLiteral("a;b}c")}};
+    QTest::newRow("white space trimmed, trailing separator optional")
+        << QStringLiteral(" DSN = pg ; UID=me")
+        << QList<OdbcAttributes::Attribute> {{QStringLiteral("DSN"), QStringLiteral("pg")},
+                                             {QStringLiteral("UID"), QStringLiteral("me")}};
+    QTest::newRow("a piece without a value and an unclosed brace")
+        << QStringLiteral("Trusted;PWD={open")
+        << QList<OdbcAttributes::Attribute> {{QStringLiteral("Trusted"), QString()},
+                                             {QStringLiteral("PWD"), QStringLiteral("open")}};
+}
+
+void tst_OdbcStrings::shouldReadOdbcStringsLikeTheDriverManager()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<OdbcAttributes::Attribute>, expected);
+    QCOMPARE(OdbcAttributes::parse(text).attributes(), expected);
+}
+
+void tst_OdbcStrings::shouldWriteValuesTheDriverManagerReadsBack()
+{
+    OdbcAttributes odbc;
+    const QStringList values {QStringLiteral("a;b"), QStringLiteral("}{"),
+                              QStringLiteral(" padded "), QString(), QStringLiteral("plain")};
+    for (qsizetype i = 0; i < values.size(); ++i)
+        odbc.set(QStringLiteral("K%1").arg(i), values[i]);
+    const auto back = OdbcAttributes::parse(odbc.toString());
+    QCOMPARE(back.attributes(), odbc.attributes());
+}
+
+void tst_OdbcStrings::shouldMapOdbcProviderProperties_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QString>("odbc");
+
+    QTest::newRow("data source, log-on and catalog")
+        << QStringLiteral(
+               "Provider=MSDASQL.1;Data Source=pg;User ID=me;Password=pw;Initial Catalog=db")
+        << QStringLiteral("DSN=pg;UID=me;PWD=pw;DATABASE=db;");
+    QTest::newRow("the data source goes before a driver the ODBC string names")
+        << QStringLiteral("Extended Properties=\"DRIVER={SQLite3};Database=x\";Data Source=lite")
+        << QStringLiteral("DSN=lite;DRIVER=SQLite3;Database=x;");
+    QTest::newRow("log-on properties win over the ODBC string")
+        << QStringLiteral("Extended Properties=\"DSN=pg;UID=old;PWD=old\";User ID=me;Password=new")
+        << QStringLiteral("DSN=pg;UID=me;PWD=new;");
+    QTest::newRow("no empty user name over the configured one")
+        << QStringLiteral("Data Source=pg;User ID=;Password=") << QStringLiteral("DSN=pg;");
+    QTest::newRow("a blank password for a named user")
+        << QStringLiteral("Data Source=pg;User ID=me;Password=\"\"")
+        << QStringLiteral("DSN=pg;UID=me;PWD=;");
+    QTest::newRow("a password that must be braced")
+        << QStringLiteral("Data Source=pg;User ID=me;Password=\"a;}b\"")
+        << QStringLiteral("DSN=pg;UID=me;PWD={a;}}b};");
+}
+
+void tst_OdbcStrings::shouldMapOdbcProviderProperties()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QString, odbc);
+    QCOMPARE(
+        drivers::OdbcTester::odbcConnectionString(oledb::ConnectionString::parse(connectionString)),
+        odbc);
+}
+
+void tst_OdbcStrings::shouldFindTheSqlServerAddress_data()
+{
+    QTest::addColumn<QString>("dataSource");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("port");
+
+    QTest::newRow("host and port") << QStringLiteral("db.example.com,1500")
+                                   << QStringLiteral("db.example.com") << QStringLiteral("1500");
+    QTest::newRow("tcp prefix and spaces") << QStringLiteral(" tcp:10.0.0.5 , 1501 ")
+                                           << QStringLiteral("10.0.0.5") << QStringLiteral("1501");
+    QTest::newRow("host alone takes the default port")
+        << QStringLiteral("db") << QStringLiteral("db") << QStringLiteral("1433");
+    QTest::newRow("(local)") << QStringLiteral("(local)") << QStringLiteral("localhost")
+                             << QStringLiteral("1433");
+    QTest::newRow("named instance on this machine")
+        << QStringLiteral(".\\SQLEXPRESS") << QStringLiteral("localhost\\SQLEXPRESS") << QString();
+    QTest::newRow("no data source")
+        << QString() << QStringLiteral("localhost") << QStringLiteral("1433");
+}
+
+void tst_OdbcStrings::shouldFindTheSqlServerAddress()
+{
+    QFETCH(QString, dataSource);
+    QFETCH(QString, server);
+    QFETCH(QString, port);
+
+    oledb::ConnectionString connection({{QStringLiteral("Provider"), QStringLiteral("SQLOLEDB")},
+                                        {QStringLiteral("Data Source"), dataSource}});
+    const auto odbc = OdbcAttributes::parse(
+        drivers::SqlServerTester::odbcConnectionString(connection, QStringLiteral("FreeTDS")));
+    QCOMPARE(odbc.value(u"SERVER"), server);
+    QCOMPARE(odbc.value(u"PORT").value_or(QString()), port);
+}
+
+void tst_OdbcStrings::shouldRecogniseIntegratedSecurity_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<bool>("integrated");
+
+    QTest::newRow("SSPI") << QStringLiteral("Integrated Security=SSPI") << true;
+    QTest::newRow("true in another case") << QStringLiteral("integrated security=TRUE") << true;
+    QTest::newRow("Trusted_Connection") << QStringLiteral("Trusted_Connection=yes") << true;
+    QTest::newRow("false") << QStringLiteral("Integrated Security=False;User ID=sa") << false;
+    QTest::newRow("not given") << QStringLiteral("User ID=sa") << false;
+}
+
+void tst_OdbcStrings::shouldRecogniseIntegratedSecurity()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(bool, integrated);
+    QCOMPARE(drivers::SqlServerTester::usesIntegratedSecurity(
+                 oledb::ConnectionString::parse(connectionString)),
+             integrated);
+}
+
+QTEST_GUILESS_MAIN(tst_OdbcStrings)
+#include "tst_odbcstrings.moc"

@@ -1,0 +1,243 @@
+#include "drivers/connectiontester.h"
+#include "drivers/odbcdatasources.h"
+#include "drivers/providerdispatcher.h"
+#include "drivers/sqlservertester.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using drivers::TestResult;
+using Outcome = drivers::TestResult::Outcome;
+
+namespace {
+
+// A port that completes the TCP handshake and then says nothing, as a hung server does.
+class SilentServer
+{
+public:
+    SilentServer()
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr *>(&address), length) != 0
+            || ::listen(m_socket, 8) != 0
+            || ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+    }
+    SilentServer(const SilentServer &) = delete;
+    SilentServer &operator=(const SilentServer &) = delete;
+    ~SilentServer()
+    {
+        if (m_socket >= 0)
+            ::close(m_socket);
+    }
+
+    int port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
+
+} // namespace
+
+class tst_RealDrivers : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void shouldReportWhatTheDriverSays_data();
+    void shouldReportWhatTheDriverSays();
+    void shouldGiveUpOnAHungServerWithinTheConnectTimeout_data();
+    void shouldGiveUpOnAHungServerWithinTheConnectTimeout();
+    void shouldFailQuicklyOnAClosedSqlServerPort();
+    void shouldListUserAndSystemDataSources();
+
+private:
+    QString expand(QString text) const;
+    TestResult run(const QString &connectionString) const;
+    void verifyNoSecret(const TestResult &result) const;
+
+    QHash<QString, QString> m_db;
+    QString m_serverUnavailable;
+    std::shared_ptr<drivers::IConnectionTester> m_tester = drivers::makeConnectionTester();
+};
+
+void tst_RealDrivers::initTestCase()
+{
+    const QString state = qEnvironmentVariable("CORVANTA_TESTDB");
+    if (state.isEmpty())
+        QSKIP("CORVANTA_TESTDB is not set: run through ctest, whose fixture starts the database");
+    QFile env(state + QStringLiteral("/testdb.env"));
+    QVERIFY2(env.open(QIODevice::ReadOnly), qPrintable(env.fileName()));
+    while (!env.atEnd()) {
+        const QString line = QString::fromUtf8(env.readLine()).trimmed();
+        const qsizetype assign = line.indexOf(u'=');
+        if (assign > 0)
+            m_db.insert(line.left(assign), line.mid(assign + 1));
+    }
+    QFile unavailable(state + QStringLiteral("/unavailable"));
+    if (unavailable.open(QIODevice::ReadOnly))
+        m_serverUnavailable = QString::fromUtf8(unavailable.readAll()).trimmed();
+}
+
+QString tst_RealDrivers::expand(QString text) const
+{
+    for (auto it = m_db.begin(); it != m_db.end(); ++it)
+        text.replace(u'%' + it.key() + u'%', it.value());
+    return text;
+}
+
+TestResult tst_RealDrivers::run(const QString &connectionString) const
+{
+    const std::atomic<bool> cancelled {false};
+    return drivers::testConnectionString(*m_tester, connectionString, cancelled);
+}
+
+void tst_RealDrivers::verifyNoSecret(const TestResult &result) const
+{
+    QVERIFY2(!result.message.contains(m_db.value(QStringLiteral("password"))),
+             qPrintable(result.message));
+}
+
+void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
+{
+    QTest::addColumn<bool>("needsServer");
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("driverSays");
+
+    const QString logOn = QStringLiteral(";User ID=%user%;Password=\"%password%\"");
+    QTest::newRow("PostgreSQL by data source name")
+        << true << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg") + logOn
+        << Outcome::Succeeded << QString();
+    QTest::newRow("PostgreSQL without a Provider keyword")
+        << true << QStringLiteral("Data Source=CorvantaPg") + logOn << Outcome::Succeeded
+        << QString();
+    QTest::newRow("PostgreSQL by an ODBC string in Extended Properties")
+        << true
+        << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL "
+                          "Unicode};SERVER=127.0.0.1;PORT=%port%;DATABASE=%database%;"
+                          "UID=%user%;PWD={%password%}\"")
+        << Outcome::Succeeded << QString();
+    QTest::newRow("PostgreSQL with the wrong password")
+        << true
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=%user%;"
+                          "Password=not-the-password")
+        << Outcome::Failed << QStringLiteral("password authentication failed");
+    QTest::newRow("PostgreSQL with an unknown database")
+        << true
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;Initial Catalog=nowhere")
+            + logOn
+        << Outcome::Failed << QStringLiteral("\"nowhere\" does not exist");
+    QTest::newRow("PostgreSQL echoing the password back as the user name")
+        << true
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=\"%password%\";"
+                          "Password=\"%password%\"")
+        << Outcome::Failed << QStringLiteral("****");
+    QTest::newRow("PostgreSQL server down")
+        << false << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPgDown") + logOn
+        << Outcome::Failed << QStringLiteral("%down_port%");
+    QTest::newRow("SQLite by data source name")
+        << false << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaSqlite")
+        << Outcome::Succeeded << QString();
+    QTest::newRow("SQLite with a database file that cannot be made")
+        << false
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaSqlite;Initial "
+                          "Catalog=/nonexistent/folder/test.sqlite")
+        << Outcome::Failed << QStringLiteral("[SQLite]");
+    QTest::newRow("unknown data source")
+        << false << QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchSource") + logOn
+        << Outcome::Failed << QStringLiteral("Data source name not found");
+}
+
+void tst_RealDrivers::shouldReportWhatTheDriverSays()
+{
+    QFETCH(bool, needsServer);
+    QFETCH(QString, connectionString);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, driverSays);
+    if (needsServer && !m_serverUnavailable.isEmpty())
+        QSKIP(
+            qPrintable(QStringLiteral("PostgreSQL could not be started: ") + m_serverUnavailable));
+
+    QElapsedTimer clock;
+    clock.start();
+    const TestResult result = run(expand(connectionString));
+    QVERIFY2(clock.elapsed() < 15000, "a refusal must not wait for the default timeout");
+    QVERIFY2(result.outcome == outcome, qPrintable(result.message));
+    if (outcome == Outcome::Succeeded) {
+        QCOMPARE(result.message, QStringLiteral("Test connection succeeded."));
+    } else {
+        QVERIFY(result.message.startsWith(QStringLiteral(
+            "Test connection failed because of an error in initializing provider. ")));
+        QVERIFY2(result.message.contains(expand(driverSays)), qPrintable(result.message));
+    }
+    verifyNoSecret(result);
+}
+
+void tst_RealDrivers::shouldGiveUpOnAHungServerWithinTheConnectTimeout_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::newRow("SQL Server through FreeTDS")
+        << QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,%silent%;User ID=sa;"
+                          "Password=\"%password%\";Connect Timeout=2");
+    QTest::newRow("PostgreSQL through ODBC")
+        << QStringLiteral("Provider=MSDASQL.1;Extended Properties=\"DRIVER={PostgreSQL "
+                          "Unicode};SERVER=127.0.0.1;PORT=%silent%;DATABASE=x\";User "
+                          "ID=%user%;Password=\"%password%\";Connect Timeout=2");
+}
+
+void tst_RealDrivers::shouldGiveUpOnAHungServerWithinTheConnectTimeout()
+{
+    QFETCH(QString, connectionString);
+    SilentServer silent;
+    QVERIFY(silent.port() > 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    const TestResult result
+        = run(expand(connectionString)
+                  .replace(QStringLiteral("%silent%"), QString::number(silent.port())));
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(result.outcome, Outcome::Failed);
+    QVERIFY2(elapsed >= 1500 && elapsed < 6000, qPrintable(QString::number(elapsed)));
+    verifyNoSecret(result);
+}
+
+void tst_RealDrivers::shouldFailQuicklyOnAClosedSqlServerPort()
+{
+    QVERIFY2(!drivers::findFreeTdsDriver().isEmpty(), "the Debian package tdsodbc is needed");
+    QElapsedTimer clock;
+    clock.start();
+    const TestResult result
+        = run(expand(QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,%down_port%;"
+                                    "Initial Catalog=master;User ID=sa;Password=\"%password%\";"
+                                    "Connect Timeout=5")));
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(result.outcome, Outcome::Failed);
+    QVERIFY2(result.message.contains(QStringLiteral("[FreeTDS]")), qPrintable(result.message));
+    verifyNoSecret(result);
+}
+
+void tst_RealDrivers::shouldListUserAndSystemDataSources()
+{
+    const QStringList names = drivers::UnixOdbcDataSources().dataSourceNames();
+    QCOMPARE(names,
+             (QStringList {QStringLiteral("CorvantaPg"), QStringLiteral("CorvantaPgDown"),
+                           QStringLiteral("CorvantaSqlite")}));
+}
+
+QTEST_GUILESS_MAIN(tst_RealDrivers)
+#include "tst_realdrivers.moc"
