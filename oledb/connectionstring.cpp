@@ -34,6 +34,8 @@ QStringView trimmedRight(QStringView text)
     return text.first(end);
 }
 
+// Keywords and values come out as views: of the text itself where nothing was undone (the common
+// case), else of a buffer that is reused from pair to pair, so reading allocates next to nothing.
 class Parser
 {
 public:
@@ -41,9 +43,8 @@ public:
         : m_text(text)
     { }
 
-    KeywordValueList run()
+    void run(PairVisitor &visitor)
     {
-        KeywordValueList pairs;
         while (true) {
             skipSpace();
             if (atEnd())
@@ -53,11 +54,10 @@ public:
                 continue;
             }
             m_pairStart = m_pos;
-            QString keyword = readKeyword();
-            QString value = readValue();
-            pairs.append({std::move(keyword), std::move(value)});
+            const QStringView keyword = readKeyword();
+            const QStringView value = readValue();
+            visitor.visit(keyword, value);
         }
-        return pairs;
     }
 
 private:
@@ -72,9 +72,11 @@ private:
     [[noreturn]] void fail() const { throw FormatError(m_pairStart); }
 
     // Ends at the first `=` that is not part of `==`; `==` stands for a literal `=`.
-    QString readKeyword()
+    QStringView readKeyword()
     {
-        QString keyword;
+        m_keyword.truncate(0); // keeps the buffer for the next pair
+        bool escaped = false;
+        const qsizetype start = m_pos;
         qsizetype chunk = m_pos;
         while (true) {
             if (atEnd())
@@ -84,24 +86,27 @@ private:
                 fail();
             if (c == Assign) {
                 if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == Assign) {
-                    keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
+                    m_keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
+                    escaped = true;
                     m_pos += 2;
                     chunk = m_pos;
                     continue;
                 }
-                keyword += m_text.sliced(chunk, m_pos - chunk);
+                m_keyword += m_text.sliced(chunk, m_pos - chunk);
                 ++m_pos;
                 break;
             }
             ++m_pos;
         }
-        keyword = std::move(keyword).trimmed();
+        const QStringView keyword
+            = (escaped ? QStringView(m_keyword) : m_text.sliced(start, m_pos - 1 - start))
+                  .trimmed();
         if (keyword.isEmpty())
             fail();
         return keyword;
     }
 
-    QString readValue()
+    QStringView readValue()
     {
         skipSpace();
         if (atEnd())
@@ -122,25 +127,34 @@ private:
             if (isForbiddenControl(c))
                 fail();
         }
-        return value.toString();
+        return value;
     }
 
-    QString readQuotedValue()
+    QStringView readQuotedValue()
     {
         const QChar quote = m_text[m_pos++];
-        QString value;
+        m_value.truncate(0);
+        bool escaped = false;
+        const qsizetype start = m_pos;
         qsizetype chunk = m_pos;
+        QStringView value;
         while (true) {
             const qsizetype close = m_text.indexOf(quote, m_pos);
             if (close < 0)
                 fail();
             if (close + 1 < m_text.size() && m_text[close + 1] == quote) {
-                value += m_text.sliced(chunk, close + 1 - chunk);
+                m_value += m_text.sliced(chunk, close + 1 - chunk);
+                escaped = true;
                 m_pos = close + 2;
                 chunk = m_pos;
                 continue;
             }
-            value += m_text.sliced(chunk, close - chunk);
+            if (escaped) {
+                m_value += m_text.sliced(chunk, close - chunk);
+                value = m_value;
+            } else {
+                value = m_text.sliced(start, close - start);
+            }
             m_pos = close + 1;
             break;
         }
@@ -156,6 +170,8 @@ private:
     QStringView m_text;
     qsizetype m_pos = 0;
     qsizetype m_pairStart = 0;
+    QString m_keyword;
+    QString m_value;
 };
 
 bool canStayBare(QStringView value)
@@ -215,7 +231,21 @@ ConnectionString::ConnectionString(KeywordValueList pairs)
 
 ConnectionString ConnectionString::parse(QStringView text)
 {
-    return ConnectionString(Parser(text).run());
+    struct Collect final : PairVisitor
+    {
+        KeywordValueList pairs;
+        void visit(QStringView keyword, QStringView value) override
+        {
+            pairs.append({keyword.toString(), value.toString()});
+        }
+    } collect;
+    Parser(text).run(collect);
+    return ConnectionString(std::move(collect.pairs));
+}
+
+void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
+{
+    Parser(text).run(visitor);
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const

@@ -20,6 +20,17 @@ struct KeywordValue
 
 using KeywordValueList = QList<KeywordValue>;
 
+// Receives a string's pairs one at a time, as they are read. The views are good until the next
+// call only: they may point into a buffer that the next pair reuses.
+class PairVisitor
+{
+public:
+    virtual void visit(QStringView keyword, QStringView value) = 0;
+
+protected:
+    ~PairVisitor() = default;
+};
+
 // `A=` is the shortest way to write an empty value; the Data Link dialog writes `A=""`.
 enum class EmptyValueStyle { Bare, Quoted };
 
@@ -33,6 +44,9 @@ public:
 
     // Throws FormatError for a string that breaks the syntax; nothing is ever dropped silently.
     static ConnectionString parse(QStringView text);
+    // The same reading without keeping the pairs, for strings too long to hold as a list. Throws
+    // like parse() on reaching the fault, after the visitor has seen the pairs before it.
+    static void visitPairs(QStringView text, PairVisitor &visitor);
 
     const KeywordValueList &pairs() const { return m_pairs; }
     bool isEmpty() const { return m_pairs.isEmpty(); }

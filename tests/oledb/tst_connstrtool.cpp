@@ -38,6 +38,18 @@ private Q_SLOTS:
         QTest::newRow("format: keyword no string can hold")
             << u"format"_s << json("[[[' a', '1']]]") << 1 << json("[null]");
         QTest::newRow("not JSON") << u"parse"_s << QByteArray("[") << 2 << QByteArray();
+        QTest::newRow("parse: a raw NUL inside a string is not JSON")
+            << u"parse"_s << QByteArray("[\"a=\0b\"]", 8) << 2 << QByteArray();
+        QTest::newRow("parse: a NUL byte after the array is not JSON")
+            << u"parse"_s << QByteArray("[\"a=1\"]\0x", 9) << 2 << QByteArray();
+        QTest::newRow("parse: invalid UTF-8 is not JSON")
+            << u"parse"_s << QByteArray("[\"a=\xff\"]") << 2 << QByteArray();
+        QTest::newRow("parse: escapes and characters beyond ASCII come back")
+            << u"parse"_s
+            << json("['k\\u00e9=\\ud83d\\ude00 \\\\ \xc3\xa8;b=\\'x\\'\\'y\\';c=\\'\\u0001\\n\\'']")
+            << 0
+            << json("[{'ok': true, 'pairs': [['k\xc3\xa9', '\xf0\x9f\x98\x80 \\\\ \\u00e8'], "
+                    "['b', 'x\\'y'], ['c', '\\u0001\\n']]}]");
         QTest::newRow("format: pair of three")
             << u"format"_s << json("[[['a', 'b', 'c']]]") << 2 << QByteArray();
         QTest::newRow("unknown command") << u"check"_s << QByteArray("[]") << 2 << QByteArray();
@@ -64,6 +76,28 @@ private Q_SLOTS:
             QVERIFY(!expected.isNull());
             QCOMPARE(QJsonDocument::fromJson(tool.readAllStandardOutput()), expected);
         }
+    }
+
+    // The answer is small enough to sit in a buffer until exit, where a failure used to pass
+    // unnoticed.
+    void aFailedWriteExitsWithStatus2AndAMessage_data()
+    {
+        QTest::addColumn<QString>("redirect");
+        QTest::newRow("full disk") << u">/dev/full"_s;
+        QTest::newRow("closed standard output") << u">&-"_s;
+    }
+
+    void aFailedWriteExitsWithStatus2AndAMessage()
+    {
+        QFETCH(QString, redirect);
+        QProcess tool;
+        tool.start(u"/bin/sh"_s,
+                   {u"-c"_s, u"exec \"$0\" parse "_s + redirect, QStringLiteral(CORVANTA_CONNSTR)});
+        tool.write("[\"a=1\"]");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 2);
+        QVERIFY(tool.readAllStandardError().contains("cannot write standard output"));
     }
 };
 

@@ -1,26 +1,28 @@
 // corvanta-connstr parse|format: JSON on standard input, JSON on standard output.
-// Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable.
+// Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable
+// or the output could not be written.
+//
+// The input array is read and answered one element at a time, so memory follows the largest
+// element rather than the whole input. An unusable element found after answers have been
+// written leaves the output array unterminated; exit status 2 says not to use it.
 
 #include "oledb/connectionstring.h"
 #include "oledb/formaterror.h"
 #include "platform/error.h"
+#include "tools/connstr/jsonstream.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
-enum ExitCode { AllValid = 0, SomeInvalid = 1, Unusable = 2 };
+using connstr::Element;
+using connstr::ElementShape;
+using connstr::JsonWriter;
 
-// Input that is not JSON or not the shape the command reads; nothing is written to stdout then.
-struct UnusableInput
-{
-    QString message;
-};
+enum ExitCode { AllValid = 0, SomeInvalid = 1, Unusable = 2 };
 
 void printError(const QString &message)
 {
@@ -28,85 +30,119 @@ void printError(const QString &message)
     std::fputs(line.toUtf8().constData(), stderr);
 }
 
-QJsonArray readArray(const char *shape)
+// Keys in alphabetical order, as the tool has always written them.
+void writeFormatError(JsonWriter &out, const oledb::FormatError &error)
 {
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly))
-        throw UnusableInput {QStringLiteral("cannot read standard input")};
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(in.readAll(), &error);
-    if (document.isNull()) {
-        throw UnusableInput {QStringLiteral("standard input is not JSON (%1 at byte %2)")
-                                 .arg(error.errorString())
-                                 .arg(error.offset)};
-    }
-    if (!document.isArray())
-        throw UnusableInput {QStringLiteral("expected %1").arg(QLatin1String(shape))};
-    return document.array();
+    out.beginObject();
+    out.key(QLatin1StringView("message"));
+    out.string(error.message());
+    out.key(QLatin1StringView("offset"));
+    out.number(error.offset());
+    out.key(QLatin1StringView("ok"));
+    out.boolean(false);
+    out.endObject();
 }
 
-oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
+// Whether the string breaks the syntax, without keeping anything it holds.
+std::optional<oledb::FormatError> check(QStringView text)
 {
-    const auto wrongShape = [index] {
-        return UnusableInput {QStringLiteral("item %1 is not a list of [keyword, value] pairs of "
-                                             "strings")
-                                  .arg(index)};
-    };
-    if (!item.isArray())
-        throw wrongShape();
-    oledb::KeywordValueList pairs;
-    for (const QJsonValue &pair : item.toArray()) {
-        const QJsonArray parts = pair.toArray();
-        if (!pair.isArray() || parts.size() != 2 || !parts.at(0).isString()
-            || !parts.at(1).isString())
-            throw wrongShape();
-        pairs.append({parts.at(0).toString(), parts.at(1).toString()});
+    struct Ignore final : oledb::PairVisitor
+    {
+        void visit(QStringView, QStringView) override { }
+    } ignore;
+    try {
+        oledb::ConnectionString::visitPairs(text, ignore);
+    } catch (const oledb::FormatError &error) {
+        return error;
     }
-    return pairs;
+    return std::nullopt;
 }
 
-int parseStrings(QJsonArray &results)
+// Each command answers one element of the input with one element of the output and says
+// whether the element was valid.
+
+// The pairs go out as they are read, after a first reading has found the string sound: a string
+// of millions of pairs is never held as a list.
+bool parseString(const Element &input, JsonWriter &out)
 {
-    const QJsonArray inputs = readArray("a JSON array of strings");
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        if (!inputs.at(i).isString())
-            throw UnusableInput {QStringLiteral("item %1 is not a string").arg(i)};
+    if (const auto error = check(input.text)) {
+        writeFormatError(out, *error);
+        return false;
     }
-    int code = AllValid;
-    for (const QJsonValue &input : inputs) {
-        try {
-            const oledb::ConnectionString parsed = oledb::ConnectionString::parse(input.toString());
-            QJsonArray pairs;
-            for (const oledb::KeywordValue &pair : parsed.pairs())
-                pairs.append(QJsonArray {pair.keyword, pair.value});
-            results.append(
-                QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}});
-        } catch (const oledb::FormatError &error) {
-            code = SomeInvalid;
-            results.append(QJsonObject {{QStringLiteral("ok"), false},
-                                        {QStringLiteral("offset"), error.offset()},
-                                        {QStringLiteral("message"), error.message()}});
+    struct Write final : oledb::PairVisitor
+    {
+        JsonWriter &out;
+        explicit Write(JsonWriter &out)
+            : out(out)
+        { }
+        void visit(QStringView keyword, QStringView value) override
+        {
+            out.beginArray();
+            out.string(keyword);
+            out.string(value);
+            out.endArray();
         }
-    }
-    return code;
+    } write(out);
+    out.beginObject();
+    out.key(QLatin1StringView("ok"));
+    out.boolean(true);
+    out.key(QLatin1StringView("pairs"));
+    out.beginArray();
+    oledb::ConnectionString::visitPairs(input.text, write);
+    out.endArray();
+    out.endObject();
+    return true;
 }
 
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
-int formatPairLists(QJsonArray &results)
+bool formatPairList(const Element &input, JsonWriter &out)
 {
-    const QJsonArray inputs = readArray("a JSON array of [keyword, value] pair lists");
-    QList<oledb::KeywordValueList> lists;
-    for (qsizetype i = 0; i < inputs.size(); ++i)
-        lists.append(readPairs(inputs.at(i), i));
+    try {
+        out.string(oledb::ConnectionString(input.pairs).toString());
+        return true;
+    } catch (const platform::Error &error) {
+        printError(QStringLiteral("item %1: %2").arg(input.index).arg(error.message()));
+        out.null();
+        return false;
+    }
+}
+
+struct Command
+{
+    const char *name;
+    ElementShape shape;
+    const char *shapeName;
+    bool (*answer)(const Element &, JsonWriter &);
+};
+
+constexpr Command commands[] = {
+    {"parse", ElementShape::String, "a JSON array of strings", parseString},
+    {"format", ElementShape::PairList, "a JSON array of [keyword, value] pair lists",
+     formatPairList},
+};
+
+int run(const Command &command)
+{
+    JsonWriter out(STDOUT_FILENO);
     int code = AllValid;
-    for (qsizetype i = 0; i < lists.size(); ++i) {
-        try {
-            results.append(oledb::ConnectionString(lists.at(i)).toString());
-        } catch (const platform::Error &error) {
-            code = SomeInvalid;
-            printError(QStringLiteral("item %1: %2").arg(i).arg(error.message()));
-            results.append(QJsonValue::Null);
-        }
+    try {
+        out.beginArray();
+        connstr::readArray(STDIN_FILENO, command.shape, command.shapeName,
+                           [&](const Element &input) {
+                               if (!command.answer(input, out))
+                                   code = SomeInvalid;
+                           });
+        out.endArray();
+        out.newline();
+        out.flush();
+    } catch (const connstr::UnusableInput &error) {
+        // Nothing of an answer that was never sent goes out.
+        out.discard();
+        printError(error.message);
+        return Unusable;
+    } catch (const connstr::WriteFailed &error) {
+        printError(error.message);
+        return Unusable;
     }
     return code;
 }
@@ -115,24 +151,14 @@ int formatPairLists(QJsonArray &results)
 
 int main(int argc, char *argv[])
 {
-    const QByteArray command = argc == 2 ? QByteArray(argv[1]) : QByteArray();
-    if (command != "parse" && command != "format") {
-        printError(QStringLiteral("usage: corvanta-connstr parse|format < input.json"));
-        return Unusable;
+    // A reader that went away is a failed write like any other, reported, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (argc == 2) {
+        for (const Command &command : commands) {
+            if (std::strcmp(argv[1], command.name) == 0)
+                return run(command);
+        }
     }
-    QJsonArray results;
-    int code;
-    try {
-        code = command == "parse" ? parseStrings(results) : formatPairLists(results);
-    } catch (const UnusableInput &error) {
-        printError(error.message);
-        return Unusable;
-    }
-    QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly)
-        || out.write(QJsonDocument(results).toJson(QJsonDocument::Compact) + '\n') < 0) {
-        printError(QStringLiteral("cannot write standard output"));
-        return Unusable;
-    }
-    return code;
+    printError(QStringLiteral("usage: corvanta-connstr parse|format < input.json"));
+    return Unusable;
 }

@@ -1,0 +1,89 @@
+#pragma once
+
+// JSON in and out one element at a time, so that the tool's memory follows the largest element
+// rather than the whole input, and its first answers leave before the last input arrives.
+
+#include "oledb/connectionstring.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+
+namespace connstr {
+
+// Input that is not JSON or not the shape the command reads.
+struct UnusableInput
+{
+    QString message;
+};
+
+// Standard output could not take what was written (a full disk, a closed pipe).
+struct WriteFailed
+{
+    QString message;
+};
+
+// Compact JSON written straight to a file descriptor through a small buffer; every failed write
+// throws WriteFailed at once, so a failure cannot hide in a buffer flushed at exit.
+class JsonWriter
+{
+public:
+    explicit JsonWriter(int fd);
+    JsonWriter(const JsonWriter &) = delete;
+    JsonWriter &operator=(const JsonWriter &) = delete;
+
+    void beginArray();
+    void endArray();
+    void beginObject();
+    void endObject();
+    void key(QLatin1StringView name);
+    void string(QStringView text);
+    void boolean(bool value);
+    void number(qint64 value);
+    void null();
+    void newline();
+
+    void flush();
+    // Forgets what is buffered and not yet written, for an answer that turns out unusable early.
+    void discard();
+
+private:
+    void separate();
+    void put(char c)
+    {
+        if (m_used == sizeof m_buffer)
+            flush();
+        m_buffer[m_used++] = c;
+    }
+    void put(const char *text, qsizetype size);
+
+    int m_fd;
+    qsizetype m_used = 0;
+    // Whether the container being written already has an element, innermost last.
+    QList<bool> m_filled;
+    bool m_afterKey = false;
+    char m_buffer[64 * 1024];
+};
+
+// What a command reads as one element of its input array.
+enum class ElementShape {
+    String, // a string
+    PairList, // an array of [keyword, value] arrays of two strings
+};
+
+struct Element
+{
+    qsizetype index = 0;
+    QStringView text; // ElementShape::String; good until the handler returns
+    oledb::KeywordValueList pairs; // ElementShape::PairList
+};
+
+// Reads a JSON array of `shape` elements from the file descriptor `fd` and hands each to `handle`
+// as soon as it is complete. Throws UnusableInput for input that is not JSON or not of that shape;
+// `shapeName` says what was expected, for the message.
+void readArray(int fd, ElementShape shape, const char *shapeName,
+               const std::function<void(const Element &)> &handle);
+
+} // namespace connstr
