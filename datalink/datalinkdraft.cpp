@@ -1,6 +1,5 @@
 #include "datalink/datalinkdraft.h"
 
-#include "datalink/providerfamily.h"
 #include "oledb/connectionstring.h"
 #include "oledb/providercatalogue.h"
 
@@ -190,18 +189,19 @@ void DataLinkDraft::seedDefaults()
 {
     if (m_provider.property(PersistSecurityInfo) && !m_properties.value(PersistSecurityInfo))
         m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
-    switch (providerFamily(m_provider)) {
-    case ProviderFamily::SqlServer:
+    switch (m_provider.family) {
+    case oledb::ProviderFamily::SqlServer:
         if (!m_properties.value(u"User ID") && !m_properties.value(u"Integrated Security"))
             m_properties.setValue(QStringLiteral("Integrated Security"), QStringLiteral("SSPI"));
         break;
-    case ProviderFamily::Jet:
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
         if (!m_properties.value(u"User ID"))
             m_properties.setValue(QStringLiteral("User ID"), QStringLiteral("Admin"));
         break;
-    case ProviderFamily::Odbc:
-    case ProviderFamily::Oracle:
-    case ProviderFamily::Generic:
+    case oledb::ProviderFamily::Odbc:
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
         break;
     }
 }

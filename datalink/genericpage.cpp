@@ -2,7 +2,6 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
-#include "datalink/providerfamily.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -23,7 +22,7 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    const bool oracle = providerFamily(draft.provider()) == ProviderFamily::Oracle;
+    const bool oracle = draft.provider().family == oledb::ProviderFamily::Oracle;
 
     auto *source = new QGroupBox(tr("1. Source of data"), this);
     auto *sourceForm = new QFormLayout(source);

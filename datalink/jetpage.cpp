@@ -21,7 +21,7 @@ const QString ExtendedProperties = QStringLiteral("Extended Properties");
 
 bool isAce(const DataLinkDraft &draft)
 {
-    return draft.provider().progId.startsWith(u"Microsoft.ACE", Qt::CaseInsensitive);
+    return draft.provider().family == oledb::ProviderFamily::Ace;
 }
 
 } // namespace
