@@ -1,5 +1,7 @@
 #include "datalink/datalinkdraft.h"
 
+#include "oledb/propertynames.h"
+
 #include "oledb/connectionstring.h"
 #include "oledb/providercatalogue.h"
 
@@ -9,9 +11,10 @@
 
 namespace datalink {
 
+using namespace oledb::property;
+
 namespace {
 
-const QString PersistSecurityInfo = QStringLiteral("Persist Security Info");
 const QString Mask = QStringLiteral("********");
 
 // Extended Properties often carries a whole ODBC or provider-specific string with its own
@@ -122,7 +125,7 @@ QString DataLinkDraft::connectionStringWithSecrets() const
     if (!secretLeftOut)
         return plain;
     oledb::DataLinkProperties withSecrets = m_properties;
-    withSecrets.setValue(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
+    withSecrets.setValue(PersistSecurityInfo, QStringLiteral("True"));
     return withSecrets.toString(m_catalogue);
 }
 
@@ -141,7 +144,7 @@ QString DataLinkDraft::maskedConnectionString() const
         QString hidden = pair.value;
         if (isSecret(pair.keyword) && !pair.value.isEmpty())
             hidden = Mask;
-        else if (oledb::sameKeyword(pair.keyword, u"Extended Properties"))
+        else if (oledb::sameKeyword(pair.keyword, ExtendedProperties))
             hidden = maskNested(pair.value);
         if (hidden != pair.value) {
             pair.value = hidden;
@@ -191,13 +194,13 @@ void DataLinkDraft::seedDefaults()
         m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
     switch (m_provider.family) {
     case oledb::ProviderFamily::SqlServer:
-        if (!m_properties.value(u"User ID") && !m_properties.value(u"Integrated Security"))
-            m_properties.setValue(QStringLiteral("Integrated Security"), QStringLiteral("SSPI"));
+        if (!m_properties.value(UserId) && !m_properties.value(IntegratedSecurity))
+            m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
         break;
     case oledb::ProviderFamily::Jet:
     case oledb::ProviderFamily::Ace:
-        if (!m_properties.value(u"User ID"))
-            m_properties.setValue(QStringLiteral("User ID"), QStringLiteral("Admin"));
+        if (!m_properties.value(UserId))
+            m_properties.setValue(UserId, QStringLiteral("Admin"));
         break;
     case oledb::ProviderFamily::Odbc:
     case oledb::ProviderFamily::Oracle:

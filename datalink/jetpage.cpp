@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "oledb/propertynames.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -14,10 +15,9 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString DataSource = QStringLiteral("Data Source");
-const QString ExtendedProperties = QStringLiteral("Extended Properties");
+namespace {
 
 bool isAce(const DataLinkDraft &draft)
 {
