@@ -1,5 +1,8 @@
 #include "tools/connstr/jsonstream.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 
@@ -137,9 +140,9 @@ inline void connstr::Reader::ScanCopyUnescapedString(connstr::InputStream &in,
 namespace connstr {
 namespace {
 
-// Follows the reader's events through the expected shape and hands over each complete element.
-// Strings arrive already in UTF-16, the connection-string engine's own form, so a string is
-// never held twice.
+// Follows the reader's events through the outer array and hands over each complete element.
+// Strings arrive already in UTF-16, the connection-string engine's own form, so a string element
+// is never held twice; any other element is built as a JSON value of its own.
 class Handler : public rapidjson::BaseReaderHandler<Utf16, Handler>
 {
 public:
@@ -153,50 +156,87 @@ public:
     std::optional<UnusableInput> unusable;
     std::exception_ptr thrown;
 
-    bool StartArray()
-    {
-        if (m_depth == 0 || (m_shape == ElementShape::PairList && m_depth < 3)) {
-            if (m_depth == 1)
-                m_element.pairs.clear();
-            m_parts = 0;
-            ++m_depth;
-            return true;
-        }
-        return wrongShape();
-    }
+    bool StartArray() { return open(QJsonArray()); }
+    bool StartObject() { return open(QJsonObject()); }
+    bool EndArray(rapidjson::SizeType) { return close(); }
+    bool EndObject(rapidjson::SizeType) { return close(); }
 
-    bool EndArray(rapidjson::SizeType)
+    bool Key(const char16_t *text, rapidjson::SizeType length, bool)
     {
-        switch (m_depth--) {
-        case 2:
-            return deliver();
-        case 3:
-            if (m_parts != 2)
-                return wrongShape();
-            m_element.pairs.append({std::move(m_keyword), std::move(m_value)});
-            return true;
-        default:
-            return true;
-        }
+        m_keys.last() = QStringView(text, length).toString();
+        return true;
     }
 
     bool String(const char16_t *text, rapidjson::SizeType length, bool)
     {
         const QStringView view(text, length);
-        if (m_depth == 1 && m_shape == ElementShape::String) {
+        if (m_open.size() == 1 && m_shape == ElementShape::String) {
             m_element.text = view;
             return deliver();
         }
-        if (m_depth == 3 && m_parts < 2) {
-            (m_parts++ == 0 ? m_keyword : m_value) = view.toString();
-            return true;
-        }
-        return wrongShape();
+        return add(view.toString());
     }
 
-    bool Default() { return wrongShape(); }
+    bool Null() { return add(QJsonValue::Null); }
+    bool Bool(bool value) { return add(value); }
+    bool Int(int value) { return add(value); }
+    bool Uint(unsigned value) { return add(qint64(value)); }
+    bool Int64(int64_t value) { return add(qint64(value)); }
+    bool Uint64(uint64_t value) { return add(double(value)); }
+    bool Double(double value) { return add(value); }
 
 private:
+    // The outer array is open but never built; the element's containers are, innermost last.
+    bool open(QJsonValue container)
+    {
+        if (m_open.isEmpty()) {
+            if (!container.isArray())
+                return unusableShape();
+            m_open.append(QJsonValue());
+            m_keys.append(QString());
+            return true;
+        }
+        if (m_shape == ElementShape::String)
+            return unusableShape();
+        m_open.append(std::move(container));
+        m_keys.append(QString());
+        return true;
+    }
+
+    bool close()
+    {
+        QJsonValue done = m_open.takeLast();
+        m_keys.removeLast();
+        if (m_open.isEmpty())
+            return true;
+        return add(std::move(done));
+    }
+
+    bool add(QJsonValue value)
+    {
+        if (m_open.size() == 1) {
+            if (m_shape == ElementShape::String)
+                return unusableShape();
+            m_element.value = std::move(value);
+            return deliver();
+        }
+        if (m_open.isEmpty())
+            return unusableShape();
+        QJsonValue &container = m_open.last();
+        if (container.isArray()) {
+            QJsonArray array = container.toArray();
+            container = QJsonValue();
+            array.append(std::move(value));
+            container = std::move(array);
+        } else {
+            QJsonObject object = container.toObject();
+            container = QJsonValue();
+            object.insert(m_keys.last(), std::move(value));
+            container = std::move(object);
+        }
+        return true;
+    }
+
     bool deliver()
     {
         try {
@@ -205,32 +245,27 @@ private:
             thrown = std::current_exception();
             return false;
         }
+        m_element.value = QJsonValue();
         ++m_element.index;
         return true;
     }
 
-    bool wrongShape()
+    bool unusableShape()
     {
-        if (m_depth == 0)
+        if (m_open.isEmpty())
             unusable
                 = UnusableInput {QStringLiteral("expected %1").arg(QLatin1StringView(m_shapeName))};
-        else if (m_shape == ElementShape::String)
+        else
             unusable
                 = UnusableInput {QStringLiteral("item %1 is not a string").arg(m_element.index)};
-        else
-            unusable = UnusableInput {QStringLiteral("item %1 is not a list of [keyword, value] "
-                                                     "pairs of strings")
-                                          .arg(m_element.index)};
         return false;
     }
 
     ElementShape m_shape;
     const char *m_shapeName;
     const std::function<void(const Element &)> &m_handle;
-    int m_depth = 0;
-    int m_parts = 0;
-    QString m_keyword;
-    QString m_value;
+    QList<QJsonValue> m_open;
+    QStringList m_keys;
     Element m_element;
 };
 

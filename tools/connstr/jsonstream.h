@@ -3,8 +3,7 @@
 // JSON in and out one element at a time, so that the tool's memory follows the largest element
 // rather than the whole input, and its first answers leave before the last input arrives.
 
-#include "oledb/connectionstring.h"
-
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -69,15 +68,15 @@ private:
 
 // What a command reads as one element of its input array.
 enum class ElementShape {
-    String, // a string
-    PairList, // an array of [keyword, value] arrays of two strings
+    String, // a string, which may be as long as the input: handed over as a view
+    Value, // any JSON value, for the command to check
 };
 
 struct Element
 {
     qsizetype index = 0;
     QStringView text; // ElementShape::String; good until the handler returns
-    oledb::KeywordValueList pairs; // ElementShape::PairList
+    QJsonValue value; // ElementShape::Value
 };
 
 // Reads a JSON array of `shape` elements from the file descriptor `fd` and hands each to `handle`

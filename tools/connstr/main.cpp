@@ -11,6 +11,8 @@
 #include "platform/error.h"
 #include "tools/connstr/jsonstream.h"
 
+#include <QJsonArray>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +23,7 @@ namespace {
 using connstr::Element;
 using connstr::ElementShape;
 using connstr::JsonWriter;
+using connstr::UnusableInput;
 
 enum ExitCode { AllValid = 0, SomeInvalid = 1, Unusable = 2 };
 
@@ -94,11 +97,32 @@ bool parseString(const Element &input, JsonWriter &out)
     return true;
 }
 
+oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
+{
+    const auto wrongShape = [index] {
+        return UnusableInput {QStringLiteral("item %1 is not a list of [keyword, value] pairs of "
+                                             "strings")
+                                  .arg(index)};
+    };
+    if (!item.isArray())
+        throw wrongShape();
+    oledb::KeywordValueList pairs;
+    for (const QJsonValue &pair : item.toArray()) {
+        const QJsonArray parts = pair.toArray();
+        if (!pair.isArray() || parts.size() != 2 || !parts.at(0).isString()
+            || !parts.at(1).isString())
+            throw wrongShape();
+        pairs.append({parts.at(0).toString(), parts.at(1).toString()});
+    }
+    return pairs;
+}
+
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
 bool formatPairList(const Element &input, JsonWriter &out)
 {
+    const oledb::KeywordValueList pairs = readPairs(input.value, input.index);
     try {
-        out.string(oledb::ConnectionString(input.pairs).toString());
+        out.string(oledb::ConnectionString(pairs).toString());
         return true;
     } catch (const platform::Error &error) {
         printError(QStringLiteral("item %1: %2").arg(input.index).arg(error.message()));
@@ -117,8 +141,7 @@ struct Command
 
 constexpr Command commands[] = {
     {"parse", ElementShape::String, "a JSON array of strings", parseString},
-    {"format", ElementShape::PairList, "a JSON array of [keyword, value] pair lists",
-     formatPairList},
+    {"format", ElementShape::Value, "a JSON array of [keyword, value] pair lists", formatPairList},
 };
 
 int run(const Command &command)
