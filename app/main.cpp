@@ -2,6 +2,7 @@
 #include "datalink/datalinks.h"
 #include "datalink/testconnectionhook.h"
 #include "drivers/odbcdatasources.h"
+#include "platform/qt/fontwarmup.h"
 #include "platform/qt/handletable.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    platform::qt::FontWarmUp fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION_STRING));
@@ -19,6 +21,7 @@ int main(int argc, char *argv[])
     // notification area must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    fonts.ready();
     platform::qt::QtShell shell;
     platform::qt::QtToolkit toolkit(shell);
     const auto objects = datalink::makeObjectFactory(

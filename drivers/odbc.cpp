@@ -7,11 +7,65 @@
 #include <QCollator>
 
 #include <algorithm>
+#include <dlfcn.h>
 #include <memory>
+#include <optional>
 
 namespace drivers::odbc {
 
 namespace {
+
+// The driver manager is loaded when it is first needed rather than with the program: most runs
+// never test a connection or list the data sources, and start-up should not pay for them.
+// Loaded globally, as linking would have, so the drivers it loads in turn see what they expect.
+struct DriverManager
+{
+    decltype(&::SQLAllocHandle) allocHandle = nullptr;
+    decltype(&::SQLFreeHandle) freeHandle = nullptr;
+    decltype(&::SQLGetDiagRecW) getDiagRec = nullptr;
+    decltype(&::SQLSetEnvAttr) setEnvAttr = nullptr;
+    decltype(&::SQLSetConnectAttrW) setConnectAttr = nullptr;
+    decltype(&::SQLDriverConnectW) driverConnect = nullptr;
+    decltype(&::SQLDisconnect) disconnect = nullptr;
+    decltype(&::SQLDataSourcesW) dataSources = nullptr;
+    decltype(&::SQLDriversW) drivers = nullptr;
+};
+
+template<typename Function> bool resolve(void *library, const char *name, Function &function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// Null when the driver manager cannot be loaded; then no ODBC handle can be had either.
+const DriverManager *driverManager()
+{
+    static const std::optional<DriverManager> loaded = []() -> std::optional<DriverManager> {
+        void *library = dlopen(CORVANTA_ODBC_LIBRARY, RTLD_NOW | RTLD_GLOBAL);
+        if (!library)
+            return std::nullopt;
+        DriverManager api;
+        if (resolve(library, "SQLAllocHandle", api.allocHandle)
+            && resolve(library, "SQLFreeHandle", api.freeHandle)
+            && resolve(library, "SQLGetDiagRecW", api.getDiagRec)
+            && resolve(library, "SQLSetEnvAttr", api.setEnvAttr)
+            && resolve(library, "SQLSetConnectAttrW", api.setConnectAttr)
+            && resolve(library, "SQLDriverConnectW", api.driverConnect)
+            && resolve(library, "SQLDisconnect", api.disconnect)
+            && resolve(library, "SQLDataSourcesW", api.dataSources)
+            && resolve(library, "SQLDriversW", api.drivers))
+            return api;
+        dlclose(library);
+        return std::nullopt;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
+// Only once an environment handle exists, which proves the driver manager loaded.
+const DriverManager &api()
+{
+    return *driverManager();
+}
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t),
               "unixODBC must be built with two-byte SQLWCHAR, as Debian's is");
@@ -22,7 +76,8 @@ public:
     Handle(SQLSMALLINT type, SQLHANDLE parent)
         : m_type(type)
     {
-        if (!SQL_SUCCEEDED(SQLAllocHandle(type, parent, &m_handle)))
+        const DriverManager *manager = driverManager();
+        if (!manager || !SQL_SUCCEEDED(manager->allocHandle(type, parent, &m_handle)))
             m_handle = SQL_NULL_HANDLE;
     }
     Handle(const Handle &) = delete;
@@ -30,7 +85,7 @@ public:
     ~Handle()
     {
         if (m_handle != SQL_NULL_HANDLE)
-            SQLFreeHandle(m_type, m_handle);
+            api().freeHandle(m_type, m_handle);
     }
 
     SQLHANDLE get() const { return m_handle; }
@@ -61,8 +116,8 @@ QString diagnosticsOf(const Handle &handle)
         SQLWCHAR message[SQL_MAX_MESSAGE_LENGTH * 2] = {};
         SQLSMALLINT length = 0;
         const SQLRETURN rc
-            = SQLGetDiagRecW(handle.type(), handle.get(), record, state, &nativeError, message,
-                             SQLSMALLINT(std::size(message)), &length);
+            = api().getDiagRec(handle.type(), handle.get(), record, state, &nativeError, message,
+                               SQLSMALLINT(std::size(message)), &length);
         if (!SQL_SUCCEEDED(rc))
             break;
         length = std::min<SQLSMALLINT>(length, SQLSMALLINT(std::size(message) - 1));
@@ -81,7 +136,8 @@ std::unique_ptr<Handle> environment(QString *failure)
             *failure = QStringLiteral("The ODBC driver manager could not be started.");
         return nullptr;
     }
-    SQLSetEnvAttr(env->get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    api().setEnvAttr(env->get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                     0);
     return env;
 }
 
@@ -109,17 +165,17 @@ ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSe
     Handle connection(SQL_HANDLE_DBC, env->get());
     if (!connection.isValid())
         return {false, diagnosticsOf(*env)};
-    SQLSetConnectAttrW(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
+    api().setConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                         reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
 
-    const SQLRETURN rc = SQLDriverConnectW(connection.get(), nullptr,
-                                           const_cast<SQLWCHAR *>(wide(connectionString)), SQL_NTS,
-                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = api().driverConnect(connection.get(), nullptr,
+                                             const_cast<SQLWCHAR *>(wide(connectionString)),
+                                             SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     ConnectOutcome outcome {SQL_SUCCEEDED(rc), QString()};
     if (!outcome.connected)
         outcome.diagnostics = diagnosticsOf(connection);
     else
-        SQLDisconnect(connection.get());
+        api().disconnect(connection.get());
     return outcome;
 }
 
@@ -136,7 +192,7 @@ QStringList dataSourceNames()
         SQLWCHAR description[512] = {};
         SQLSMALLINT nameLength = 0;
         SQLSMALLINT descriptionLength = 0;
-        const SQLRETURN rc = SQLDataSourcesW(
+        const SQLRETURN rc = api().dataSources(
             env->get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength, description,
             SQLSMALLINT(std::size(description)), &descriptionLength);
         if (!SQL_SUCCEEDED(rc))
@@ -166,8 +222,8 @@ QList<Driver> installedDrivers()
         SQLSMALLINT nameLength = 0;
         SQLSMALLINT attributesLength = 0;
         const SQLRETURN rc
-            = SQLDriversW(env->get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength,
-                          attributes, SQLSMALLINT(std::size(attributes)), &attributesLength);
+            = api().drivers(env->get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength,
+                            attributes, SQLSMALLINT(std::size(attributes)), &attributesLength);
         if (!SQL_SUCCEEDED(rc))
             break;
         direction = SQL_FETCH_NEXT;

@@ -6,7 +6,7 @@ CORVANTA_BUILD_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins
     libx11-dev
     unixodbc-dev
-    rapidjson-dev
+    rapidjson-dev libfontconfig-dev
 )
 
 # ---------------------------------------------------------------------------------------------
