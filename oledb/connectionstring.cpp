@@ -23,6 +23,9 @@ bool isQuote(QChar c)
 // far more likely damage than data, and some readers would stop at it.
 bool isForbiddenControl(QChar c)
 {
+    // Printable ASCII, nearly every character of a real string, needs no table.
+    if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
+        return false;
     return c.category() == QChar::Other_Control && !c.isSpace();
 }
 
@@ -74,7 +77,6 @@ private:
     // Ends at the first `=` that is not part of `==`; `==` stands for a literal `=`.
     QStringView readKeyword()
     {
-        m_keyword.truncate(0); // keeps the buffer for the next pair
         bool escaped = false;
         const qsizetype start = m_pos;
         qsizetype chunk = m_pos;
@@ -86,13 +88,16 @@ private:
                 fail();
             if (c == Assign) {
                 if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == Assign) {
+                    if (!escaped)
+                        m_keyword.truncate(0); // keeps the buffer of an earlier pair
                     m_keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
                     escaped = true;
                     m_pos += 2;
                     chunk = m_pos;
                     continue;
                 }
-                m_keyword += m_text.sliced(chunk, m_pos - chunk);
+                if (escaped)
+                    m_keyword += m_text.sliced(chunk, m_pos - chunk);
                 ++m_pos;
                 break;
             }
@@ -133,7 +138,6 @@ private:
     QStringView readQuotedValue()
     {
         const QChar quote = m_text[m_pos++];
-        m_value.truncate(0);
         bool escaped = false;
         const qsizetype start = m_pos;
         qsizetype chunk = m_pos;
@@ -143,6 +147,8 @@ private:
             if (close < 0)
                 fail();
             if (close + 1 < m_text.size() && m_text[close + 1] == quote) {
+                if (!escaped)
+                    m_value.truncate(0); // keeps the buffer of an earlier pair
                 m_value += m_text.sliced(chunk, close + 1 - chunk);
                 escaped = true;
                 m_pos = close + 2;

@@ -345,10 +345,10 @@ void JsonWriter::separate()
         m_afterKey = false;
         return;
     }
-    if (!m_filled.isEmpty()) {
-        if (m_filled.last())
+    if (!m_filled.empty()) {
+        if (m_filled.back())
             put(',');
-        m_filled.last() = true;
+        m_filled.back() = true;
     }
 }
 
@@ -356,26 +356,26 @@ void JsonWriter::beginArray()
 {
     separate();
     put('[');
-    m_filled.append(false);
+    m_filled.push_back(false);
 }
 
 void JsonWriter::endArray()
 {
     put(']');
-    m_filled.removeLast();
+    m_filled.pop_back();
 }
 
 void JsonWriter::beginObject()
 {
     separate();
     put('{');
-    m_filled.append(false);
+    m_filled.push_back(false);
 }
 
 void JsonWriter::endObject()
 {
     put('}');
-    m_filled.removeLast();
+    m_filled.pop_back();
 }
 
 void JsonWriter::key(QLatin1StringView name)

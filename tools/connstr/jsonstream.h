@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <vector>
 
 namespace connstr {
 
@@ -61,7 +62,7 @@ private:
     int m_fd;
     qsizetype m_used = 0;
     // Whether the container being written already has an element, innermost last.
-    QList<bool> m_filled;
+    std::vector<char> m_filled;
     bool m_afterKey = false;
     char m_buffer[64 * 1024];
 };
