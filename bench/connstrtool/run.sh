@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# corvanta-connstr end to end: time, throughput and peak resident memory of `parse` on three
+# inputs, from a Release build. Wall time suffers from a busy machine; CPU time much less.
+#     bench/connstrtool/run.sh [RUNS]      (default 3; the best run of each is shown)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+runs=${1:-3}
+build=${CORVANTA_BENCH_BUILD:-$root/build-release}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target corvanta-connstr >/dev/null
+tool=$build/tools/connstr/corvanta-connstr
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+generate() { awk -f "$root/bench/connstrtool/inputs.awk" "$@"; }
+generate -v mode=mixed -v size=16777216 >"$work/mixed"   # one 16 MB string of mixed pairs
+generate -v mode=small -v count=8388608 >"$work/small"   # one string of 8 M pairs `a=1;`
+generate -v mode=tiny -v count=1048576 >"$work/tiny"     # 1 M strings `a=1`
+echo '[]' >"$work/empty"                                 # the program's own baseline
+
+# measure INPUT: "wall cpu KiB" of the best of RUNS runs (least CPU time).
+measure()
+{
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$tool" parse <"$1" >/dev/null \
+            || [[ $? == 1 ]]
+        awk '{ printf "%.2f %.2f %d\n", $1, $2 + $3, $4 }' "$work/time"
+    done | sort -k2 -g | head -1
+}
+
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+read -r _ _ base_kib < <(measure "$work/empty")
+printf '%-7s %10s %8s %8s %10s %10s %12s\n' input bytes wall_s cpu_s MB/s_cpu peak_MiB beyond_base
+for input in mixed small tiny; do
+    bytes=$(stat -c %s "$work/$input")
+    read -r wall cpu kib < <(measure "$work/$input")
+    awk -v n="$input" -v b="$bytes" -v w="$wall" -v c="$cpu" -v k="$kib" -v base="$base_kib" \
+        'BEGIN { printf "%-7s %10d %8.2f %8.2f %10.0f %10.1f %11.2fx\n", n, b, w, c,
+                 (c > 0 ? b / c / 1e6 : 0), k / 1024, (k - base) * 1024 / b }'
+done
+printf 'baseline (empty array): %.1f MiB\n' "$(awk -v k="$base_kib" 'BEGIN { print k / 1024 }')"
