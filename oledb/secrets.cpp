@@ -19,6 +19,7 @@ namespace {
 constexpr int MaxDepth = 8;
 // How far back from an `=` in free text a keyword is looked for.
 constexpr qsizetype MaxKeywordLength = 256;
+constexpr qsizetype MinPieceLength = 3;
 
 // A secret value: where it stands in the text being searched, and the value it carries.
 struct Found
@@ -64,6 +65,18 @@ const QSet<QString> &declaredSecrets()
 bool isQuote(QChar c)
 {
     return c == u'"' || c == u'\'';
+}
+
+QStringView trimmedOfDelimiters(QStringView text)
+{
+    const auto delimiter = [](QChar c) {
+        return c.isSpace() || isQuote(c) || c == u'{' || c == u'}';
+    };
+    while (!text.isEmpty() && delimiter(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && delimiter(text.back()))
+        text.chop(1);
+    return text;
 }
 
 bool isLineBreak(QChar c)
@@ -360,7 +373,17 @@ QStringList secretsOf(const ConnectionString &connection)
         findNested(pair.value, 1, nested);
         for (const Found &found : std::as_const(nested)) {
             secrets.append(found.value);
-            secrets.append(pair.value.sliced(found.start, found.end - found.start));
+            const QStringView raw = QStringView(pair.value).sliced(found.start,
+                                                                   found.end - found.start);
+            secrets.append(raw.toString());
+            // The driver may take only the first piece of a password that holds `;` and
+            // echo the rest as keys of their own; pieces too short to tell from ordinary words
+            // are left to the masking of assignments.
+            for (const QStringView piece : raw.split(u';')) {
+                const QStringView word = trimmedOfDelimiters(piece);
+                if (word.size() >= MinPieceLength)
+                    secrets.append(word.toString());
+            }
         }
     }
     // A driver may echo a secret escaped the way the string it received escapes it.

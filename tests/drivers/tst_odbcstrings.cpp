@@ -1,11 +1,11 @@
-#include "drivers/odbcattributes.h"
 #include "drivers/odbctester.h"
 #include "drivers/sqlservertester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
 
 #include <QTest>
 
-using drivers::OdbcAttributes;
+using oledb::OdbcAttributes;
 
 class tst_OdbcStrings : public QObject
 {
