@@ -44,9 +44,8 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
         = result.outcome == TestResult::Outcome::Failed && result.message.startsWith(fixed)
         ? fixed.size()
         : 0;
-    result.message
-        = result.message.left(own) + oledb::maskSecrets(QStringView(result.message).sliced(own),
-                                                    oledb::secretsOf(connection));
+    result.message = result.message.left(own)
+        + oledb::maskSecrets(QStringView(result.message).sliced(own), oledb::secretsOf(connection));
     return result;
 }
 

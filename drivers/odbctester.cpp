@@ -8,8 +8,8 @@ namespace drivers {
 
 QString OdbcTester::odbcConnectionString(const oledb::ConnectionString &connection)
 {
-    const auto given
-        = oledb::OdbcAttributes::parse(connection.value(u"Extended Properties").value_or(QString()));
+    const auto given = oledb::OdbcAttributes::parse(
+        connection.value(u"Extended Properties").value_or(QString()));
     oledb::OdbcAttributes odbc;
     // The driver manager takes whichever of DSN and DRIVER comes first, so the chosen data
     // source goes in front of a driver the ODBC string may name.

@@ -30,7 +30,8 @@ QString writeDataLinkString(const Provider &provider, const KeywordValueList &pr
         ordered.append({QStringLiteral("Provider"), provider.progId});
     for (qsizetype i = 0; i < known.size(); ++i) {
         const PropertyDefinition &definition = provider.properties.at(i);
-        if (known.at(i) && (persistSecrets || !(definition.secret || isSecretKeyword(definition.name))))
+        if (known.at(i)
+            && (persistSecrets || !(definition.secret || isSecretKeyword(definition.name))))
             ordered.append({definition.name, *known.at(i)});
     }
     ordered.append(unknown);

@@ -285,8 +285,7 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
             while (true) {
                 while (end < text.size() && text[end] != u';' && !isLineBreak(text[end]))
                     ++end;
-                if (kind != TextKind::ConnectionString || end >= text.size()
-                    || text[end] != u';')
+                if (kind != TextKind::ConnectionString || end >= text.size() || text[end] != u';')
                     break;
                 qsizetype next = end + 1;
                 while (next < text.size() && text[next] != u';' && text[next] != u'=')
@@ -342,9 +341,8 @@ bool isSecretKeyword(QStringView keyword)
     const QString key = normalisedKeyword(keyword);
     if (key.isEmpty())
         return false;
-    return declaredSecrets().contains(key) || key.contains(u"password")
-        || key.contains(u"passwd") || key.endsWith(u"pwd") || key == u"access token"
-        || key == u"accesstoken";
+    return declaredSecrets().contains(key) || key.contains(u"password") || key.contains(u"passwd")
+        || key.endsWith(u"pwd") || key == u"access token" || key == u"accesstoken";
 }
 
 QString maskConnectionString(QStringView text)
@@ -373,8 +371,8 @@ QStringList secretsOf(const ConnectionString &connection)
         findNested(pair.value, 1, nested);
         for (const Found &found : std::as_const(nested)) {
             secrets.append(found.value);
-            const QStringView raw = QStringView(pair.value).sliced(found.start,
-                                                                   found.end - found.start);
+            const QStringView raw
+                = QStringView(pair.value).sliced(found.start, found.end - found.start);
             secrets.append(raw.toString());
             // The driver may take only the first piece of a password that holds `;` and
             // echo the rest as keys of their own; pieces too short to tell from ordinary words

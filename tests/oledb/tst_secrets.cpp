@@ -48,8 +48,8 @@ QStringList passwordsIn(const QString &text)
         if (oledb::isSecretKeyword(pair.keyword))
             passwords.append(pair.value);
     }
-    const auto odbc = oledb::OdbcAttributes::parse(
-        drivers::OdbcTester::odbcConnectionString(connection));
+    const auto odbc
+        = oledb::OdbcAttributes::parse(drivers::OdbcTester::odbcConnectionString(connection));
     for (const auto &attribute : odbc.attributes()) {
         if (oledb::isSecretKeyword(attribute.key))
             passwords.append(attribute.value);
@@ -131,8 +131,7 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
         odbc + u"\"DSN=a;Options={X=1;PWD=********}\""_s, {u"s3cretDeep"_s});
     row("nested twice: quotes doubled inside quotes",
         odbc + u"\"DSN=a;Extended Properties=\"\"Password=s3cret;X=1\"\"\""_s,
-        odbc + u"\"DSN=a;Extended Properties=\"\"Password=********;X=1\"\"\""_s,
-        {u"s3cret"_s});
+        odbc + u"\"DSN=a;Extended Properties=\"\"Password=********;X=1\"\"\""_s, {u"s3cret"_s});
     row("nested in a property other than Extended Properties",
         u"Provider=SQLOLEDB.1;Data Source=\"srv;PWD=s3cretDS\""_s,
         u"Provider=SQLOLEDB.1;Data Source=\"srv;PWD=********\""_s, {u"s3cretDS"_s});

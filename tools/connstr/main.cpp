@@ -74,8 +74,7 @@ QJsonObject parseError(const oledb::FormatError &error)
 }
 
 // Reads every string and answers each with `answer(text, parsed)`, or with the parse error.
-template<typename Answer>
-int answerStrings(QJsonArray &results, Answer answer)
+template<typename Answer> int answerStrings(QJsonArray &results, Answer answer)
 {
     const QJsonArray inputs = readArray("a JSON array of strings");
     for (qsizetype i = 0; i < inputs.size(); ++i) {
