@@ -18,7 +18,7 @@ namespace {
 // hidden whole rather than read further.
 constexpr int MaxDepth = 8;
 // How far back from an `=` in free text a keyword is looked for.
-constexpr qsizetype MaxKeywordLength = 256;
+constexpr qsizetype MaxKeywordLength = 64;
 constexpr qsizetype MinPieceLength = 3;
 
 // A secret value: where it stands in the text being searched, and the value it carries.
