@@ -120,8 +120,8 @@ qsizetype bracedEnd(QStringView text, qsizetype start)
     return text.size();
 }
 
-// Adds what was found in a value to what is found in the text it stands in. The value is
-// `raw` escaped by doubling `doubled` (a quote, or a closing brace) when it has one.
+// Adds what was found in a value to what is found in the text it stands in: the value starts
+// at `base` there, written with every `doubled` character (a quote, or a closing brace) twice.
 void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsizetype base,
                 std::optional<QChar> doubled)
 {

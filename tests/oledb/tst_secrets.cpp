@@ -6,6 +6,7 @@
 #include "drivers/connectiontester.h"
 #include "drivers/odbctester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/formaterror.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/providercatalogue.h"
 #include "oledb/secrets.h"
@@ -78,6 +79,8 @@ class tst_Secrets : public QObject
 private Q_SLOTS:
     void noPasswordIsShownAnywhere_data();
     void noPasswordIsShownAnywhere();
+    void malformedTextIsMaskedEveryWayItCouldBeRead_data();
+    void malformedTextIsMaskedEveryWayItCouldBeRead();
     void keywordsAreSecretAsTheParserComparesThem_data();
     void keywordsAreSecretAsTheParserComparesThem();
     void driverMessagesLoseEverySecretAndKeepTheirWords_data();
@@ -200,6 +203,34 @@ void tst_Secrets::noPasswordIsShownAnywhere()
     }
     // The message still says what the driver said about everything else.
     QVERIFY(message.contains(u"[driver] could not log on with"));
+}
+
+// Text being typed or pasted may not be a valid string yet; what it would mean is unknown, so
+// everything that either syntax would take for a secret is hidden.
+void tst_Secrets::malformedTextIsMaskedEveryWayItCouldBeRead_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("masked");
+
+    QTest::newRow("a password holding an unquoted separator")
+        << u"Provider=SQLOLEDB;Password=passw;ord;Database=x"_s
+        << u"Provider=SQLOLEDB;Password=********;Database=x"_s;
+    QTest::newRow("a quote never closed runs to the end")
+        << u"Provider=SQLOLEDB;Password='s3c;ret;User ID=sa"_s
+        << u"Provider=SQLOLEDB;Password=********"_s;
+    QTest::newRow("a brace never closed runs to the end")
+        << u"Provider=MSDASQL;PWD={s3c;ret;UID=sa"_s << u"Provider=MSDASQL;PWD=********"_s;
+    QTest::newRow("a nested password after a quote never closed")
+        << u"Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=s3cret;UID=u"_s
+        << u"Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=********;UID=u"_s;
+}
+
+void tst_Secrets::malformedTextIsMaskedEveryWayItCouldBeRead()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, masked);
+    QVERIFY_THROWS_EXCEPTION(oledb::FormatError, oledb::ConnectionString::parse(text));
+    QCOMPARE(oledb::maskConnectionString(text), masked);
 }
 
 void tst_Secrets::keywordsAreSecretAsTheParserComparesThem_data()
