@@ -42,8 +42,9 @@ QStringView trimmedRight(QStringView text)
 class Parser
 {
 public:
-    explicit Parser(QStringView text)
+    Parser(QStringView text, QList<ConnectionString::ValueSpan> *spans)
         : m_text(text)
+        , m_spans(spans)
     { }
 
     void run(PairVisitor &visitor)
@@ -59,6 +60,8 @@ public:
             m_pairStart = m_pos;
             const QStringView keyword = readKeyword();
             const QStringView value = readValue();
+            if (m_spans)
+                m_spans->append(m_valueSpan);
             visitor.visit(keyword, value);
         }
     }
@@ -114,6 +117,7 @@ private:
     QStringView readValue()
     {
         skipSpace();
+        m_valueSpan = {m_pos, m_pos};
         if (atEnd())
             return {};
         if (isQuote(m_text[m_pos]))
@@ -123,6 +127,7 @@ private:
         if (end < 0)
             end = m_text.size();
         const QStringView value = trimmedRight(m_text.sliced(m_pos, end - m_pos));
+        m_valueSpan.end = m_pos + value.size();
         m_pos = end + 1;
         // A quote at the end of a bare value means the writer meant to quote and got it wrong;
         // guessing where the value ends would change what the string says.
@@ -162,6 +167,7 @@ private:
                 value = m_text.sliced(start, close - start);
             }
             m_pos = close + 1;
+            m_valueSpan.end = m_pos;
             break;
         }
         skipSpace();
@@ -174,8 +180,10 @@ private:
     }
 
     QStringView m_text;
+    QList<ConnectionString::ValueSpan> *m_spans;
     qsizetype m_pos = 0;
     qsizetype m_pairStart = 0;
+    ConnectionString::ValueSpan m_valueSpan;
     QString m_keyword;
     QString m_value;
 };
@@ -235,7 +243,7 @@ ConnectionString::ConnectionString(KeywordValueList pairs)
     : m_pairs(std::move(pairs))
 { }
 
-ConnectionString ConnectionString::parse(QStringView text)
+ConnectionString ConnectionString::parse(QStringView text, QList<ValueSpan> *spans)
 {
     struct Collect final : PairVisitor
     {
@@ -245,13 +253,13 @@ ConnectionString ConnectionString::parse(QStringView text)
             pairs.append({keyword.toString(), value.toString()});
         }
     } collect;
-    Parser(text).run(collect);
+    Parser(text, spans).run(collect);
     return ConnectionString(std::move(collect.pairs));
 }
 
 void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
 {
-    Parser(text).run(visitor);
+    Parser(text, nullptr).run(visitor);
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const

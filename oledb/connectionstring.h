@@ -42,8 +42,17 @@ public:
     ConnectionString() = default;
     explicit ConnectionString(KeywordValueList pairs);
 
+    // Where a pair's value stands in the text it was read from, as offsets into it: quotes
+    // included, the white space around it not.
+    struct ValueSpan
+    {
+        qsizetype start = 0;
+        qsizetype end = 0;
+    };
+
     // Throws FormatError for a string that breaks the syntax; nothing is ever dropped silently.
-    static ConnectionString parse(QStringView text);
+    // With `spans`, appends one span per pair.
+    static ConnectionString parse(QStringView text, QList<ValueSpan> *spans = nullptr);
     // The same reading without keeping the pairs, for strings too long to hold as a list. Throws
     // like parse() on reaching the fault, after the visitor has seen the pairs before it.
     static void visitPairs(QStringView text, PairVisitor &visitor);

@@ -1,4 +1,4 @@
-// corvanta-connstr parse|format: JSON on standard input, JSON on standard output.
+// corvanta-connstr parse|format|mask: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable
 // or the output could not be written.
 //
@@ -8,6 +8,7 @@
 
 #include "oledb/connectionstring.h"
 #include "oledb/formaterror.h"
+#include "oledb/secrets.h"
 #include "platform/error.h"
 #include "tools/connstr/jsonstream.h"
 
@@ -97,6 +98,22 @@ bool parseString(const Element &input, JsonWriter &out)
     return true;
 }
 
+// What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
+bool maskString(const Element &input, JsonWriter &out)
+{
+    if (const auto error = check(input.text)) {
+        writeFormatError(out, *error);
+        return false;
+    }
+    out.beginObject();
+    out.key(QLatin1StringView("masked"));
+    out.string(oledb::maskConnectionString(input.text));
+    out.key(QLatin1StringView("ok"));
+    out.boolean(true);
+    out.endObject();
+    return true;
+}
+
 oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
 {
     const auto wrongShape = [index] {
@@ -142,6 +159,7 @@ struct Command
 constexpr Command commands[] = {
     {"parse", ElementShape::String, "a JSON array of strings", parseString},
     {"format", ElementShape::Value, "a JSON array of [keyword, value] pair lists", formatPairList},
+    {"mask", ElementShape::String, "a JSON array of strings", maskString},
 };
 
 int run(const Command &command)
@@ -182,6 +200,6 @@ int main(int argc, char *argv[])
                 return run(command);
         }
     }
-    printError(QStringLiteral("usage: corvanta-connstr parse|format < input.json"));
+    printError(QStringLiteral("usage: corvanta-connstr parse|format|mask < input.json"));
     return Unusable;
 }
