@@ -137,6 +137,10 @@ protected:
                 [x](platform::IFormEvents &events) { events.Form_MouseMove(0, 0, x, 0); });
             return true;
         }
+        if (event->type() == NotificationAreaLostEvent::eventType()) {
+            raiseResize();
+            return true;
+        }
         return QWidget::event(event);
     }
 

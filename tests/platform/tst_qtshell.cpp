@@ -45,6 +45,28 @@ protected:
     }
 };
 
+// Counts the events of one type posted to a window.
+class EventCounter final : public QObject
+{
+public:
+    EventCounter(QEvent::Type type, int &count)
+        : m_type(type)
+        , m_count(count)
+    { }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            ++m_count;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEvent::Type m_type;
+    int &m_count;
+};
+
 } // namespace
 
 class tst_QtShell final : public QObject
@@ -159,6 +181,40 @@ private Q_SLOTS:
         Q_EMIT shell.trayIcon(hWnd, 1)->activated(QSystemTrayIcon::Trigger);
         QCoreApplication::sendPostedEvents();
         QCOMPARE(shell.SetForegroundWindow(hWnd), 0);
+    }
+
+    void whenTheNotificationAreaGoesItsIconsGoAndTheirWindowsAreTold()
+    {
+        QWidget window;
+        QWidget bystander;
+        int told = 0;
+        int bystanderTold = 0;
+        EventCounter counter(platform::qt::NotificationAreaLostEvent::eventType(), told);
+        EventCounter bystanderCounter(platform::qt::NotificationAreaLostEvent::eventType(),
+                                      bystanderTold);
+        window.installEventFilter(&counter);
+        bystander.installEventFilter(&bystanderCounter);
+        const quint32 hWnd = HandleTable::registerWindow(&window);
+        HandleTable::registerWindow(&bystander);
+        bool available = true;
+        QtShell shell([&] { return available; }, 10);
+        auto first = record(hWnd, 1);
+        auto second = record(hWnd, 2);
+        shell.Shell_NotifyIconA(platform::NIM_ADD, first);
+        shell.Shell_NotifyIconA(platform::NIM_ADD, second);
+
+        available = false;
+
+        QTRY_COMPARE(told, 1);
+        QCOMPARE(shell.trayIcon(hWnd, 1), nullptr);
+        QCOMPARE(shell.trayIcon(hWnd, 2), nullptr);
+        QTest::qWait(50);
+        QCOMPARE(told, 1);
+        QCOMPARE(bystanderTold, 0);
+
+        // A host that comes back takes new icons.
+        available = true;
+        QCOMPARE(shell.Shell_NotifyIconA(platform::NIM_ADD, first), 1);
     }
 
     void foregroundRequestActivatesTheWindow()
