@@ -191,13 +191,111 @@ e2e_stop_tray()
         || e2e_fail "the notification area outlived trayer"
 }
 
-# e2e_start_desktop [--no-tray]
+# --- a StatusNotifierItem host -----------------------------------------------------------------
+# The XFCE panel: its notification area is a StatusNotifierWatcher and host on the session bus,
+# as on KDE Plasma, LXQt and Cinnamon. The program under test finds it there and puts its icon on
+# D-Bus instead of into an XEmbed tray. The scenarios play the host's part in the conversation
+# with gdbus, against the real watcher.
+
+E2E_SNI_WATCHER=org.kde.StatusNotifierWatcher
+
+# e2e_sni_watcher_get PROPERTY: the watcher's property as gdbus prints it.
+e2e_sni_watcher_get()
+{
+    timeout 5 gdbus call --session --dest "$E2E_SNI_WATCHER" --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get "$E2E_SNI_WATCHER" "$1"
+}
+
+e2e_sni_host_ready() { e2e_sni_watcher_get IsStatusNotifierHostRegistered | grep -q true; }
+
+# e2e_sni_items: the registered items, one a line, as "service/path".
+e2e_sni_items()
+{
+    e2e_sni_watcher_get RegisteredStatusNotifierItems | { grep -o "'[^']*'" || true; } | tr -d "'"
+}
+
+e2e_sni_item_count() { e2e_sni_items | grep -c . || true; }
+
+# e2e_sni_item_get ITEM PROPERTY: a property of an item given as "service/path".
+e2e_sni_item_get()
+{
+    timeout 5 gdbus call --session --dest "${1%%/*}" --object-path "/${1#*/}" \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem "$2"
+}
+
+# e2e_sni_item_call ITEM METHOD ARGUMENT...: what the host sends on a click.
+e2e_sni_item_call()
+{
+    local item=$1 method=$2
+    shift 2
+    timeout 5 gdbus call --session --dest "${item%%/*}" --object-path "/${item#*/}" \
+        --method "org.kde.StatusNotifierItem.$method" "$@" >/dev/null
+}
+
+# e2e_sni_icon_argb ITEM: the item's 16 x 16 picture from IconPixmap, one byte a line in hex,
+# four to a pixel (alpha, red, green, blue).
+e2e_sni_icon_argb()
+{
+    e2e_sni_item_get "$1" IconPixmap | sed -n 's/.*(16, 16, \[\([^]]*\)\].*/\1/p' \
+        | tr -d ' ' | tr ',' '\n' | sed 's/^byte//; s/^0x//'
+}
+
+# e2e_same_picture_argb_rgba ARGB RGBA: whether two byte lists (files, one hex byte a line) hold
+# the same picture; fully transparent pixels match whatever their colour.
+e2e_same_picture_argb_rgba()
+{
+    awk 'NR == FNR { argb[NR - 1] = $1; n = NR; next }
+        { rgba[FNR - 1] = $1; m = FNR }
+        END {
+            if (n != m || n == 0) exit 1
+            for (p = 0; p < n; p += 4) {
+                a = argb[p]; r = argb[p + 1]; g = argb[p + 2]; b = argb[p + 3]
+                if (a == "00" && rgba[p + 3] == "00") continue
+                if (a != rgba[p + 3] || r != rgba[p] || g != rgba[p + 1] || b != rgba[p + 2]) exit 1
+            }
+        }' "$1" "$2"
+}
+
+e2e_start_sni_host()
+{
+    local home=$E2E_WORK/home
+    mkdir -p "$home"
+    # The panel's settings daemon is started by the bus, with the bus's environment: without
+    # these it would read and write the real home folder's settings.
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.UpdateActivationEnvironment \
+        "dict:string:string:HOME,$home,XDG_CONFIG_HOME,$home/.config,XDG_CACHE_HOME,$home/.cache,XDG_RUNTIME_DIR,$XDG_RUNTIME_DIR" \
+        >/dev/null
+    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache \
+        xfce4-panel --disable-wm-check --sm-client-disable >>"$E2E_WORK/panel.log" 2>&1 &
+    E2E_SNI_HOST_PID=$!
+    e2e_track "$E2E_SNI_HOST_PID"
+    e2e_wait_until 20 e2e_sni_host_ready || e2e_fail "xfce4-panel did not become a StatusNotifierItem host"
+    e2e_log "StatusNotifierItem host: xfce4-panel, process $E2E_SNI_HOST_PID"
+}
+
+# e2e_kill_sni_host: the host crashes; its watcher leaves the bus with it.
+e2e_kill_sni_host()
+{
+    kill -KILL "$E2E_SNI_HOST_PID"
+    wait "$E2E_SNI_HOST_PID" 2>/dev/null || true
+    e2e_untrack "$E2E_SNI_HOST_PID"
+    e2e_wait_until 5 bash -c '! gdbus call --session --dest org.freedesktop.DBus \
+        --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.GetNameOwner "$0" \
+        >/dev/null 2>&1' "$E2E_SNI_WATCHER" || e2e_fail "the watcher outlived xfce4-panel"
+}
+
+# e2e_start_desktop [--no-tray | --sni]
 e2e_start_desktop()
 {
     e2e_need_tools
     e2e_start_xvfb
     e2e_start_wm
-    [[ ${1:-} == --no-tray ]] || e2e_start_tray
+    case ${1:-} in
+    --no-tray) ;;
+    --sni) e2e_start_sni_host ;;
+    *) e2e_start_tray ;;
+    esac
 }
 
 # --- the program -----------------------------------------------------------------------------
