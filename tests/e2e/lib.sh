@@ -298,6 +298,57 @@ e2e_start_desktop()
     esac
 }
 
+# --- a Wayland compositor --------------------------------------------------------------------
+# weston, nested in the X server: its X11 back end gives it a seat (keyboard, pointer and a
+# clipboard) fed by xdotool, and its output is the X screen, so screenshots show it. (The headless
+# back end has no seat; sway refuses to run as root.)
+
+E2E_WESTON_BACKGROUND=305070
+
+e2e_start_weston()
+{
+    local tool width height
+    for tool in weston wl-copy wl-paste; do
+        command -v "$tool" >/dev/null || e2e_fail "missing tool: $tool (scripts/test.sh installs it)"
+    done
+    # No panel, no animations, no screen lock: the screen shows the windows on a plain ground.
+    # No on-screen keyboard either: it would come up over the windows at a click into a text box.
+    printf '%s\n' '[core]' 'idle-time=0' '[input-method]' 'path=' '[shell]' 'panel-position=none' \
+        "background-color=0xff$E2E_WESTON_BACKGROUND" 'locking=false' 'animation=none' \
+        'startup-animation=none' 'close-animation=none' 'focus-animation=none' \
+        >"$E2E_WORK/weston.ini"
+    read -r width height < <(xdotool getdisplaygeometry)
+    weston --config="$E2E_WORK/weston.ini" --backend=x11-backend.so --socket=wayland-e2e \
+        --width="$width" --height="$height" --idle-time=0 >"$E2E_WORK/weston.log" 2>&1 &
+    e2e_track $!
+    export WAYLAND_DISPLAY=wayland-e2e
+    # The shell client is the last thing weston starts; before it maps nothing on screen.
+    e2e_wait_until 10 grep -q "launching '.*weston-desktop-shell'" "$E2E_WORK/weston.log" \
+        && e2e_wait_until 10 test -S "$XDG_RUNTIME_DIR/wayland-e2e" \
+        || e2e_fail "weston did not start"
+    e2e_log "weston on $WAYLAND_DISPLAY, nested in $DISPLAY"
+}
+
+# e2e_start_accessibility: an accessibility bus that says a screen reader is on, so that Qt
+# exports its accessibility tree (which corvanta_a11yprobe reads); a program asks at start-up.
+e2e_start_accessibility()
+{
+    local pid
+    # Activated services get the bus's environment, not ours: without our runtime folder the
+    # accessibility bus would put its socket in the home folder, shared by parallel runs.
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.UpdateActivationEnvironment \
+        "dict:string:string:XDG_RUNTIME_DIR,$XDG_RUNTIME_DIR" >/dev/null
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:ScreenReaderEnabled \
+        variant:boolean:true >/dev/null || e2e_fail "no accessibility bus (package at-spi2-core)"
+    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.Bus \
+        | awk '{ print $2 }')
+    [[ -n $pid ]] || e2e_fail "the accessibility bus has no process"
+    e2e_track "$pid"
+}
+
 # --- the program -----------------------------------------------------------------------------
 
 e2e_start_app()
