@@ -54,6 +54,7 @@ e2e_check "client area is ${want_w} x ${want_h} pixels (was ${width} x ${height}
 if [[ -n ${CORVANTA_SCREENSHOT_DIR:-} ]]; then
     mkdir -p "$CORVANTA_SCREENSHOT_DIR"
     /usr/bin/convert "$E2E_ARTIFACTS/wayland-window.png" -crop "${fw}x${fh}+${fx}+${fy}" +repage \
+        -define png:exclude-chunks=date,time \
         "$CORVANTA_SCREENSHOT_DIR/wayland-window.png"
 fi
 
