@@ -6,8 +6,8 @@
 #include "platform/window.h"
 
 #include <QPointer>
-#include <QWidget>
 #include <QString>
+#include <QWidget>
 
 #include <optional>
 
