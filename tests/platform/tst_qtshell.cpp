@@ -30,41 +30,22 @@ NotifyIconBuffer record(quint32 hWnd, quint32 uID, quint32 hIcon = 0,
     return data;
 }
 
-// Collects the tray messages posted to a window.
+// Collects the tray messages posted to a window, and counts the news of a lost notification area.
 class MessageRecorder final : public QObject
 {
 public:
     QList<quint32> messages;
+    int areaLost = 0;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == TrayMessageEvent::eventType())
             messages.append(static_cast<TrayMessageEvent *>(event)->message());
+        else if (event->type() == platform::qt::NotificationAreaLostEvent::eventType())
+            ++areaLost;
         return QObject::eventFilter(watched, event);
     }
-};
-
-// Counts the events of one type posted to a window.
-class EventCounter final : public QObject
-{
-public:
-    EventCounter(QEvent::Type type, int &count)
-        : m_type(type)
-        , m_count(count)
-    { }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == m_type)
-            ++m_count;
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QEvent::Type m_type;
-    int &m_count;
 };
 
 } // namespace
@@ -192,13 +173,10 @@ private Q_SLOTS:
     {
         QWidget window;
         QWidget bystander;
-        int told = 0;
-        int bystanderTold = 0;
-        EventCounter counter(platform::qt::NotificationAreaLostEvent::eventType(), told);
-        EventCounter bystanderCounter(platform::qt::NotificationAreaLostEvent::eventType(),
-                                      bystanderTold);
-        window.installEventFilter(&counter);
-        bystander.installEventFilter(&bystanderCounter);
+        MessageRecorder told;
+        MessageRecorder bystanderTold;
+        window.installEventFilter(&told);
+        bystander.installEventFilter(&bystanderTold);
         const quint32 hWnd = HandleTable::registerWindow(&window);
         HandleTable::registerWindow(&bystander);
         bool available = true;
@@ -210,12 +188,12 @@ private Q_SLOTS:
 
         available = false;
 
-        QTRY_COMPARE(told, 1);
+        QTRY_COMPARE(told.areaLost, 1);
         QCOMPARE(shell.trayIcon(hWnd, 1), nullptr);
         QCOMPARE(shell.trayIcon(hWnd, 2), nullptr);
         QTest::qWait(50);
-        QCOMPARE(told, 1);
-        QCOMPARE(bystanderTold, 0);
+        QCOMPARE(told.areaLost, 1);
+        QCOMPARE(bystanderTold.areaLost, 0);
 
         // A host that comes back takes new icons.
         available = true;
