@@ -4,6 +4,9 @@
 #include "platform/qt/traymessageevent.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -42,6 +45,25 @@ std::optional<quint32> messageFor(QSystemTrayIcon::ActivationReason reason)
     return std::nullopt;
 }
 
+// Whether the StatusNotifierItem watcher on the session bus has a host to show its items, or
+// nothing when there is no watcher. Qt asks for the watcher only, but on KDE Plasma the watcher
+// (in kded) outlives the host (the panel): with the panel gone, an item is shown nowhere.
+std::optional<bool> statusNotifierHostRegistered()
+{
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcher, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments({watcher, QStringLiteral("IsStatusNotifierHostRegistered")});
+    get.setAutoStartService(false);
+    // Asked on the user-interface thread: a watcher that hangs must not freeze the window.
+    constexpr int TimeoutMs = 250;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, TimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
 } // namespace
 
 QtShell::QtShell(std::function<bool()> trayAvailable, int watchIntervalMs)
@@ -65,7 +87,8 @@ std::function<bool()> QtShell::defaultTrayAvailable()
         // minimised, so it never hides in the notification area either.
         if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
             return false;
-        return QSystemTrayIcon::isSystemTrayAvailable();
+        return QSystemTrayIcon::isSystemTrayAvailable()
+            && statusNotifierHostRegistered().value_or(true);
     };
 }
 
