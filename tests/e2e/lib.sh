@@ -258,7 +258,10 @@ e2e_same_picture_argb_rgba()
 
 e2e_start_sni_host()
 {
-    local home=$E2E_WORK/home
+    local home=$E2E_WORK/home tool
+    for tool in xfce4-panel gdbus; do
+        command -v "$tool" >/dev/null || e2e_fail "missing tool: $tool (scripts/test.sh installs it)"
+    done
     mkdir -p "$home"
     # The panel's settings daemon is started by the bus, with the bus's environment: without
     # these it would read and write the real home folder's settings.
