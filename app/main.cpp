@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/frmmain.h"
 #include "datalink/datalinks.h"
 #include "datalink/testconnectionhook.h"
@@ -10,6 +11,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (const auto exitCode = app::handleCommandLine(argc, argv))
+        return *exitCode;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION_STRING));
