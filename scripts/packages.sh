@@ -3,7 +3,7 @@
 # What building and launching the program needs.
 CORVANTA_BUILD_PACKAGES=(
     cmake g++ make
-    qt6-base-dev qt6-qpa-plugins
+    qt6-base-dev qt6-qpa-plugins qt6-svg-dev
     libx11-dev
     unixodbc-dev
 )
@@ -18,5 +18,6 @@ CORVANTA_TEST_PACKAGES=(
     dbus-daemon fonts-dejavu-core
     at-spi2-core
     clang-format git desktop-file-utils
+    appstream lintian dpkg-dev file
 )
 # ---------------------------------------------------------------------------------------------
