@@ -67,12 +67,14 @@ std::optional<int> handleCommandLine(int argc, char *argv[])
         return 0;
     }
     if (!parsed) {
-        print(stderr, QStringLiteral("corvanta: %1\n\n%2").arg(parser.errorText(), parser.helpText()));
+        print(stderr,
+              QStringLiteral("corvanta: %1\n\n%2").arg(parser.errorText(), parser.helpText()));
         return 2;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        print(stderr, QStringLiteral("corvanta: unexpected argument '%1'\n\n%2")
-                          .arg(parser.positionalArguments().constFirst(), parser.helpText()));
+        print(stderr,
+              QStringLiteral("corvanta: unexpected argument '%1'\n\n%2")
+                  .arg(parser.positionalArguments().constFirst(), parser.helpText()));
         return 2;
     }
     return std::nullopt;

@@ -37,6 +37,7 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
 
     m_scroll->setObjectName(QStringLiteral("allPropertiesScroll"));
     m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_scroll, 1);
 
     auto *addRow = new QHBoxLayout;

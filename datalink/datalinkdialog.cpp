@@ -5,6 +5,7 @@
 #include "datalink/datalinkdraft.h"
 #include "datalink/propertyeditor.h"
 #include "datalink/providerpage.h"
+#include "datalink/taborder.h"
 #include "oledb/datalinkproperties.h"
 
 #include <QCheckBox>
@@ -95,6 +96,9 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     layout->addWidget(buttons);
 
     connect(m_providerPage, &ProviderPage::nextRequested, this, [this] { showTab(ConnectionTab); });
+    // Pages and the All tab's rows are rebuilt when the provider or the set of properties
+    // changes; new widgets would otherwise take the focus after Cancel.
+    connect(m_draft, &DataLinkDraft::shapeChanged, this, [this] { m_tabOrderStale = true; });
     connect(m_draft, &DataLinkDraft::changed, this, &DataLinkDialog::refresh);
     rebuildProviderPages();
     refresh();
@@ -111,6 +115,7 @@ QWidget *DataLinkDialog::buildConnectionTab()
     m_connectionScroll = new QScrollArea(tab);
     m_connectionScroll->setWidgetResizable(true);
     m_connectionScroll->setFrameShape(QFrame::NoFrame);
+    m_connectionScroll->setFocusPolicy(Qt::NoFocus);
     auto *content = new QWidget(m_connectionScroll);
     m_connectionSlot = new QVBoxLayout(content);
     m_connectionSlot->setContentsMargins(0, 0, 0, 0);
@@ -235,6 +240,7 @@ void DataLinkDialog::rebuildProviderPages()
     m_connectionSlot->addWidget(m_connectionPage);
     m_advancedPage = new AdvancedPage(*m_draft, m_advancedSlot->parentWidget());
     m_advancedSlot->addWidget(m_advancedPage);
+    m_tabOrderStale = true;
 }
 
 void DataLinkDialog::refresh()
@@ -259,6 +265,10 @@ void DataLinkDialog::refresh()
             lines.append(problem.explanation);
         m_problems->setText(lines.join(u'\n'));
         m_problems->show();
+    }
+    if (m_tabOrderStale) {
+        orderTabsByLayout(this);
+        m_tabOrderStale = false;
     }
 }
 

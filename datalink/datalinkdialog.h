@@ -86,6 +86,7 @@ private:
     QCheckBox *m_reveal = nullptr;
     QLabel *m_problems;
     QString m_builtFor;
+    bool m_tabOrderStale = true;
 };
 
 } // namespace datalink

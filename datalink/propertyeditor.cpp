@@ -67,6 +67,9 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
         break;
     }
 
+    // A label's Alt key focuses its buddy only when the buddy takes the focus; the proxy then
+    // passes it on. Tab skips a widget with a proxy, so this adds no stop of its own.
+    setFocusPolicy(focusProxy()->focusPolicy());
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_problemIcon = new QLabel(this);
     m_problemIcon->setObjectName(QStringLiteral("problemIcon"));

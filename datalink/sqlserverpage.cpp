@@ -36,7 +36,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     , m_specificUser(new QRadioButton(tr("Use a specific user &name and password"), this))
     , m_logOn(new LogOnFields(draft, this))
     , m_catalog(new QRadioButton(tr("Select the &database on the server:"), this))
-    , m_attach(new QRadioButton(tr("A&ttach a database file as a database name:"), this))
+    , m_attach(new QRadioButton(tr("&Attach a database file as a database name:"), this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -122,7 +122,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
                     [this] { m_draft.remove(UseEncryptionForData); });
         }
         if (trust) {
-            m_trustCertificate = new QCheckBox(tr("Trust the server &certificate"), this);
+            m_trustCertificate = new QCheckBox(tr("T&rust the server certificate"), this);
             m_trustCertificate->setObjectName(QStringLiteral("trustServerCertificateCheck"));
             securityLayout->addWidget(m_trustCertificate);
             connect(m_trustCertificate, &QCheckBox::clicked, this, [this](bool on) {

@@ -25,9 +25,8 @@ private Q_SLOTS:
             << corvanta << QStringList {u"--help"_s} << 0 << u"--version"_s << QString();
         QTest::newRow("-h prints the usage")
             << corvanta << QStringList {u"-h"_s} << 0 << u"--help"_s << QString();
-        QTest::newRow("--version prints the version")
-            << corvanta << QStringList {u"--version"_s} << 0 << u"corvanta 1.00.0001"_s
-            << QString();
+        QTest::newRow("--version prints the version") << corvanta << QStringList {u"--version"_s}
+                                                      << 0 << u"corvanta 1.00.0001"_s << QString();
         QTest::newRow("an unknown option is refused with the usage")
             << corvanta << QStringList {u"--frobnicate"_s} << 2 << QString()
             << u"Unknown option 'frobnicate'"_s;
