@@ -121,6 +121,7 @@ void tst_TestConnectionHook::cleanup()
     m_tester->open(TestResult::succeeded());
     delete m_dialog;
     m_dialog = nullptr;
+    QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
 }
 
 void tst_TestConnectionHook::shouldTestOnAWorkerAndShowTheResult()
