@@ -60,9 +60,10 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QSize openingSize();
     QWidget *buildConnectionTab();
     QWidget *buildStringPanel();
     void rebuildProviderPages();
@@ -87,6 +88,7 @@ private:
     QLabel *m_problems;
     QString m_builtFor;
     bool m_tabOrderStale = true;
+    bool m_sized = false;
 };
 
 } // namespace datalink
