@@ -112,7 +112,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
                                  on ? QStringLiteral("True") : QStringLiteral("False"));
             });
         } else if (encryption) {
-            m_encryption = new PropertyEditor(encryption, encryption->secret, this);
+            m_encryption = new PropertyEditor(encryption, m_draft.isSecret(encryption->name), this);
             m_encryption->setObjectName(QStringLiteral("encryptionEditor"));
             securityLayout->addWidget(m_encryption, 1);
             connect(m_encryption, &PropertyEditor::edited, this, [this](const QString &value) {
