@@ -144,7 +144,7 @@ int main(int argc, char *argv[])
                    "Commands:\n"
                    "  parse   a JSON array of strings in, the keyword/value pairs of each out\n"
                    "  format  a JSON array of [keyword, value] pair lists in, a string for each out\n"
-                   "  mask    a JSON array of strings in, each with its secrets masked out\n"
+                   "  mask    a JSON array of strings in, each with its passwords masked out\n"
                    "\n"
                    "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input.\n",
                    stdout);
