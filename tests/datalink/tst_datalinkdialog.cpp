@@ -101,6 +101,7 @@ private Q_SLOTS:
     void altKeysAreUniqueAndReachTheirControl_data();
     void altKeysAreUniqueAndReachTheirControl();
     void otherProviderWaitsForItsProgId();
+    void theSizeTheUserGivesIsKeptForTheRun();
     void browseFillsTheDatabaseFile();
     void odbcPageOffersConfiguredDataSources();
     void testConnectionRunsTheHookOrSaysItIsMissing();
@@ -632,6 +633,17 @@ void tst_DataLinkDialog::otherProviderWaitsForItsProgId()
     QVERIFY(driver.click("nextButton"));
     QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
              int(datalink::DataLinkDialog::ConnectionTab));
+}
+
+void tst_DataLinkDialog::theSizeTheUserGivesIsKeptForTheRun()
+{
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    const QSize given = m_dialog->size() + QSize(37, 23);
+    m_dialog->resize(given);
+    // Another string, another provider, another page: the same size.
+    open(QStringLiteral("Provider=SQLOLEDB.1;Data Source=x"));
+    QCOMPARE(m_dialog->size(), given);
 }
 
 void tst_DataLinkDialog::browseFillsTheDatabaseFile()
