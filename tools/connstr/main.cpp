@@ -194,9 +194,38 @@ int main(int argc, char *argv[])
 {
     // A reader that went away is a failed write like any other, reported, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
+    const QByteArray argument = argc == 2 ? QByteArray(argv[1]) : QByteArray();
+    if (argument == "--help" || argument == "-h") {
+        std::fputs("usage: corvanta-connstr COMMAND < input.json > output.json
+                   "
+                   "Reads and writes OLE DB connection strings as JSON.
+
+                   "
+                   "Commands:
+                   "
+                   "  parse   a JSON array of strings in, the keyword/value pairs of each out
+                   "
+                   "  format  a JSON array of [keyword, value] pair lists in, a string for each out
+                   "
+                   "  mask    a JSON array of strings in, each with its passwords masked out
+                   "
+                   "
+                   "
+                   "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input or
+                   "
+                   "output that could not be written.
+                   ",
+                   stdout);
+        return AllValid;
+    }
+    if (argument == "--version") {
+        std::fputs("corvanta-connstr " CORVANTA_VERSION_STRING "
+", stdout);
+        return AllValid;
+    }
     if (argc == 2) {
         for (const Command &command : commands) {
-            if (std::strcmp(argv[1], command.name) == 0)
+            if (argument == command.name)
                 return run(command);
         }
     }
