@@ -196,31 +196,21 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
     const QByteArray argument = argc == 2 ? QByteArray(argv[1]) : QByteArray();
     if (argument == "--help" || argument == "-h") {
-        std::fputs("usage: corvanta-connstr COMMAND < input.json > output.json
-                   "
-                   "Reads and writes OLE DB connection strings as JSON.
-
-                   "
-                   "Commands:
-                   "
-                   "  parse   a JSON array of strings in, the keyword/value pairs of each out
-                   "
-                   "  format  a JSON array of [keyword, value] pair lists in, a string for each out
-                   "
-                   "  mask    a JSON array of strings in, each with its passwords masked out
-                   "
-                   "
-                   "
-                   "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input or
-                   "
-                   "output that could not be written.
-                   ",
-                   stdout);
+        std::fputs(
+            "usage: corvanta-connstr COMMAND < input.json > output.json\n"
+            "Reads and writes OLE DB connection strings as JSON.\n\n"
+            "Commands:\n"
+            "  parse   a JSON array of strings in, the keyword/value pairs of each out\n"
+            "  format  a JSON array of [keyword, value] pair lists in, a string for each out\n"
+            "  mask    a JSON array of strings in, each with its passwords masked out\n"
+            "\n"
+            "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input or\n"
+            "output that could not be written.\n",
+            stdout);
         return AllValid;
     }
     if (argument == "--version") {
-        std::fputs("corvanta-connstr " CORVANTA_VERSION_STRING "
-", stdout);
+        std::fputs("corvanta-connstr " CORVANTA_VERSION_STRING "\n", stdout);
         return AllValid;
     }
     if (argc == 2) {
