@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "datalink/lookupfield.h"
 #include "datalink/providerfamily.h"
 
 #include <QCheckBox>
@@ -64,7 +65,7 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
         auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
         auto *catalogForm = new QFormLayout(catalog);
         catalogForm->addRow(tr("Initial &catalog:"),
-                            addBoundLineEdit(QStringLiteral("initialCatalogEdit"),
+                            addDatabaseField(QStringLiteral("initialCatalogEdit"),
                                              QStringLiteral("Initial Catalog")));
         layout->addWidget(catalog);
     }

@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "datalink/lookupfield.h"
 #include "drivers/odbcdatasources.h"
 
 #include <QComboBox>
@@ -64,7 +65,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     auto *catalogForm = new QFormLayout(catalog);
     catalogForm->addRow(
         tr("Initial &catalog:"),
-        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")));
+        addDatabaseField(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")));
     layout->addWidget(catalog);
     layout->addStretch();
 

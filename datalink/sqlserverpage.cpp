@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "datalink/lookupfield.h"
 #include "datalink/propertyeditor.h"
 #include "oledb/propertydefinition.h"
 
@@ -45,9 +46,9 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
 
     auto *server = new QGroupBox(tr("1. Server"), this);
     auto *serverForm = new QFormLayout(server);
-    QLineEdit *serverName
-        = addBoundLineEdit(QStringLiteral("dataSourceEdit"), QStringLiteral("Data Source"));
-    serverName->setPlaceholderText(tr("(local)"));
+    LookupField *serverName
+        = addServerField(QStringLiteral("dataSourceEdit"), QStringLiteral("Data Source"));
+    serverName->comboBox()->lineEdit()->setPlaceholderText(tr("(local)"));
     serverForm->addRow(tr("Ser&ver name:"), serverName);
     layout->addWidget(server);
 
@@ -71,7 +72,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     m_attach->setObjectName(QStringLiteral("attachFileRadio"));
     databaseLayout->addWidget(m_catalog, 0, 0, 1, 2);
     databaseLayout->addWidget(
-        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")),
+        addDatabaseField(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")),
         1, 1);
     databaseLayout->setColumnMinimumWidth(0, 20);
     if (draft.definition(InitialFileName)) {

@@ -126,7 +126,7 @@ LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionStr
         result = LookupResult::failed(QString::fromLocal8Bit(error.what()));
     }
     if (!result.succeeded())
-        result.failure = maskSecrets(result.failure, secretsOf(connection));
+        result = LookupResult::failed(maskSecrets(result.failure, secretsOf(connection)));
     return result;
 }
 
