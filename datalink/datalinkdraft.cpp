@@ -1,6 +1,7 @@
 #include "datalink/datalinkdraft.h"
 
-#include "datalink/providerfamily.h"
+#include "oledb/propertynames.h"
+
 #include "oledb/connectionstring.h"
 #include "oledb/providercatalogue.h"
 
@@ -10,9 +11,10 @@
 
 namespace datalink {
 
+using namespace oledb::property;
+
 namespace {
 
-const QString PersistSecurityInfo = QStringLiteral("Persist Security Info");
 const QString Mask = QStringLiteral("********");
 
 // Extended Properties often carries a whole ODBC or provider-specific string with its own
@@ -123,7 +125,7 @@ QString DataLinkDraft::connectionStringWithSecrets() const
     if (!secretLeftOut)
         return plain;
     oledb::DataLinkProperties withSecrets = m_properties;
-    withSecrets.setValue(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
+    withSecrets.setValue(PersistSecurityInfo, QStringLiteral("True"));
     return withSecrets.toString(m_catalogue);
 }
 
@@ -142,7 +144,7 @@ QString DataLinkDraft::maskedConnectionString() const
         QString hidden = pair.value;
         if (isSecret(pair.keyword) && !pair.value.isEmpty())
             hidden = Mask;
-        else if (oledb::sameKeyword(pair.keyword, u"Extended Properties"))
+        else if (oledb::sameKeyword(pair.keyword, ExtendedProperties))
             hidden = maskNested(pair.value);
         if (hidden != pair.value) {
             pair.value = hidden;
@@ -190,18 +192,19 @@ void DataLinkDraft::seedDefaults()
 {
     if (m_provider.property(PersistSecurityInfo) && !m_properties.value(PersistSecurityInfo))
         m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
-    switch (providerFamily(m_provider)) {
-    case ProviderFamily::SqlServer:
-        if (!m_properties.value(u"User ID") && !m_properties.value(u"Integrated Security"))
-            m_properties.setValue(QStringLiteral("Integrated Security"), QStringLiteral("SSPI"));
+    switch (m_provider.family) {
+    case oledb::ProviderFamily::SqlServer:
+        if (!m_properties.value(UserId) && !m_properties.value(IntegratedSecurity))
+            m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
         break;
-    case ProviderFamily::Jet:
-        if (!m_properties.value(u"User ID"))
-            m_properties.setValue(QStringLiteral("User ID"), QStringLiteral("Admin"));
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
+        if (!m_properties.value(UserId))
+            m_properties.setValue(UserId, QStringLiteral("Admin"));
         break;
-    case ProviderFamily::Odbc:
-    case ProviderFamily::Oracle:
-    case ProviderFamily::Generic:
+    case oledb::ProviderFamily::Odbc:
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
         break;
     }
 }

@@ -4,6 +4,7 @@
 #include "datalink/logonfields.h"
 #include "datalink/lookupfield.h"
 #include "drivers/odbcdatasources.h"
+#include "oledb/propertynames.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -16,12 +17,9 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString DataSource = QStringLiteral("Data Source");
-const QString ExtendedProperties = QStringLiteral("Extended Properties");
-
-} // namespace
+namespace { } // namespace
 
 OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources, QWidget *parent)
     : ConnectionPage(draft, parent)
@@ -63,9 +61,8 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
 
     auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
     auto *catalogForm = new QFormLayout(catalog);
-    catalogForm->addRow(
-        tr("Initial &catalog:"),
-        addDatabaseField(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")));
+    catalogForm->addRow(tr("Initial &catalog:"),
+                        addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
     layout->addWidget(catalog);
     layout->addStretch();
 

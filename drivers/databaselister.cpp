@@ -7,6 +7,7 @@
 #include "drivers/secretmask.h"
 #include "drivers/sqlservertester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
 #include "platform/error.h"
 
 #include <QRegularExpression>
@@ -37,7 +38,7 @@ oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection
 {
     oledb::KeywordValueList pairs = connection.pairs();
     pairs.removeIf([](const oledb::KeywordValue &pair) {
-        return oledb::sameKeyword(pair.keyword, u"Initial Catalog");
+        return oledb::sameKeyword(pair.keyword, oledb::property::InitialCatalog);
     });
     return oledb::ConnectionString(pairs);
 }
@@ -80,7 +81,8 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
 {
     const oledb::ConnectionString target = withoutCatalog(connection);
     const int timeout = connectTimeoutSeconds(connection);
-    switch (ProviderDispatcher::familyOf(connection.value(u"Provider").value_or(QString()))) {
+    switch (ProviderDispatcher::familyOf(
+        connection.value(oledb::property::Provider).value_or(QString()))) {
     case ProviderDispatcher::Family::Odbc:
         return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(target), timeout,
                                               true, fallbackQueries, cancelled));
