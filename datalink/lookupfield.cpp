@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace datalink {
 
 void LookupComboBox::showPopup()
@@ -39,12 +41,20 @@ LookupField::LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &p
     m_combo->setInsertPolicy(QComboBox::NoInsert);
     m_combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_refresh->setAutoDefault(false);
+    // Wide enough for either label, so the field does not jump when a search starts.
+    m_refresh->setText(tr("Stop"));
+    const int stopWidth = m_refresh->sizeHint().width();
+    m_refresh->setText(refreshText);
+    m_refresh->setMinimumWidth(std::max(stopWidth, m_refresh->sizeHint().width()));
     // The failure is one line under the field; its whole text is in the tooltip, and the
     // field does not grow the dialog to fit it.
     m_status->setTextFormat(Qt::PlainText);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_status->hide();
+    // A label's mnemonic reaches only a buddy that takes focus; the combo box receives it, and
+    // Tab, which skips a widget with a proxy, goes to the combo box and the button alone.
     setFocusProxy(m_combo);
+    setFocusPolicy(m_combo->focusPolicy());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,10 +1,8 @@
 #include "drivers/databaselister.h"
-#include "drivers/lookuprunner.h"
 #include "drivers/sqlservertester.h"
 #include "testdb.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QTest>
 
 using drivers::LookupResult;
@@ -20,7 +18,6 @@ private Q_SLOTS:
     void aRefusedLogOnIsOneMaskedLine_data();
     void aRefusedLogOnIsOneMaskedLine();
     void aClosedSqlServerPortFailsWithinTheConnectTimeout();
-    void theRunnerReportsInTheBackgroundAndNotAfterCancel();
 
 private:
     LookupResult list(const QString &connectionString) const;
@@ -112,29 +109,6 @@ void tst_DatabaseList::aClosedSqlServerPortFailsWithinTheConnectTimeout()
     QVERIFY2(result.failure.contains(QStringLiteral("[FreeTDS]")), qPrintable(result.failure));
     QVERIFY2(!result.failure.contains(u'\n'), qPrintable(result.failure));
     QVERIFY(!result.failure.contains(m_db.value(QStringLiteral("password"))));
-}
-
-void tst_DatabaseList::theRunnerReportsInTheBackgroundAndNotAfterCancel()
-{
-    const QString connectionString = m_db.expand(QStringLiteral(
-        "Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=%user%;Password=\"%password%\""));
-    auto job = [lister = m_lister, connectionString](const std::atomic<bool> &cancelled) {
-        return drivers::listDatabases(*lister, connectionString, cancelled);
-    };
-    drivers::LookupRunner runner;
-    QSignalSpy finished(&runner, &drivers::LookupRunner::finished);
-
-    runner.start(job, std::chrono::seconds(20));
-    QVERIFY(runner.isRunning());
-    runner.cancel();
-    QVERIFY(!finished.wait(1500));
-
-    runner.start(job, std::chrono::seconds(20));
-    QVERIFY(finished.wait(20000));
-    QCOMPARE(finished.size(), 1);
-    const auto result = finished.first().first().value<LookupResult>();
-    QVERIFY2(result.names.contains(m_db.value(QStringLiteral("database"))),
-             qPrintable(result.failure));
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseList)

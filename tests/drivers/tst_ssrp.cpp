@@ -112,8 +112,6 @@ class tst_Ssrp : public QObject
 private Q_SLOTS:
     void readsRepliesDefensively_data();
     void readsRepliesDefensively();
-    void findsTheMachineInATypedServerName_data();
-    void findsTheMachineInATypedServerName();
     void listsTheInstancesOfAQueriedHost();
     void givesUpOnASilentHostAfterTheWait();
 };
@@ -181,24 +179,6 @@ void tst_Ssrp::readsRepliesDefensively()
     QCOMPARE(parsed.has_value(), isReply);
     if (parsed)
         QCOMPARE(shown(*parsed), instances);
-}
-
-void tst_Ssrp::findsTheMachineInATypedServerName_data()
-{
-    QTest::addColumn<QString>("serverName");
-    QTest::addColumn<QString>("host");
-    QTest::newRow("named instance") << QStringLiteral(" db1\\SQLEXPRESS") << QStringLiteral("db1");
-    QTest::newRow("address and port")
-        << QStringLiteral("tcp:db.example.org,1433") << QStringLiteral("db.example.org");
-    QTest::newRow("this machine") << QStringLiteral("(local)\\X") << QStringLiteral("localhost");
-    QTest::newRow("nothing typed") << QString() << QString();
-}
-
-void tst_Ssrp::findsTheMachineInATypedServerName()
-{
-    QFETCH(QString, serverName);
-    QFETCH(QString, host);
-    QCOMPARE(ssrp::hostOf(serverName), host);
 }
 
 void tst_Ssrp::listsTheInstancesOfAQueriedHost()
