@@ -101,12 +101,8 @@ void LookupField::stop()
 void LookupField::showResult(const drivers::LookupResult &result)
 {
     setSearching(false);
-    if (!result.succeeded()) {
-        m_listedKey.clear();
-        setStatus(result.failure);
-        return;
-    }
-    m_listedKey = m_runningKey;
+    // A list from an earlier log-on or host would offer names this one may not have.
+    m_listedKey = result.succeeded() ? m_runningKey : QString();
     // Replacing the items would put the first one in the field; the user's text stays.
     const QString typed = m_combo->lineEdit()->text();
     const bool wasOpen = m_combo->view()->isVisible();
@@ -116,7 +112,10 @@ void LookupField::showResult(const drivers::LookupResult &result)
     m_combo->setCurrentIndex(m_combo->findText(typed));
     if (m_combo->lineEdit()->text() != typed)
         m_combo->lineEdit()->setText(typed);
-    setStatus(result.names.isEmpty() ? tr("Nothing was found.") : QString());
+    if (!result.succeeded())
+        setStatus(result.failure);
+    else
+        setStatus(result.names.isEmpty() ? tr("Nothing was found.") : QString());
     if (!result.names.isEmpty() && (wasOpen || m_openWhenFound) && m_combo->isVisible())
         m_combo->showListedPopup();
 }
