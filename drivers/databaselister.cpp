@@ -4,13 +4,11 @@
 #include "drivers/odbc.h"
 #include "drivers/odbctester.h"
 #include "drivers/providerdispatcher.h"
-#include "drivers/secretmask.h"
 #include "drivers/sqlservertester.h"
 #include "oledb/connectionstring.h"
 #include "oledb/propertynames.h"
+#include "oledb/secrets.h"
 #include "platform/error.h"
-
-#include <QRegularExpression>
 
 #include <exception>
 
@@ -28,7 +26,7 @@ const QStringList SqlServerQueries {
 LookupResult fromOutcome(const odbc::CatalogOutcome &outcome)
 {
     if (!outcome.connected || (outcome.names.isEmpty() && !outcome.diagnostics.isEmpty()))
-        return LookupResult::failed(outcome.diagnostics);
+        return LookupResult::driverFailed(outcome.diagnostics);
     return LookupResult::found(outcome.names);
 }
 
@@ -44,17 +42,6 @@ oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection
 }
 
 } // namespace
-
-LookupResult LookupResult::failed(const QString &why)
-{
-    // Drivers write several lines and a prefix per layer; the field has room for one.
-    static const QRegularExpression layers(QStringLiteral(R"(\s*\n\s*)"));
-    QString line = why.trimmed();
-    line.replace(layers, QStringLiteral(" "));
-    if (line.isEmpty())
-        line = QStringLiteral("The server gave no reason.");
-    return {{}, line};
-}
 
 DatabaseLister::DatabaseLister(std::function<QString()> findFreeTds)
     : m_findFreeTds(std::move(findFreeTds))
@@ -125,10 +112,15 @@ LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionStr
     } catch (const platform::Error &error) {
         result = LookupResult::failed(error.message());
     } catch (const std::exception &error) {
-        result = LookupResult::failed(QString::fromLocal8Bit(error.what()));
+        result = LookupResult::driverFailed(QString::fromLocal8Bit(error.what()));
     }
-    if (!result.succeeded())
-        result = LookupResult::failed(maskSecrets(result.failure, secretsOf(connection)));
+    if (!result.succeeded()) {
+        const QString failure = result.quotesDriver
+            ? oledb::maskSecrets(result.failure, oledb::secretsOf(connection))
+            : result.failure;
+        // Whatever the lister wrote, the field has room for one line.
+        result = LookupResult::failed(failure);
+    }
     return result;
 }
 

@@ -21,8 +21,8 @@ public:
     IDatabaseLister &operator=(const IDatabaseLister &) = delete;
     virtual ~IDatabaseLister() = default;
 
-    // Blocks until the server answers; runs on a worker thread. May throw; the failure may
-    // still hold secrets (listDatabases masks them).
+    // Blocks until the server answers; runs on a worker thread. May throw; a failure that
+    // quotes the driver may still hold secrets (listDatabases masks them).
     virtual LookupResult list(const oledb::ConnectionString &connection,
                               const std::atomic<bool> &cancelled)
         = 0;

@@ -11,10 +11,14 @@ struct LookupResult
 {
     QStringList names;
     QString failure;
+    // The failure quotes a driver, which may echo a password back; our own sentences are not
+    // masked, as masking them would show where a password's letters occur.
+    bool quotesDriver = false;
 
     bool succeeded() const { return failure.isEmpty(); }
-    static LookupResult found(QStringList names) { return {std::move(names), {}}; }
+    static LookupResult found(QStringList names) { return {std::move(names), {}, false}; }
     static LookupResult failed(const QString &why);
+    static LookupResult driverFailed(const QString &diagnostics);
 };
 
 } // namespace drivers

@@ -187,6 +187,7 @@ void tst_DataLinkDialog::init()
 void tst_DataLinkDialog::cleanup()
 {
     m_dialog.reset();
+    QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
 }
 
 void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
@@ -640,8 +641,8 @@ void tst_DataLinkDialog::databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped()
 void tst_DataLinkDialog::aFailedListIsOneMaskedLineUnderTheField()
 {
     open(QStringLiteral("Provider=MSDASQL.1;Data Source=Sales;User ID=sa;Password=s3cret"));
-    m_lister->answer = drivers::LookupResult {
-        {}, QStringLiteral("[unixODBC]refused\nlog-on sa with s3cret failed")};
+    m_lister->answer = drivers::LookupResult::driverFailed(
+        QStringLiteral("[unixODBC]refused\nlog-on sa with s3cret failed"));
     DialogDriver driver(*m_dialog);
     QVERIFY(driver.click("refreshDatabasesButton"));
     auto *status = driver.find<QLabel>("databaseListStatus");

@@ -81,6 +81,10 @@ void tst_DatabaseList::aRefusedLogOnIsOneMaskedLine_data()
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=\"%password%\";"
                           "Password=\"%password%\"")
         << QStringLiteral("****");
+    QTest::newRow("a one-letter password leaves our own sentence whole")
+        << QStringLiteral("Provider=SQLOLEDB.1;Data Source=db1;Integrated Security=SSPI;"
+                          "Password=e")
+        << QStringLiteral("Listing databases needs a user name and password here");
 }
 
 void tst_DatabaseList::aRefusedLogOnIsOneMaskedLine()
