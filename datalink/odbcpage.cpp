@@ -25,7 +25,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     : ConnectionPage(draft, parent)
     , m_dataSources(dataSources)
     , m_byName(new QRadioButton(tr("Use &data source name"), this))
-    , m_byString(new QRadioButton(tr("Use c&onnection string"), this))
+    , m_byString(new QRadioButton(tr("Use co&nnection string"), this))
     , m_dataSourceName(new QComboBox(this))
     , m_connectionString(
           addBoundLineEdit(QStringLiteral("odbcConnectionStringEdit"), ExtendedProperties))
@@ -61,7 +61,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
 
     auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
     auto *catalogForm = new QFormLayout(catalog);
-    catalogForm->addRow(tr("Initial &catalog:"),
+    catalogForm->addRow(tr("Initial c&atalog:"),
                         addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
     layout->addWidget(catalog);
     layout->addStretch();
