@@ -29,6 +29,12 @@ struct DriverManager
     decltype(&::SQLDisconnect) disconnect = nullptr;
     decltype(&::SQLDataSourcesW) dataSources = nullptr;
     decltype(&::SQLDriversW) drivers = nullptr;
+    decltype(&::SQLFetch) fetch = nullptr;
+    decltype(&::SQLGetData) getData = nullptr;
+    decltype(&::SQLGetInfoW) getInfo = nullptr;
+    decltype(&::SQLSetStmtAttrW) setStmtAttr = nullptr;
+    decltype(&::SQLTablesW) tables = nullptr;
+    decltype(&::SQLExecDirectW) execDirect = nullptr;
 };
 
 template<typename Function> bool resolve(void *library, const char *name, Function &function)
@@ -53,7 +59,13 @@ const DriverManager *driverManager()
             && resolve(library, "SQLDriverConnectW", api.driverConnect)
             && resolve(library, "SQLDisconnect", api.disconnect)
             && resolve(library, "SQLDataSourcesW", api.dataSources)
-            && resolve(library, "SQLDriversW", api.drivers))
+            && resolve(library, "SQLDriversW", api.drivers)
+            && resolve(library, "SQLFetch", api.fetch)
+            && resolve(library, "SQLGetData", api.getData)
+            && resolve(library, "SQLGetInfoW", api.getInfo)
+            && resolve(library, "SQLSetStmtAttrW", api.setStmtAttr)
+            && resolve(library, "SQLTablesW", api.tables)
+            && resolve(library, "SQLExecDirectW", api.execDirect))
             return api;
         dlclose(library);
         return std::nullopt;
@@ -168,14 +180,15 @@ void sortNames(QStringList &names)
 bool fetchFirstColumn(const Handle &statement, QStringList *names)
 {
     while (true) {
-        const SQLRETURN rc = SQLFetch(statement.get());
+        const SQLRETURN rc = api().fetch(statement.get());
         if (rc == SQL_NO_DATA)
             return true;
         if (!SQL_SUCCEEDED(rc))
             return false;
         SQLWCHAR name[1024] = {};
         SQLLEN length = 0;
-        if (!SQL_SUCCEEDED(SQLGetData(statement.get(), 1, SQL_C_WCHAR, name, sizeof name, &length)))
+        if (!SQL_SUCCEEDED(
+                api().getData(statement.get(), 1, SQL_C_WCHAR, name, sizeof name, &length)))
             continue;
         if (length == SQL_NULL_DATA || length < 0)
             continue;
@@ -189,7 +202,7 @@ QString dbmsName(const Handle &connection)
 {
     SQLWCHAR name[256] = {};
     SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfoW(connection.get(), SQL_DBMS_NAME, name, sizeof name, &length)))
+    if (!SQL_SUCCEEDED(api().getInfo(connection.get(), SQL_DBMS_NAME, name, sizeof name, &length)))
         return {};
     return fromWide(
         name,
@@ -201,8 +214,8 @@ std::unique_ptr<Handle> statementOf(const Handle &connection, int timeoutSeconds
     auto statement = std::make_unique<Handle>(SQLSMALLINT(SQL_HANDLE_STMT), connection.get());
     if (!statement->isValid())
         return nullptr;
-    SQLSetStmtAttrW(statement->get(), SQL_ATTR_QUERY_TIMEOUT,
-                    reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
+    api().setStmtAttr(statement->get(), SQL_ATTR_QUERY_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
     return statement;
 }
 
@@ -214,7 +227,7 @@ public:
     { }
     Disconnect(const Disconnect &) = delete;
     Disconnect &operator=(const Disconnect &) = delete;
-    ~Disconnect() { SQLDisconnect(m_connection.get()); }
+    ~Disconnect() { api().disconnect(m_connection.get()); }
 
 private:
     const Handle &m_connection;
@@ -255,11 +268,11 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
     Handle connection(SQL_HANDLE_DBC, env->get());
     if (!connection.isValid())
         return {false, {}, diagnosticsOf(*env)};
-    SQLSetConnectAttrW(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
-    if (!SQL_SUCCEEDED(SQLDriverConnectW(connection.get(), nullptr,
-                                         const_cast<SQLWCHAR *>(wide(connectionString)), SQL_NTS,
-                                         nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
+    api().setConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                         reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
+    if (!SQL_SUCCEEDED(api().driverConnect(connection.get(), nullptr,
+                                           const_cast<SQLWCHAR *>(wide(connectionString)), SQL_NTS,
+                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
         return {false, {}, diagnosticsOf(connection)};
     const Disconnect disconnect(connection);
 
@@ -269,9 +282,9 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
             // An empty schema and table with the catalog wildcard asks for catalogs only.
             static const QString all = QStringLiteral(SQL_ALL_CATALOGS);
             static const QString none;
-            const SQLRETURN rc = SQLTablesW(statement->get(), const_cast<SQLWCHAR *>(wide(all)),
-                                            SQL_NTS, const_cast<SQLWCHAR *>(wide(none)), 0,
-                                            const_cast<SQLWCHAR *>(wide(none)), 0, nullptr, 0);
+            const SQLRETURN rc = api().tables(statement->get(), const_cast<SQLWCHAR *>(wide(all)),
+                                              SQL_NTS, const_cast<SQLWCHAR *>(wide(none)), 0,
+                                              const_cast<SQLWCHAR *>(wide(none)), 0, nullptr, 0);
             if (!SQL_SUCCEEDED(rc) || !fetchFirstColumn(*statement, &outcome.names))
                 outcome.diagnostics = diagnosticsOf(*statement);
         }
@@ -290,7 +303,7 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
             break;
         QStringList names;
         if (SQL_SUCCEEDED(
-                SQLExecDirectW(statement->get(), const_cast<SQLWCHAR *>(wide(query)), SQL_NTS))
+                api().execDirect(statement->get(), const_cast<SQLWCHAR *>(wide(query)), SQL_NTS))
             && fetchFirstColumn(*statement, &names)) {
             names += outcome.names;
             sortNames(names);
