@@ -18,5 +18,8 @@ CORVANTA_TEST_PACKAGES=(
     dbus-daemon fonts-dejavu-core
     at-spi2-core
     clang-format git desktop-file-utils
+    # scripts/sanitize.sh and scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes,
+    # the symbolizer that puts names on their reports, and ccache for every build.
+    clang-14 libclang-rt-14-dev llvm-14 ccache
 )
 # ---------------------------------------------------------------------------------------------
