@@ -2,13 +2,16 @@
 #include "datalink/datalinks.h"
 #include "datalink/testconnectionhook.h"
 #include "drivers/odbcdatasources.h"
+#include "drivers/testconnectionrunner.h"
 #include "platform/qt/handletable.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
 
 #include <QApplication>
 
-int main(int argc, char *argv[])
+namespace {
+
+int run(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
@@ -27,4 +30,12 @@ int main(int argc, char *argv[])
     frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Everything of run() is gone by now; a Test Connection cancelled a moment ago may not be.
+    drivers::exitProcess(run(argc, argv));
 }
