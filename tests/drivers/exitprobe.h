@@ -11,7 +11,7 @@ inline QString exitProbeFault(const QStringList &arguments)
 {
     QProcess probe;
     probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    probe.start(QStringLiteral(CORVANTA_EXITPROBE), arguments);
+    probe.start(QString::fromUtf8(CORVANTA_EXITPROBE), arguments);
     if (!probe.waitForStarted(5000))
         return QStringLiteral("the probe did not start: ") + probe.errorString();
     // Sanitized builds start slowly; only the time from "exiting" on is measured.
