@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/propertyeditor.h"
+#include "oledb/propertynames.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -9,17 +10,19 @@
 
 namespace datalink {
 
+using namespace oledb::property;
+
 namespace {
 
 QString labelFor(const QString &property)
 {
-    if (property == u"Connect Timeout")
+    if (property == ConnectTimeout)
         return AdvancedPage::tr("Connect &timeout (seconds):");
-    if (property == u"Mode")
+    if (property == Mode)
         return AdvancedPage::tr("Access &permissions:");
-    if (property == u"Impersonation Level")
+    if (property == ImpersonationLevel)
         return AdvancedPage::tr("&Impersonation level:");
-    if (property == u"Protection Level")
+    if (property == ProtectionLevel)
         return AdvancedPage::tr("P&rotection level:");
     return property + u':';
 }
@@ -37,7 +40,7 @@ AdvancedPage::AdvancedPage(DataLinkDraft &draft, QWidget *parent)
     for (const oledb::PropertyDefinition &definition : draft.provider().properties) {
         if (definition.page != oledb::PropertyPage::Advanced)
             continue;
-        auto *editor = new PropertyEditor(&definition, definition.secret, this);
+        auto *editor = new PropertyEditor(&definition, draft.isSecret(definition.name), this);
         editor->setObjectName(objectNameFor(definition.name) + QStringLiteral("Editor"));
         const QString name = definition.name;
         connect(editor, &PropertyEditor::edited, this,

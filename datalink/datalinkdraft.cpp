@@ -1,31 +1,16 @@
 #include "datalink/datalinkdraft.h"
 
-#include "datalink/providerfamily.h"
+#include "oledb/propertynames.h"
+
 #include "oledb/connectionstring.h"
 #include "oledb/providercatalogue.h"
-
-#include <QRegularExpression>
+#include "oledb/secrets.h"
 
 #include <algorithm>
 
 namespace datalink {
 
-namespace {
-
-const QString PersistSecurityInfo = QStringLiteral("Persist Security Info");
-const QString Mask = QStringLiteral("********");
-
-// Extended Properties often carries a whole ODBC or provider-specific string with its own
-// password in it; that string follows other quoting rules, so it is masked by pattern.
-QString maskNested(QString value)
-{
-    static const QRegularExpression secret(
-        QStringLiteral(R"(((?:^|;)\s*(?:PWD|Password)\s*=\s*)(\{(?:[^}]|\}\})*\}|[^;]*))"),
-        QRegularExpression::CaseInsensitiveOption);
-    return value.replace(secret, QStringLiteral("\\1") + Mask);
-}
-
-} // namespace
+using namespace oledb::property;
 
 DataLinkDraft::DataLinkDraft(const oledb::ProviderCatalogue &catalogue,
                              oledb::DataLinkProperties properties, QObject *parent)
@@ -102,9 +87,7 @@ void DataLinkDraft::setSavesPasswords(bool save)
 
 bool DataLinkDraft::isSecret(QStringView name) const
 {
-    if (const oledb::PropertyDefinition *known = definition(name))
-        return known->secret;
-    return oledb::looksLikeSecretKeyword(name);
+    return oledb::isSecretKeyword(name);
 }
 
 QString DataLinkDraft::connectionString() const
@@ -123,36 +106,13 @@ QString DataLinkDraft::connectionStringWithSecrets() const
     if (!secretLeftOut)
         return plain;
     oledb::DataLinkProperties withSecrets = m_properties;
-    withSecrets.setValue(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
+    withSecrets.setValue(PersistSecurityInfo, QStringLiteral("True"));
     return withSecrets.toString(m_catalogue);
 }
 
 QString DataLinkDraft::maskedConnectionString() const
 {
-    const QString plain = connectionString();
-    oledb::ConnectionString parsed;
-    try {
-        parsed = oledb::ConnectionString::parse(plain);
-    } catch (const std::exception &) {
-        return plain;
-    }
-    bool masked = false;
-    oledb::KeywordValueList pairs = parsed.pairs();
-    for (oledb::KeywordValue &pair : pairs) {
-        QString hidden = pair.value;
-        if (isSecret(pair.keyword) && !pair.value.isEmpty())
-            hidden = Mask;
-        else if (oledb::sameKeyword(pair.keyword, u"Extended Properties"))
-            hidden = maskNested(pair.value);
-        if (hidden != pair.value) {
-            pair.value = hidden;
-            masked = true;
-        }
-    }
-    // Rewriting may change quoting, so a string with nothing to hide is shown exactly as it is.
-    if (!masked)
-        return plain;
-    return oledb::ConnectionString(pairs).toString(oledb::EmptyValueStyle::Quoted);
+    return oledb::maskConnectionString(connectionString());
 }
 
 QList<PropertyProblem> DataLinkDraft::problems() const
@@ -190,18 +150,19 @@ void DataLinkDraft::seedDefaults()
 {
     if (m_provider.property(PersistSecurityInfo) && !m_properties.value(PersistSecurityInfo))
         m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
-    switch (providerFamily(m_provider)) {
-    case ProviderFamily::SqlServer:
-        if (!m_properties.value(u"User ID") && !m_properties.value(u"Integrated Security"))
-            m_properties.setValue(QStringLiteral("Integrated Security"), QStringLiteral("SSPI"));
+    switch (m_provider.family) {
+    case oledb::ProviderFamily::SqlServer:
+        if (!m_properties.value(UserId) && !m_properties.value(IntegratedSecurity))
+            m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
         break;
-    case ProviderFamily::Jet:
-        if (!m_properties.value(u"User ID"))
-            m_properties.setValue(QStringLiteral("User ID"), QStringLiteral("Admin"));
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
+        if (!m_properties.value(UserId))
+            m_properties.setValue(UserId, QStringLiteral("Admin"));
         break;
-    case ProviderFamily::Odbc:
-    case ProviderFamily::Oracle:
-    case ProviderFamily::Generic:
+    case oledb::ProviderFamily::Odbc:
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
         break;
     }
 }

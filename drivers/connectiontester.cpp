@@ -1,8 +1,8 @@
 #include "drivers/connectiontester.h"
 
-#include "drivers/secretmask.h"
 #include "oledb/connectionstring.h"
 #include "oledb/propertydefinition.h"
+#include "oledb/secrets.h"
 #include "platform/error.h"
 
 #include <exception>
@@ -44,8 +44,8 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
         = result.outcome == TestResult::Outcome::Failed && result.message.startsWith(fixed)
         ? fixed.size()
         : 0;
-    result.message
-        = result.message.left(own) + maskSecrets(result.message.mid(own), secretsOf(connection));
+    result.message = result.message.left(own)
+        + oledb::maskSecrets(QStringView(result.message).sliced(own), oledb::secretsOf(connection));
     return result;
 }
 

@@ -1,16 +1,16 @@
 #include "drivers/odbctester.h"
 
 #include "drivers/odbc.h"
-#include "drivers/odbcattributes.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
 
 namespace drivers {
 
 QString OdbcTester::odbcConnectionString(const oledb::ConnectionString &connection)
 {
-    const auto given
-        = OdbcAttributes::parse(connection.value(u"Extended Properties").value_or(QString()));
-    OdbcAttributes odbc;
+    const auto given = oledb::OdbcAttributes::parse(
+        connection.value(u"Extended Properties").value_or(QString()));
+    oledb::OdbcAttributes odbc;
     // The driver manager takes whichever of DSN and DRIVER comes first, so the chosen data
     // source goes in front of a driver the ODBC string may name.
     const QString dataSource = connection.value(u"Data Source").value_or(QString()).trimmed();

@@ -1,8 +1,8 @@
 #include "drivers/sqlservertester.h"
 
 #include "drivers/odbc.h"
-#include "drivers/odbcattributes.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
 #include "oledb/propertydefinition.h"
 
 #include <QDir>
@@ -64,7 +64,7 @@ QString SqlServerTester::odbcConnectionString(const oledb::ConnectionString &con
                                               const QString &driver)
 {
     const auto address = addressOf(connection.value(u"Data Source").value_or(QString()));
-    OdbcAttributes odbc;
+    oledb::OdbcAttributes odbc;
     odbc.set(QStringLiteral("DRIVER"), driver);
     odbc.set(QStringLiteral("SERVER"), address.host);
     if (!address.port.isEmpty())

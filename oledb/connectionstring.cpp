@@ -37,8 +37,9 @@ QStringView trimmedRight(QStringView text)
 class Parser
 {
 public:
-    explicit Parser(QStringView text)
+    Parser(QStringView text, QList<ConnectionString::ValueSpan> *spans)
         : m_text(text)
+        , m_spans(spans)
     { }
 
     KeywordValueList run()
@@ -55,6 +56,8 @@ public:
             m_pairStart = m_pos;
             QString keyword = readKeyword();
             QString value = readValue();
+            if (m_spans)
+                m_spans->append(m_value);
             pairs.append({std::move(keyword), std::move(value)});
         }
         return pairs;
@@ -104,6 +107,7 @@ private:
     QString readValue()
     {
         skipSpace();
+        m_value = {m_pos, m_pos};
         if (atEnd())
             return {};
         if (isQuote(m_text[m_pos]))
@@ -113,6 +117,7 @@ private:
         if (end < 0)
             end = m_text.size();
         const QStringView value = trimmedRight(m_text.sliced(m_pos, end - m_pos));
+        m_value.end = m_pos + value.size();
         m_pos = end + 1;
         // A quote at the end of a bare value means the writer meant to quote and got it wrong;
         // guessing where the value ends would change what the string says.
@@ -142,6 +147,7 @@ private:
             }
             value += m_text.sliced(chunk, close - chunk);
             m_pos = close + 1;
+            m_value.end = m_pos;
             break;
         }
         skipSpace();
@@ -154,8 +160,10 @@ private:
     }
 
     QStringView m_text;
+    QList<ConnectionString::ValueSpan> *m_spans;
     qsizetype m_pos = 0;
     qsizetype m_pairStart = 0;
+    ConnectionString::ValueSpan m_value;
 };
 
 bool canStayBare(QStringView value)
@@ -213,9 +221,9 @@ ConnectionString::ConnectionString(KeywordValueList pairs)
     : m_pairs(std::move(pairs))
 { }
 
-ConnectionString ConnectionString::parse(QStringView text)
+ConnectionString ConnectionString::parse(QStringView text, QList<ValueSpan> *spans)
 {
-    return ConnectionString(Parser(text).run());
+    return ConnectionString(Parser(text, spans).run());
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const

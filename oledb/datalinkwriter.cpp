@@ -1,6 +1,7 @@
 #include "oledb/datalinkwriter.h"
 
 #include "oledb/provider.h"
+#include "oledb/secrets.h"
 
 namespace oledb {
 
@@ -18,7 +19,7 @@ QString writeDataLinkString(const Provider &provider, const KeywordValueList &pr
             continue;
         const qsizetype index = provider.indexOf(pair.keyword);
         if (index < 0) {
-            if (persistSecrets || !looksLikeSecretKeyword(pair.keyword))
+            if (persistSecrets || !isSecretKeyword(pair.keyword))
                 unknown.append(pair);
         } else
             known[index] = &pair.value;
@@ -29,7 +30,8 @@ QString writeDataLinkString(const Provider &provider, const KeywordValueList &pr
         ordered.append({QStringLiteral("Provider"), provider.progId});
     for (qsizetype i = 0; i < known.size(); ++i) {
         const PropertyDefinition &definition = provider.properties.at(i);
-        if (known.at(i) && (persistSecrets || !definition.secret))
+        if (known.at(i)
+            && (persistSecrets || !(definition.secret || isSecretKeyword(definition.name))))
             ordered.append({definition.name, *known.at(i)});
     }
     ordered.append(unknown);

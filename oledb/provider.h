@@ -1,6 +1,7 @@
 #pragma once
 
 #include "oledb/propertydefinition.h"
+#include "oledb/providerfamily.h"
 
 #include <QList>
 #include <QString>
@@ -18,6 +19,7 @@ struct Provider
     QString description;
     // Stands in for any provider the catalogue does not know.
     bool generic = false;
+    ProviderFamily family = ProviderFamily::Other;
     // In the order the provider lists them, which is the order the dialog writes them in.
     QList<PropertyDefinition> properties;
 

@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace oledb {
 
 namespace {
@@ -103,6 +105,50 @@ PropertyDefinition readProperty(const QJsonObject &object, const QString &where)
     return property;
 }
 
+QList<std::pair<QString, ProviderFamily>> readFamilies(const QJsonObject &top)
+{
+    static const QList<std::pair<QLatin1String, ProviderFamily>> names = {
+        {QLatin1String("sqlserver"), ProviderFamily::SqlServer},
+        {QLatin1String("jet"), ProviderFamily::Jet},
+        {QLatin1String("ace"), ProviderFamily::Ace},
+        {QLatin1String("odbc"), ProviderFamily::Odbc},
+        {QLatin1String("oracle"), ProviderFamily::Oracle},
+    };
+    const QString where = QStringLiteral("families");
+    const QJsonValue value = top.value(where);
+    if (value.isUndefined())
+        return {};
+    if (!value.isObject())
+        refuse(QStringLiteral("top level"), QStringLiteral("\"families\" must be an object"));
+    QList<std::pair<QString, ProviderFamily>> families;
+    const QJsonObject table = value.toObject();
+    for (auto it = table.begin(); it != table.end(); ++it) {
+        const ProviderFamily family = choice(it.key(), names, where);
+        for (const QString &progId : texts(table, QLatin1String(it.key().toLatin1()), where))
+            families.append({progId, family});
+    }
+    return families;
+}
+
+} // namespace
+
+QStringView withoutVersion(QStringView progId)
+{
+    progId = progId.trimmed();
+    qsizetype end = progId.size();
+    while (true) {
+        qsizetype digits = end;
+        while (digits > 0 && progId[digits - 1].isDigit())
+            --digits;
+        if (digits == end || digits == 0 || progId[digits - 1] != u'.')
+            break;
+        end = digits - 1;
+    }
+    return progId.first(end);
+}
+
+namespace {
+
 Provider readProvider(const QJsonObject &object, qsizetype index)
 {
     const QString where = QStringLiteral("provider %1").arg(index + 1);
@@ -139,11 +185,14 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
         refuse(QStringLiteral("top level"), QStringLiteral("\"providers\" must be a list"));
 
     ProviderCatalogue catalogue;
+    catalogue.m_families = readFamilies(document.object());
     const QJsonArray list = providers.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list.at(i).isObject())
             refuse(QStringLiteral("provider %1").arg(i + 1), QStringLiteral("not an object"));
         Provider provider = readProvider(list.at(i).toObject(), i);
+        if (!provider.generic)
+            provider.family = catalogue.familyOf(provider.progId);
         QStringList names = provider.aliases;
         if (!provider.generic)
             names.prepend(provider.progId);
@@ -184,6 +233,19 @@ const Provider *ProviderCatalogue::find(QStringView progId) const
             return &provider;
     }
     return nullptr;
+}
+
+ProviderFamily ProviderCatalogue::familyOf(QStringView progId) const
+{
+    const QStringView base = withoutVersion(progId);
+    for (const auto &[name, family] : m_families) {
+        if (!base.startsWith(name, Qt::CaseInsensitive))
+            continue;
+        const QStringView release = base.sliced(name.size());
+        if (std::all_of(release.begin(), release.end(), [](QChar c) { return c.isDigit(); }))
+            return family;
+    }
+    return ProviderFamily::Other;
 }
 
 Provider ProviderCatalogue::resolve(QStringView progId) const

@@ -26,13 +26,13 @@ std::optional<quint32> messageFor(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        return 514; // WM_LBUTTONUP
+        return WM_LBUTTONUP;
     case QSystemTrayIcon::DoubleClick:
-        return 515; // WM_LBUTTONDBLCLK
+        return WM_LBUTTONDBLCLK;
     case QSystemTrayIcon::Context:
-        return 517; // WM_RBUTTONUP
+        return WM_RBUTTONUP;
     case QSystemTrayIcon::MiddleClick:
-        return 520; // WM_MBUTTONUP
+        return WM_MBUTTONUP;
     case QSystemTrayIcon::Unknown:
         break;
     }
@@ -75,7 +75,8 @@ bool QtShell::add(quint32 hWnd, quint32 uID, const platform::NotifyIconBuffer &d
 
     const quint32 flags = notifyIconField(data, NotifyIconFlagsOffset);
     auto icon = std::make_unique<QSystemTrayIcon>();
-    // The application pops up its own menu on 517; a menu of the icon's own would come up too.
+    // The application pops up its own menu on WM_RBUTTONUP; a menu of the icon's own would come up
+    // too.
     icon->setContextMenu(nullptr);
     if (flags & NIF_ICON)
         icon->setIcon(HandleTable::icon(notifyIconField(data, NotifyIconIconOffset)));

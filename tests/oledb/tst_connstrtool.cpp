@@ -37,6 +37,14 @@ private Q_SLOTS:
             << u"format"_s << json("[[['a=b', 'x;y']], []]") << 0 << json("['a==b=\\'x;y\\'', '']");
         QTest::newRow("format: keyword no string can hold")
             << u"format"_s << json("[[[' a', '1']]]") << 1 << json("[null]");
+        QTest::newRow("mask: a password, and a malformed string")
+            << u"mask"_s << json("['a=1;PWD=\\'x;y\\'', 'a=1;b']") << 1
+            << json(QByteArray("[{'ok': true, 'masked': 'a=1;PWD=********'}, {'ok': false, "
+                               "'offset': 4, 'message': '"
+                               + oledb::FormatError::text().toUtf8() + "'}]")
+                        .constData());
+        QTest::newRow("mask: an item that is not a string")
+            << u"mask"_s << json("['a=1', 2]") << 2 << QByteArray();
         QTest::newRow("not JSON") << u"parse"_s << QByteArray("[") << 2 << QByteArray();
         QTest::newRow("format: pair of three")
             << u"format"_s << json("[[['a', 'b', 'c']]]") << 2 << QByteArray();

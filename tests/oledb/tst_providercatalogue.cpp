@@ -34,6 +34,34 @@ private Q_SLOTS:
         QCOMPARE(provider ? provider->progId : QString(), progId);
     }
 
+    // The dialog's pages and Test Connection's drivers both go by this.
+    void decidesTheFamilyByProgId_data()
+    {
+        QTest::addColumn<QString>("progId");
+        QTest::addColumn<ProviderFamily>("family");
+
+        QTest::newRow("versioned") << u"SQLOLEDB.1"_s << ProviderFamily::SqlServer;
+        QTest::newRow("release number, other case")
+            << u"msoledbsql19"_s << ProviderFamily::SqlServer;
+        QTest::newRow("release and version") << u"SQLNCLI10.1"_s << ProviderFamily::SqlServer;
+        QTest::newRow("longer name is another provider") << u"SQLOLEDBX"_s << ProviderFamily::Other;
+        QTest::newRow("Jet") << u"Microsoft.Jet.OLEDB.4.0"_s << ProviderFamily::Jet;
+        QTest::newRow("ACE, spaces") << u" Microsoft.ACE.OLEDB.12.0 "_s << ProviderFamily::Ace;
+        QTest::newRow("ODBC") << u"MSDASQL"_s << ProviderFamily::Odbc;
+        QTest::newRow("Oracle's own") << u"OraOLEDB.Oracle.1"_s << ProviderFamily::Oracle;
+        QTest::newRow("unknown") << u"Acme.DB.1"_s << ProviderFamily::Other;
+        QTest::newRow("empty") << QString() << ProviderFamily::Other;
+    }
+
+    void decidesTheFamilyByProgId()
+    {
+        QFETCH(QString, progId);
+        QFETCH(ProviderFamily, family);
+        QCOMPARE(ProviderCatalogue::builtIn().familyOf(progId), family);
+        if (const Provider *known = ProviderCatalogue::builtIn().find(progId))
+            QCOMPARE(known->family, family);
+    }
+
     // Every provider, with every default set, writes a string that names it and holds them all.
     void everyProviderWritesItsDefaults()
     {

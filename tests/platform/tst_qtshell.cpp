@@ -52,6 +52,11 @@ class tst_QtShell final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup()
+    {
+        QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
+    }
+
     void addIsRefusedWithoutATrayHost()
     {
         // The offscreen platform has no notification area.

@@ -1,8 +1,9 @@
-// corvanta-connstr parse|format: JSON on standard input, JSON on standard output.
+// corvanta-connstr parse|format|mask: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable.
 
 #include "oledb/connectionstring.h"
 #include "oledb/formaterror.h"
+#include "oledb/secrets.h"
 #include "platform/error.h"
 
 #include <QFile>
@@ -65,7 +66,15 @@ oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
     return pairs;
 }
 
-int parseStrings(QJsonArray &results)
+QJsonObject parseError(const oledb::FormatError &error)
+{
+    return QJsonObject {{QStringLiteral("ok"), false},
+                        {QStringLiteral("offset"), error.offset()},
+                        {QStringLiteral("message"), error.message()}};
+}
+
+// Reads every string and answers each with `answer(text, parsed)`, or with the parse error.
+template<typename Answer> int answerStrings(QJsonArray &results, Answer answer)
 {
     const QJsonArray inputs = readArray("a JSON array of strings");
     for (qsizetype i = 0; i < inputs.size(); ++i) {
@@ -74,21 +83,34 @@ int parseStrings(QJsonArray &results)
     }
     int code = AllValid;
     for (const QJsonValue &input : inputs) {
+        const QString text = input.toString();
         try {
-            const oledb::ConnectionString parsed = oledb::ConnectionString::parse(input.toString());
-            QJsonArray pairs;
-            for (const oledb::KeywordValue &pair : parsed.pairs())
-                pairs.append(QJsonArray {pair.keyword, pair.value});
-            results.append(
-                QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}});
+            results.append(answer(text, oledb::ConnectionString::parse(text)));
         } catch (const oledb::FormatError &error) {
             code = SomeInvalid;
-            results.append(QJsonObject {{QStringLiteral("ok"), false},
-                                        {QStringLiteral("offset"), error.offset()},
-                                        {QStringLiteral("message"), error.message()}});
+            results.append(parseError(error));
         }
     }
     return code;
+}
+
+int parseStrings(QJsonArray &results)
+{
+    return answerStrings(results, [](const QString &, const oledb::ConnectionString &parsed) {
+        QJsonArray pairs;
+        for (const oledb::KeywordValue &pair : parsed.pairs())
+            pairs.append(QJsonArray {pair.keyword, pair.value});
+        return QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}};
+    });
+}
+
+// What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
+int maskStrings(QJsonArray &results)
+{
+    return answerStrings(results, [](const QString &text, const oledb::ConnectionString &) {
+        return QJsonObject {{QStringLiteral("ok"), true},
+                            {QStringLiteral("masked"), oledb::maskConnectionString(text)}};
+    });
 }
 
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
@@ -116,14 +138,19 @@ int formatPairLists(QJsonArray &results)
 int main(int argc, char *argv[])
 {
     const QByteArray command = argc == 2 ? QByteArray(argv[1]) : QByteArray();
-    if (command != "parse" && command != "format") {
-        printError(QStringLiteral("usage: corvanta-connstr parse|format < input.json"));
+    if (command != "parse" && command != "format" && command != "mask") {
+        printError(QStringLiteral("usage: corvanta-connstr parse|format|mask < input.json"));
         return Unusable;
     }
     QJsonArray results;
     int code;
     try {
-        code = command == "parse" ? parseStrings(results) : formatPairLists(results);
+        if (command == "parse")
+            code = parseStrings(results);
+        else if (command == "mask")
+            code = maskStrings(results);
+        else
+            code = formatPairLists(results);
     } catch (const UnusableInput &error) {
         printError(error.message);
         return Unusable;
