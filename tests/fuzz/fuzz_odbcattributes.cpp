@@ -1,9 +1,9 @@
 // The ODBC attribute reader. However lenient the first reading, what it read is written and read
 // again to the same attributes, and a value set is the value read back, whatever it holds.
-#include "drivers/odbcattributes.h"
 #include "fuzzcheck.h"
+#include "oledb/odbcattributes.h"
 
-using drivers::OdbcAttributes;
+using oledb::OdbcAttributes;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
