@@ -2,6 +2,7 @@
 
 #include "oledb/connectionstring.h"
 #include "oledb/propertydefinition.h"
+#include "oledb/propertynames.h"
 #include "oledb/secrets.h"
 #include "platform/error.h"
 
@@ -51,7 +52,7 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
 
 int connectTimeoutSeconds(const oledb::ConnectionString &connection)
 {
-    const auto text = connection.value(u"Connect Timeout");
+    const auto text = connection.value(oledb::property::ConnectTimeout);
     if (!text)
         return DefaultConnectTimeout;
     const auto seconds = oledb::PropertyDefinition::parseInteger(text->trimmed());

@@ -63,6 +63,10 @@ bool FormWindow::event(QEvent *event)
         m_dispatch.raise([x](platform::IFormEvents &events) { events.Form_MouseMove(0, 0, x, 0); });
         return true;
     }
+    if (event->type() == NotificationAreaLostEvent::eventType()) {
+        raiseResize();
+        return true;
+    }
     return QWidget::event(event);
 }
 
