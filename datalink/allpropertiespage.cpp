@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,6 +38,9 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
 
     m_scroll->setObjectName(QStringLiteral("allPropertiesScroll"));
     m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    // The rows scroll down, never sideways: the page is as wide as its rows need.
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_scroll, 1);
 
     auto *addRow = new QHBoxLayout;
@@ -113,6 +117,8 @@ void AllPropertiesPage::rebuildRows()
         addRow(grid, row++, name, true);
     grid->setRowStretch(row, 1);
     m_scroll->setWidget(rows);
+    m_scroll->setMinimumWidth(rows->minimumSizeHint().width() + 2 * m_scroll->frameWidth()
+                              + m_scroll->verticalScrollBar()->sizeHint().width());
     m_builtFor = m_draft.providerProgId() + u'\n' + custom.join(u'\n');
 }
 

@@ -60,9 +60,10 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QSize openingSize();
     QWidget *buildConnectionTab();
     QWidget *buildStringPanel();
     void rebuildProviderPages();
@@ -86,6 +87,8 @@ private:
     QCheckBox *m_reveal = nullptr;
     QLabel *m_problems;
     QString m_builtFor;
+    bool m_tabOrderStale = true;
+    bool m_sized = false;
 };
 
 } // namespace datalink

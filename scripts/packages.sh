@@ -3,7 +3,7 @@
 # What building and launching the program needs.
 CORVANTA_BUILD_PACKAGES=(
     cmake g++ make
-    qt6-base-dev qt6-qpa-plugins qt6-wayland
+    qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-svg-dev
     libx11-dev
     unixodbc-dev
 )
@@ -19,6 +19,7 @@ CORVANTA_TEST_PACKAGES=(
     at-spi2-core
     xfce4-panel libglib2.0-bin weston wl-clipboard
     clang-format git desktop-file-utils
+    appstream lintian dpkg-dev file
     # scripts/sanitize.sh and scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes,
     # the symbolizer that puts names on their reports, and ccache for every build.
     clang-14 libclang-rt-14-dev llvm-14 ccache
