@@ -22,5 +22,8 @@ CORVANTA_TEST_PACKAGES=(
     clang-format git desktop-file-utils
     appstream lintian dpkg-dev file
     time
+    # scripts/sanitize.sh and scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes,
+    # the symbolizer that puts names on their reports, and ccache for every build.
+    clang-14 libclang-rt-14-dev llvm-14 ccache
 )
 # ---------------------------------------------------------------------------------------------
