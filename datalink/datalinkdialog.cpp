@@ -5,7 +5,9 @@
 #include "datalink/datalinkdraft.h"
 #include "datalink/propertyeditor.h"
 #include "datalink/providerpage.h"
+#include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
+#include "oledb/formaterror.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -61,6 +63,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
     , m_problems(new QLabel(this))
+    , m_notice(new QLabel(this))
 {
     setObjectName(QStringLiteral("dataLinkDialog"));
     setWindowTitle(tr("Data Link Properties"));
@@ -88,7 +91,15 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     connect(buttons, &QDialogButtonBox::accepted, this, &DataLinkDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &DataLinkDialog::reject);
 
+    m_notice->setObjectName(QStringLiteral("unreadableNotice"));
+    m_notice->setWordWrap(true);
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setFrameShape(QFrame::StyledPanel);
+    m_notice->setMargin(6);
+    m_notice->hide();
+
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_notice);
     layout->addWidget(m_tabs, 1);
     layout->addWidget(buildStringPanel());
     layout->addWidget(m_problems);
@@ -181,6 +192,22 @@ void DataLinkDialog::showTab(Tab tab)
             break;
         }
     }
+}
+
+void DataLinkDialog::explainUnreadable(const QString &text)
+{
+    QString reason;
+    try {
+        oledb::ConnectionString::parse(text);
+        return;
+    } catch (const oledb::FormatError &error) {
+        reason = error.explain(text);
+    }
+    m_notice->setText(tr("The connection string in the box cannot be read, so the dialog starts "
+                         "a new one.\n%1\nOK replaces the text in the box with the string built "
+                         "here; Cancel leaves the box as it is.")
+                          .arg(reason));
+    m_notice->show();
 }
 
 void DataLinkDialog::setConnectionTester(ConnectionTester tester)

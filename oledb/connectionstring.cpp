@@ -34,6 +34,8 @@ QStringView trimmedRight(QStringView text)
     return text.first(end);
 }
 
+// One pass over the text, reading each pair where it stands: the pairs come with their spans, so
+// an editor can rewrite one of them and copy the rest of the text as it was.
 class Parser
 {
 public:
@@ -41,9 +43,9 @@ public:
         : m_text(text)
     { }
 
-    KeywordValueList run()
+    QList<ParsedPair> run()
     {
-        KeywordValueList pairs;
+        QList<ParsedPair> pairs;
         while (true) {
             skipSpace();
             if (atEnd())
@@ -52,15 +54,18 @@ public:
                 ++m_pos;
                 continue;
             }
-            m_pairStart = m_pos;
-            QString keyword = readKeyword();
-            QString value = readValue();
-            pairs.append({std::move(keyword), std::move(value)});
+            ParsedPair parsed;
+            parsed.span.start = m_pairStart = m_pos;
+            parsed.pair.keyword = readKeyword();
+            parsed.pair.value = readValue(parsed.span);
+            pairs.append(std::move(parsed));
         }
         return pairs;
     }
 
 private:
+    using Reason = FormatError::Reason;
+
     bool atEnd() const { return m_pos >= m_text.size(); }
 
     void skipSpace()
@@ -69,7 +74,7 @@ private:
             ++m_pos;
     }
 
-    [[noreturn]] void fail() const { throw FormatError(m_pairStart); }
+    [[noreturn]] void fail(Reason reason) const { throw FormatError(m_pairStart, reason); }
 
     // Ends at the first `=` that is not part of `==`; `==` stands for a literal `=`.
     QString readKeyword()
@@ -78,10 +83,12 @@ private:
         qsizetype chunk = m_pos;
         while (true) {
             if (atEnd())
-                fail();
+                fail(Reason::NoAssign);
             const QChar c = m_text[m_pos];
-            if (c == Separator || isForbiddenControl(c))
-                fail();
+            if (c == Separator)
+                fail(Reason::NoAssign);
+            if (isForbiddenControl(c))
+                fail(Reason::ControlCharacter);
             if (c == Assign) {
                 if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == Assign) {
                     keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
@@ -97,35 +104,37 @@ private:
         }
         keyword = std::move(keyword).trimmed();
         if (keyword.isEmpty())
-            fail();
+            fail(Reason::NoKeyword);
         return keyword;
     }
 
-    QString readValue()
+    QString readValue(PairSpan &span)
     {
         skipSpace();
+        span.valueStart = span.end = m_pos;
         if (atEnd())
             return {};
         if (isQuote(m_text[m_pos]))
-            return readQuotedValue();
+            return readQuotedValue(span);
 
         qsizetype end = m_text.indexOf(Separator, m_pos);
         if (end < 0)
             end = m_text.size();
         const QStringView value = trimmedRight(m_text.sliced(m_pos, end - m_pos));
+        span.end = m_pos + value.size();
         m_pos = end + 1;
         // A quote at the end of a bare value means the writer meant to quote and got it wrong;
         // guessing where the value ends would change what the string says.
         if (!value.isEmpty() && isQuote(value.back()))
-            fail();
+            fail(Reason::StrayQuote);
         for (QChar c : value) {
             if (isForbiddenControl(c))
-                fail();
+                fail(Reason::ControlCharacter);
         }
         return value.toString();
     }
 
-    QString readQuotedValue()
+    QString readQuotedValue(PairSpan &span)
     {
         const QChar quote = m_text[m_pos++];
         QString value;
@@ -133,7 +142,7 @@ private:
         while (true) {
             const qsizetype close = m_text.indexOf(quote, m_pos);
             if (close < 0)
-                fail();
+                fail(Reason::UnclosedQuote);
             if (close + 1 < m_text.size() && m_text[close + 1] == quote) {
                 value += m_text.sliced(chunk, close + 1 - chunk);
                 m_pos = close + 2;
@@ -144,10 +153,11 @@ private:
             m_pos = close + 1;
             break;
         }
+        span.end = m_pos;
         skipSpace();
         if (!atEnd()) {
             if (m_text[m_pos] != Separator)
-                fail();
+                fail(Reason::TextAfterQuote);
             ++m_pos;
         }
         return value;
@@ -158,8 +168,12 @@ private:
     qsizetype m_pairStart = 0;
 };
 
-bool canStayBare(QStringView value)
+} // namespace
+
+bool ConnectionString::canStayBare(QStringView value)
 {
+    if (value.isEmpty())
+        return true;
     const QChar first = value.front();
     const QChar last = value.back();
     // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
@@ -172,6 +186,8 @@ bool canStayBare(QStringView value)
     return true;
 }
 
+namespace {
+
 void appendDoubled(QString &out, QStringView text, QChar special)
 {
     qsizetype chunk = 0;
@@ -183,23 +199,20 @@ void appendDoubled(QString &out, QStringView text, QChar special)
     out += text.sliced(chunk);
 }
 
-void appendValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
+void writeValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
 {
     if (value.isEmpty()) {
         if (emptyValues == EmptyValueStyle::Quoted)
             out += QLatin1String("\"\"");
         return;
     }
-    if (canStayBare(value)) {
+    if (ConnectionString::canStayBare(value)) {
         out += value;
         return;
     }
     // Single quotes spare the reader a value full of doubled double quotes.
     const bool single = value.contains(DoubleQuote) && !value.contains(SingleQuote);
-    const QChar quote = single ? SingleQuote : DoubleQuote;
-    out += quote;
-    appendDoubled(out, value, quote);
-    out += quote;
+    ConnectionString::appendQuoted(out, value, single ? SingleQuote : DoubleQuote);
 }
 
 } // namespace
@@ -213,9 +226,19 @@ ConnectionString::ConnectionString(KeywordValueList pairs)
     : m_pairs(std::move(pairs))
 { }
 
+QList<ParsedPair> parsePairs(QStringView text)
+{
+    return Parser(text).run();
+}
+
 ConnectionString ConnectionString::parse(QStringView text)
 {
-    return ConnectionString(Parser(text).run());
+    QList<ParsedPair> parsed = Parser(text).run();
+    KeywordValueList pairs;
+    pairs.reserve(parsed.size());
+    for (ParsedPair &one : parsed)
+        pairs.append(std::move(one.pair));
+    return ConnectionString(std::move(pairs));
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const
@@ -271,6 +294,18 @@ bool ConnectionString::isWritableKeyword(QStringView keyword)
     return true;
 }
 
+void ConnectionString::appendValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
+{
+    writeValue(out, value, emptyValues);
+}
+
+void ConnectionString::appendQuoted(QString &out, QStringView value, QChar quote)
+{
+    out += quote;
+    appendDoubled(out, value, quote);
+    out += quote;
+}
+
 void ConnectionString::appendPair(QString &out, const KeywordValue &pair,
                                   EmptyValueStyle emptyValues)
 {
@@ -281,7 +316,7 @@ void ConnectionString::appendPair(QString &out, const KeywordValue &pair,
     }
     appendDoubled(out, pair.keyword, Assign);
     out += Assign;
-    appendValue(out, pair.value, emptyValues);
+    writeValue(out, pair.value, emptyValues);
 }
 
 } // namespace oledb

@@ -118,10 +118,7 @@ Provider readProvider(const QJsonObject &object, qsizetype index)
     for (const QJsonValue &item : properties.toArray()) {
         if (!item.isObject())
             refuse(where, QStringLiteral("every property must be an object"));
-        PropertyDefinition property = readProperty(item.toObject(), where);
-        if (provider.property(property.name))
-            refuse(where, QStringLiteral("property \"%1\" listed twice").arg(property.name));
-        provider.properties.append(std::move(property));
+        provider.properties.append(readProperty(item.toObject(), where));
     }
     return provider;
 }
@@ -144,6 +141,9 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
         if (!list.at(i).isObject())
             refuse(QStringLiteral("provider %1").arg(i + 1), QStringLiteral("not an object"));
         Provider provider = readProvider(list.at(i).toObject(), i);
+        if (QString clash; !provider.index(&clash))
+            refuse(QStringLiteral("provider %1").arg(i + 1),
+                   QStringLiteral("\"%1\" names two properties").arg(clash));
         QStringList names = provider.aliases;
         if (!provider.generic)
             names.prepend(provider.progId);

@@ -1,8 +1,10 @@
-// corvanta-connstr parse|format: JSON on standard input, JSON on standard output.
+// corvanta-connstr parse|format|edit: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable.
 
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
+#include "oledb/providercatalogue.h"
 #include "platform/error.h"
 
 #include <QFile>
@@ -65,6 +67,13 @@ oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
     return pairs;
 }
 
+QJsonObject formatErrorObject(const oledb::FormatError &error)
+{
+    return QJsonObject {{QStringLiteral("ok"), false},
+                        {QStringLiteral("offset"), error.offset()},
+                        {QStringLiteral("message"), error.message()}};
+}
+
 int parseStrings(QJsonArray &results)
 {
     const QJsonArray inputs = readArray("a JSON array of strings");
@@ -83,9 +92,7 @@ int parseStrings(QJsonArray &results)
                 QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}});
         } catch (const oledb::FormatError &error) {
             code = SomeInvalid;
-            results.append(QJsonObject {{QStringLiteral("ok"), false},
-                                        {QStringLiteral("offset"), error.offset()},
-                                        {QStringLiteral("message"), error.message()}});
+            results.append(formatErrorObject(error));
         }
     }
     return code;
@@ -111,19 +118,91 @@ int formatPairLists(QJsonArray &results)
     return code;
 }
 
+struct EditRequest
+{
+    QString text;
+    oledb::KeywordValueList set;
+    QStringList remove;
+};
+
+EditRequest readEditRequest(const QJsonValue &item, qsizetype index)
+{
+    const auto wrongShape = [index] {
+        return UnusableInput {QStringLiteral("item %1 is not {\"string\": text, \"set\": [[name, "
+                                             "value], ...], \"remove\": [name, ...]}")
+                                  .arg(index)};
+    };
+    const QJsonObject object = item.toObject();
+    if (!item.isObject() || !object.value(QLatin1String("string")).isString())
+        throw wrongShape();
+    EditRequest request;
+    request.text = object.value(QLatin1String("string")).toString();
+    const QJsonValue set = object.value(QLatin1String("set"));
+    if (!set.isUndefined()) {
+        try {
+            request.set = readPairs(set, index);
+        } catch (const UnusableInput &) {
+            throw wrongShape();
+        }
+    }
+    const QJsonValue remove = object.value(QLatin1String("remove"));
+    if (!remove.isUndefined()) {
+        if (!remove.isArray())
+            throw wrongShape();
+        for (const QJsonValue &name : remove.toArray()) {
+            if (!name.isString())
+                throw wrongShape();
+            request.remove.append(name.toString());
+        }
+    }
+    return request;
+}
+
+// The editing itself is the library's, as the dialog does it; this reads and writes JSON.
+int editStrings(QJsonArray &results)
+{
+    const QJsonArray inputs = readArray("a JSON array of edit requests");
+    QList<EditRequest> requests;
+    for (qsizetype i = 0; i < inputs.size(); ++i)
+        requests.append(readEditRequest(inputs.at(i), i));
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
+    int code = AllValid;
+    for (const EditRequest &request : std::as_const(requests)) {
+        try {
+            results.append(QJsonObject {
+                {QStringLiteral("ok"), true},
+                {QStringLiteral("string"), oledb::editConnectionString(catalogue, request.text,
+                                                                      request.set, request.remove)}});
+        } catch (const oledb::FormatError &error) {
+            code = SomeInvalid;
+            results.append(formatErrorObject(error));
+        } catch (const platform::Error &error) {
+            code = SomeInvalid;
+            results.append(QJsonObject {{QStringLiteral("ok"), false},
+                                        {QStringLiteral("message"), error.message()}});
+        }
+    }
+    return code;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     const QByteArray command = argc == 2 ? QByteArray(argv[1]) : QByteArray();
-    if (command != "parse" && command != "format") {
-        printError(QStringLiteral("usage: corvanta-connstr parse|format < input.json"));
+    if (command != "parse" && command != "format" && command != "edit") {
+        printError(QStringLiteral("usage: corvanta-connstr parse|format|edit < input.json"));
         return Unusable;
     }
     QJsonArray results;
     int code;
     try {
-        code = command == "parse" ? parseStrings(results) : formatPairLists(results);
+        if (command == "parse")
+            code = parseStrings(results);
+        else if (command == "format")
+            code = formatPairLists(results);
+        else
+            code = editStrings(results);
     } catch (const UnusableInput &error) {
         printError(error.message);
         return Unusable;
