@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/propertyeditor.h"
+#include "oledb/propertynames.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -9,17 +10,19 @@
 
 namespace datalink {
 
+using namespace oledb::property;
+
 namespace {
 
 QString labelFor(const QString &property)
 {
-    if (property == u"Connect Timeout")
+    if (property == ConnectTimeout)
         return AdvancedPage::tr("Connect &timeout (seconds):");
-    if (property == u"Mode")
+    if (property == Mode)
         return AdvancedPage::tr("Access &permissions:");
-    if (property == u"Impersonation Level")
+    if (property == ImpersonationLevel)
         return AdvancedPage::tr("&Impersonation level:");
-    if (property == u"Protection Level")
+    if (property == ProtectionLevel)
         return AdvancedPage::tr("P&rotection level:");
     return property + u':';
 }

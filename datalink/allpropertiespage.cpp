@@ -3,6 +3,7 @@
 #include "datalink/datalinkdraft.h"
 #include "datalink/propertyeditor.h"
 #include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +16,8 @@
 #include <QVBoxLayout>
 
 namespace datalink {
+
+using namespace oledb::property;
 
 AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     : QWidget(parent)
@@ -154,7 +157,7 @@ void AllPropertiesPage::addProperty()
     QString problem;
     if (name.isEmpty())
         problem = tr("Enter the name of the property to add.");
-    else if (oledb::sameKeyword(name, u"Provider"))
+    else if (oledb::sameKeyword(name, Provider))
         problem = tr("Choose the provider on the Provider tab.");
     else if (!oledb::ConnectionString::isWritableKeyword(name))
         problem = tr("A property name cannot contain ; or control characters.");

@@ -4,7 +4,6 @@
 #include "datalink/genericpage.h"
 #include "datalink/jetpage.h"
 #include "datalink/odbcpage.h"
-#include "datalink/providerfamily.h"
 #include "datalink/sqlserverpage.h"
 #include "drivers/odbcdatasources.h"
 
@@ -46,18 +45,19 @@ ConnectionPage *makeConnectionPage(DataLinkDraft &draft, drivers::IOdbcDataSourc
                                    const FileChooser &chooseFile, QWidget *parent)
 {
     ConnectionPage *page = nullptr;
-    switch (providerFamily(draft.provider())) {
-    case ProviderFamily::SqlServer:
+    switch (draft.provider().family) {
+    case oledb::ProviderFamily::SqlServer:
         page = new SqlServerPage(draft, chooseFile, parent);
         break;
-    case ProviderFamily::Jet:
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
         page = new JetPage(draft, chooseFile, parent);
         break;
-    case ProviderFamily::Odbc:
+    case oledb::ProviderFamily::Odbc:
         page = new OdbcPage(draft, dataSources, parent);
         break;
-    case ProviderFamily::Oracle:
-    case ProviderFamily::Generic:
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
         page = new GenericPage(draft, parent);
         break;
     }

@@ -1,6 +1,7 @@
 #include "datalink/datalinkdraft.h"
 
-#include "datalink/providerfamily.h"
+#include "oledb/propertynames.h"
+
 #include "oledb/connectionstring.h"
 #include "oledb/providercatalogue.h"
 
@@ -10,9 +11,10 @@
 
 namespace datalink {
 
+using namespace oledb::property;
+
 namespace {
 
-const QString PersistSecurityInfo = QStringLiteral("Persist Security Info");
 const QString Mask = QStringLiteral("********");
 
 // Extended Properties often carries a whole ODBC or provider-specific string with its own
@@ -183,7 +185,7 @@ QString DataLinkDraft::maskedConnectionString() const
         QString hidden = pair.value;
         if (isSecret(pair.keyword) && !pair.value.isEmpty())
             hidden = Mask;
-        else if (oledb::sameKeyword(pair.keyword, u"Extended Properties"))
+        else if (oledb::sameKeyword(pair.keyword, ExtendedProperties))
             hidden = maskNested(pair.value);
         if (hidden != pair.value) {
             pair.value = hidden;
@@ -202,10 +204,9 @@ QList<PropertyProblem> DataLinkDraft::problems() const
     // others the string carries.
     QList<PropertyProblem> found;
     for (const oledb::PropertyDefinition &known : provider().properties) {
-        if (const auto current = m_properties.value(known.name)) {
-            if (auto why = known.explainInvalid(*current))
-                found.append({known.name, *why});
-        }
+        const QString why = problemWith(known.name);
+        if (!why.isEmpty())
+            found.append({known.name, why});
     }
     return found;
 }
@@ -213,10 +214,11 @@ QList<PropertyProblem> DataLinkDraft::problems() const
 QString DataLinkDraft::problemWith(QStringView name) const
 {
     const oledb::PropertyDefinition *known = definition(name);
-    const std::optional<QString> current = value(name);
-    if (!known || !current)
+    const std::optional<oledb::KeywordValue> written = m_properties.pairInEffect(name);
+    if (!known || !written || provider().documentsValue(written->keyword, written->value))
         return {};
-    return known->explainInvalid(*current).value_or(QString());
+    const QString meant = provider().toPropertyValue(written->keyword, written->value);
+    return known->explainInvalid(meant).value_or(QString());
 }
 
 void DataLinkDraft::seedDefaults()
@@ -224,18 +226,19 @@ void DataLinkDraft::seedDefaults()
     if (provider().property(PersistSecurityInfo)
         && !m_properties.value(PersistSecurityInfo))
         m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
-    switch (providerFamily(provider())) {
-    case ProviderFamily::SqlServer:
-        if (!m_properties.value(u"User ID") && !m_properties.value(u"Integrated Security"))
-            m_properties.setValue(QStringLiteral("Integrated Security"), QStringLiteral("SSPI"));
+    switch (provider().family) {
+    case oledb::ProviderFamily::SqlServer:
+        if (!m_properties.value(UserId) && !m_properties.value(IntegratedSecurity))
+            m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
         break;
-    case ProviderFamily::Jet:
-        if (!m_properties.value(u"User ID"))
-            m_properties.setValue(QStringLiteral("User ID"), QStringLiteral("Admin"));
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
+        if (!m_properties.value(UserId))
+            m_properties.setValue(UserId, QStringLiteral("Admin"));
         break;
-    case ProviderFamily::Odbc:
-    case ProviderFamily::Oracle:
-    case ProviderFamily::Generic:
+    case oledb::ProviderFamily::Odbc:
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
         break;
     }
 }

@@ -2,7 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
-#include "datalink/providerfamily.h"
+#include "oledb/propertynames.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -12,36 +12,32 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString IntegratedSecurity = QStringLiteral("Integrated Security");
-
-} // namespace
+namespace { } // namespace
 
 GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
     : ConnectionPage(draft, parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    const bool oracle = providerFamily(draft.provider()) == ProviderFamily::Oracle;
+    const bool oracle = draft.provider().family == oledb::ProviderFamily::Oracle;
 
     auto *source = new QGroupBox(tr("1. Source of data"), this);
     auto *sourceForm = new QFormLayout(source);
-    if (draft.definition(u"Data Source")) {
-        QLineEdit *dataSource
-            = addBoundLineEdit(QStringLiteral("dataSourceEdit"), QStringLiteral("Data Source"));
+    if (draft.definition(DataSource)) {
+        QLineEdit *dataSource = addBoundLineEdit(QStringLiteral("dataSourceEdit"), DataSource);
         if (oracle)
             dataSource->setPlaceholderText(tr("Net service name"));
         sourceForm->addRow(oracle ? tr("&Server name:") : tr("&Data Source:"), dataSource);
     }
-    if (draft.definition(u"Location")) {
-        sourceForm->addRow(
-            tr("&Location:"),
-            addBoundLineEdit(QStringLiteral("locationEdit"), QStringLiteral("Location")));
+    if (draft.definition(Location)) {
+        sourceForm->addRow(tr("&Location:"),
+                           addBoundLineEdit(QStringLiteral("locationEdit"), Location));
     }
     layout->addWidget(source);
 
-    if (draft.definition(u"User ID") || draft.definition(u"Password")) {
+    if (draft.definition(UserId) || draft.definition(Password)) {
         auto *logOn = new QGroupBox(tr("2. Log on"), this);
         auto *logOnLayout = new QVBoxLayout(logOn);
         if (draft.definition(IntegratedSecurity)) {
@@ -60,12 +56,11 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
         layout->addWidget(logOn);
     }
 
-    if (draft.definition(u"Initial Catalog")) {
+    if (draft.definition(InitialCatalog)) {
         auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
         auto *catalogForm = new QFormLayout(catalog);
         catalogForm->addRow(tr("Initial &catalog:"),
-                            addBoundLineEdit(QStringLiteral("initialCatalogEdit"),
-                                             QStringLiteral("Initial Catalog")));
+                            addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog));
         layout->addWidget(catalog);
     }
     layout->addStretch();

@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "oledb/propertynames.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -14,14 +15,13 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString DataSource = QStringLiteral("Data Source");
-const QString ExtendedProperties = QStringLiteral("Extended Properties");
+namespace {
 
 bool isAce(const DataLinkDraft &draft)
 {
-    return draft.provider().progId.startsWith(u"Microsoft.ACE", Qt::CaseInsensitive);
+    return draft.provider().family == oledb::ProviderFamily::Ace;
 }
 
 } // namespace

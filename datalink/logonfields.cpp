@@ -1,6 +1,7 @@
 #include "datalink/logonfields.h"
 
 #include "datalink/datalinkdraft.h"
+#include "oledb/propertynames.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -10,12 +11,9 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString UserId = QStringLiteral("User ID");
-const QString Password = QStringLiteral("Password");
-
-} // namespace
+namespace { } // namespace
 
 LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     : QWidget(parent)

@@ -3,6 +3,7 @@
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
 #include "drivers/odbcdatasources.h"
+#include "oledb/propertynames.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -15,12 +16,9 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString DataSource = QStringLiteral("Data Source");
-const QString ExtendedProperties = QStringLiteral("Extended Properties");
-
-} // namespace
+namespace { } // namespace
 
 OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources, QWidget *parent)
     : ConnectionPage(draft, parent)
@@ -62,9 +60,8 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
 
     auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
     auto *catalogForm = new QFormLayout(catalog);
-    catalogForm->addRow(
-        tr("Initial &catalog:"),
-        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")));
+    catalogForm->addRow(tr("Initial &catalog:"),
+                        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog));
     layout->addWidget(catalog);
     layout->addStretch();
 

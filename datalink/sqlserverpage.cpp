@@ -4,6 +4,7 @@
 #include "datalink/logonfields.h"
 #include "datalink/propertyeditor.h"
 #include "oledb/propertydefinition.h"
+#include "oledb/propertynames.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -16,12 +17,9 @@
 
 namespace datalink {
 
-namespace {
+using namespace oledb::property;
 
-const QString IntegratedSecurity = QStringLiteral("Integrated Security");
-const QString InitialFileName = QStringLiteral("Initial File Name");
-const QString Encryption = QStringLiteral("Use Encryption for Data");
-const QString TrustCertificate = QStringLiteral("Trust Server Certificate");
+namespace {
 
 bool isTrue(const std::optional<QString> &value, const oledb::PropertyDefinition &definition)
 {
@@ -45,8 +43,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
 
     auto *server = new QGroupBox(tr("1. Server"), this);
     auto *serverForm = new QFormLayout(server);
-    QLineEdit *serverName
-        = addBoundLineEdit(QStringLiteral("dataSourceEdit"), QStringLiteral("Data Source"));
+    QLineEdit *serverName = addBoundLineEdit(QStringLiteral("dataSourceEdit"), DataSource);
     serverName->setPlaceholderText(tr("(local)"));
     serverForm->addRow(tr("Ser&ver name:"), serverName);
     layout->addWidget(server);
@@ -71,8 +68,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     m_attach->setObjectName(QStringLiteral("attachFileRadio"));
     databaseLayout->addWidget(m_catalog, 0, 0, 1, 2);
     databaseLayout->addWidget(
-        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), QStringLiteral("Initial Catalog")),
-        1, 1);
+        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog), 1, 1);
     databaseLayout->setColumnMinimumWidth(0, 20);
     if (draft.definition(InitialFileName)) {
         databaseLayout->addWidget(m_attach, 2, 0, 1, 2);
@@ -100,8 +96,8 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     }
     layout->addWidget(database);
 
-    const oledb::PropertyDefinition *encryption = draft.definition(Encryption);
-    const oledb::PropertyDefinition *trust = draft.definition(TrustCertificate);
+    const oledb::PropertyDefinition *encryption = draft.definition(UseEncryptionForData);
+    const oledb::PropertyDefinition *trust = draft.definition(TrustServerCertificate);
     if (encryption || trust) {
         auto *security = new QGroupBox(tr("Encryption"), this);
         auto *securityLayout = new QHBoxLayout(security);
@@ -110,7 +106,8 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
             m_encrypt->setObjectName(QStringLiteral("encryptCheck"));
             securityLayout->addWidget(m_encrypt);
             connect(m_encrypt, &QCheckBox::clicked, this, [this](bool on) {
-                m_draft.setValue(Encryption, on ? QStringLiteral("True") : QStringLiteral("False"));
+                m_draft.setValue(UseEncryptionForData,
+                                 on ? QStringLiteral("True") : QStringLiteral("False"));
             });
         } else if (encryption) {
             m_encryption = new PropertyEditor(encryption, encryption->secret, this);
@@ -118,17 +115,18 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
             auto *form = new QFormLayout;
             form->addRow(tr("&Encryption:"), m_encryption);
             securityLayout->addLayout(form);
-            connect(m_encryption, &PropertyEditor::edited, this,
-                    [this](const QString &value) { m_draft.setValue(Encryption, value); });
+            connect(m_encryption, &PropertyEditor::edited, this, [this](const QString &value) {
+                m_draft.setValue(UseEncryptionForData, value);
+            });
             connect(m_encryption, &PropertyEditor::cleared, this,
-                    [this] { m_draft.remove(Encryption); });
+                    [this] { m_draft.remove(UseEncryptionForData); });
         }
         if (trust) {
             m_trustCertificate = new QCheckBox(tr("Trust the server &certificate"), this);
             m_trustCertificate->setObjectName(QStringLiteral("trustServerCertificateCheck"));
             securityLayout->addWidget(m_trustCertificate);
             connect(m_trustCertificate, &QCheckBox::clicked, this, [this](bool on) {
-                m_draft.setValue(TrustCertificate,
+                m_draft.setValue(TrustServerCertificate,
                                  on ? QStringLiteral("True") : QStringLiteral("False"));
             });
         }
@@ -155,13 +153,14 @@ void SqlServerPage::refresh()
         m_attachBrowse->setEnabled(attach);
     }
     if (m_encrypt)
-        m_encrypt->setChecked(isTrue(m_draft.value(Encryption), *m_draft.definition(Encryption)));
+        m_encrypt->setChecked(
+            isTrue(m_draft.value(UseEncryptionForData), *m_draft.definition(UseEncryptionForData)));
     if (m_encryption) {
-        m_encryption->showValue(m_draft.value(Encryption));
+        m_encryption->showValue(m_draft.value(UseEncryptionForData));
     }
     if (m_trustCertificate) {
-        m_trustCertificate->setChecked(
-            isTrue(m_draft.value(TrustCertificate), *m_draft.definition(TrustCertificate)));
+        m_trustCertificate->setChecked(isTrue(m_draft.value(TrustServerCertificate),
+                                              *m_draft.definition(TrustServerCertificate)));
     }
 }
 
@@ -169,8 +168,8 @@ void SqlServerPage::useIntegratedSecurity(bool integrated)
 {
     if (integrated) {
         m_draft.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
-        m_draft.remove(QStringLiteral("User ID"));
-        m_draft.remove(QStringLiteral("Password"));
+        m_draft.remove(UserId);
+        m_draft.remove(Password);
     } else {
         m_draft.remove(IntegratedSecurity);
     }

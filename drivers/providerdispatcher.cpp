@@ -5,8 +5,7 @@
 #include "drivers/sqlservertester.h"
 #include "drivers/untestableprovidertester.h"
 #include "oledb/connectionstring.h"
-
-#include <QRegularExpression>
+#include "oledb/providercatalogue.h"
 
 namespace drivers {
 
@@ -14,25 +13,22 @@ ProviderDispatcher::ProviderDispatcher(Testers testers)
     : m_testers(std::move(testers))
 { }
 
-QString ProviderDispatcher::withoutVersion(QStringView provider)
-{
-    static const QRegularExpression version(QStringLiteral(R"((\.\d+)+$)"));
-    return provider.trimmed().toString().remove(version);
-}
-
 ProviderDispatcher::Family ProviderDispatcher::familyOf(QStringView provider)
 {
-    static const QRegularExpression sqlServer(
-        QStringLiteral(R"(^(SQLOLEDB|SQLNCLI\d*|MSOLEDBSQL\d*)$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QString base = withoutVersion(provider);
-    if (base.isEmpty() || base.compare(u"MSDASQL", Qt::CaseInsensitive) == 0)
+    if (oledb::withoutVersion(provider).isEmpty())
         return Family::Odbc;
-    if (sqlServer.match(base).hasMatch())
+    switch (oledb::ProviderCatalogue::builtIn().familyOf(provider)) {
+    case oledb::ProviderFamily::Odbc:
+        return Family::Odbc;
+    case oledb::ProviderFamily::SqlServer:
         return Family::SqlServer;
-    if (base.compare(u"Microsoft.Jet.OLEDB", Qt::CaseInsensitive) == 0
-        || base.compare(u"Microsoft.ACE.OLEDB", Qt::CaseInsensitive) == 0)
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
         return Family::AccessFile;
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
+        break;
+    }
     return Family::Untestable;
 }
 

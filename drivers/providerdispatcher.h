@@ -26,10 +26,8 @@ public:
     TestResult test(const oledb::ConnectionString &connection,
                     const std::atomic<bool> &cancelled) override;
 
-    // Case-insensitive, with or without a version suffix (`SQLOLEDB.1`,
-    // `Microsoft.ACE.OLEDB.12.0`).
+    // By the catalogue's family table.
     static Family familyOf(QStringView provider);
-    static QString withoutVersion(QStringView provider);
 
 private:
     Testers m_testers;

@@ -1,7 +1,7 @@
 #include "drivers/untestableprovidertester.h"
 
-#include "drivers/providerdispatcher.h"
 #include "oledb/connectionstring.h"
+#include "oledb/providercatalogue.h"
 
 namespace drivers {
 
@@ -9,15 +9,14 @@ TestResult UntestableProviderTester::test(const oledb::ConnectionString &connect
                                           const std::atomic<bool> &)
 {
     const QString provider = connection.value(u"Provider").value_or(QString()).trimmed();
-    const QString base = ProviderDispatcher::withoutVersion(provider);
-    if (base.compare(u"MSDAORA", Qt::CaseInsensitive) == 0
-        || base.compare(u"OraOLEDB.Oracle", Qt::CaseInsensitive) == 0) {
+    const auto &catalogue = oledb::ProviderCatalogue::builtIn();
+    if (catalogue.familyOf(provider) == oledb::ProviderFamily::Oracle) {
         return TestResult::notTestable(QStringLiteral(
             "Test Connection cannot check an Oracle connection on this machine: it needs "
             "Oracle's own ODBC driver from Oracle Instant Client, which no Debian package "
             "provides. Nothing was tried."));
     }
-    if (base.compare(u"MSOLAP", Qt::CaseInsensitive) == 0) {
+    if (oledb::withoutVersion(provider).compare(u"MSOLAP", Qt::CaseInsensitive) == 0) {
         return TestResult::notTestable(QStringLiteral(
             "Test Connection cannot check an Analysis Services connection on this machine: "
             "no Linux driver exists for it and no Debian package provides one. Nothing was "

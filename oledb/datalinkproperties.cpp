@@ -1,16 +1,11 @@
 #include "oledb/datalinkproperties.h"
 
+#include "oledb/propertynames.h"
 #include "oledb/providercatalogue.h"
 
 #include <algorithm>
 
 namespace oledb {
-
-namespace {
-
-const QString ProviderKeyword = QStringLiteral("Provider");
-
-} // namespace
 
 DataLinkProperties::DataLinkProperties(const ProviderCatalogue &catalogue)
     : m_catalogue(&catalogue)
@@ -28,13 +23,13 @@ DataLinkProperties DataLinkProperties::fromString(const ProviderCatalogue &catal
 
 QString DataLinkProperties::providerProgId() const
 {
-    const QList<qsizetype> pairs = m_live.value(keywordKey(ProviderKeyword));
+    const QList<qsizetype> pairs = m_live.value(keywordKey(property::Provider));
     return pairs.isEmpty() ? QString() : m_document.value(pairs.last());
 }
 
 void DataLinkProperties::setProviderProgId(const QString &progId)
 {
-    const QString key = keywordKey(ProviderKeyword);
+    const QString key = keywordKey(property::Provider);
     const QList<qsizetype> pairs = m_live.value(key);
     if (!pairs.isEmpty()) {
         if (!m_document.setValue(pairs.last(), progId))
@@ -42,7 +37,7 @@ void DataLinkProperties::setProviderProgId(const QString &progId)
     } else if (const QList<qsizetype> removed = m_removed.value(key); !removed.isEmpty()) {
         m_document.setValue(removed.last(), progId);
     } else {
-        m_document.prepend(ProviderKeyword, progId);
+        m_document.prepend(property::Provider, progId);
     }
     m_modified = true;
     // A new provider may read the same keywords as other properties, and a prepended pair
@@ -68,7 +63,7 @@ void DataLinkProperties::reindex()
 {
     QString progId;
     for (qsizetype i = 0; i < m_document.count(); ++i) {
-        if (!m_document.isRemoved(i) && sameKeyword(m_document.keyword(i), ProviderKeyword))
+        if (!m_document.isRemoved(i) && sameKeyword(m_document.keyword(i), property::Provider))
             progId = m_document.value(i);
     }
     m_provider = m_catalogue->resolve(progId);
@@ -82,7 +77,7 @@ KeywordValueList DataLinkProperties::properties() const
 {
     KeywordValueList list;
     QHash<QString, qsizetype> listed;
-    const QString providerKey = keywordKey(ProviderKeyword);
+    const QString providerKey = keywordKey(property::Provider);
     for (qsizetype i = 0; i < m_document.count(); ++i) {
         if (m_document.isRemoved(i))
             continue;
@@ -106,9 +101,17 @@ std::optional<QString> DataLinkProperties::value(QStringView name) const
     return m_provider.toWrittenValue(name, propertyValueAt(found->last()));
 }
 
+std::optional<KeywordValue> DataLinkProperties::pairInEffect(QStringView name) const
+{
+    const auto found = m_live.constFind(keyOf(name));
+    if (found == m_live.cend() || found->isEmpty())
+        return std::nullopt;
+    return KeywordValue {m_document.keyword(found->last()), m_document.value(found->last())};
+}
+
 void DataLinkProperties::setValue(const QString &name, const QString &value)
 {
-    if (sameKeyword(name, ProviderKeyword)) {
+    if (sameKeyword(name, property::Provider)) {
         setProviderProgId(value);
         return;
     }

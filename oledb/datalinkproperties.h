@@ -45,6 +45,8 @@ public:
     KeywordValueList properties() const;
     // The name may be the property's, any synonym of it, or any other keyword.
     std::optional<QString> value(QStringView name) const;
+    // The pair in effect as written: keyword spelling and value in its own vocabulary.
+    std::optional<KeywordValue> pairInEffect(QStringView name) const;
     // Edits the pair in effect; setting the value a property has already is no edit. Setting
     // Provider sets the ProgID. Throws platform::Error for a keyword no string can hold.
     void setValue(const QString &name, const QString &value);

@@ -41,6 +41,19 @@ QString Provider::toWrittenValue(QStringView keyword, const QString &meant) cons
     return properties.at(found.property).synonyms.at(found.synonym).toWrittenValue(meant);
 }
 
+bool Provider::documentsValue(QStringView keyword, QStringView written) const
+{
+    const Meaning found = meaning(keyword);
+    if (found.synonym < 0)
+        return false;
+    const Synonym &synonym = properties.at(found.property).synonyms.at(found.synonym);
+    for (const auto &pair : synonym.values) {
+        if (pair.first.compare(written, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 bool Provider::answersTo(QStringView name) const
 {
     if (!progId.isEmpty() && sameKeyword(progId, name))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "oledb/propertydefinition.h"
+#include "oledb/providerfamily.h"
 
 #include <QHash>
 #include <QList>
@@ -19,6 +20,7 @@ struct Provider
     QString description;
     // Stands in for any provider the catalogue does not know.
     bool generic = false;
+    ProviderFamily family = ProviderFamily::Other;
     // In the order the provider lists them, which is the order the dialog writes them in.
     QList<PropertyDefinition> properties;
 
@@ -39,6 +41,9 @@ struct Provider
     // name and for keywords the provider does not declare.
     QString toPropertyValue(QStringView keyword, const QString &written) const;
     QString toWrittenValue(QStringView keyword, const QString &meant) const;
+    // Whether the keyword is a synonym that documents this value (`Trusted_Connection=no`), which
+    // makes it valid whatever it stands for.
+    bool documentsValue(QStringView keyword, QStringView written) const;
     bool answersTo(QStringView name) const;
 
     // Builds the lookup by keyword; false when two properties claim the same keyword.

@@ -25,12 +25,20 @@ public:
     // unknown provider keeps its name.
     Provider resolve(QStringView progId) const;
     const Provider &generic() const { return m_providers.at(m_genericIndex); }
+    // Case-insensitive, with or without a version (`SQLOLEDB.1`, `Microsoft.ACE.OLEDB.12.0`)
+    // and with a release number after the name (`SQLNCLI11`, `MSOLEDBSQL19`).
+    ProviderFamily familyOf(QStringView progId) const;
 
 private:
     ProviderCatalogue() = default;
 
+    QList<std::pair<QString, ProviderFamily>> m_families;
     QList<Provider> m_providers;
     qsizetype m_genericIndex = -1;
 };
+
+// `SQLOLEDB.1` and `Microsoft.ACE.OLEDB.12.0` name the same providers as `SQLOLEDB` and
+// `Microsoft.ACE.OLEDB`: a version is dots and digits at the end. Trimmed.
+QStringView withoutVersion(QStringView progId);
 
 } // namespace oledb

@@ -109,7 +109,7 @@ private:
 datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
 {
     m_dialog = std::make_unique<datalink::DataLinkDialog>(
-        oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties::fromString(text),
+        oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
         m_dataSources);
     return *m_dialog;
 }

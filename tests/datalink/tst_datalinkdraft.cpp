@@ -11,7 +11,7 @@ namespace {
 DataLinkDraft draftOf(const QString &text)
 {
     return DataLinkDraft(oledb::ProviderCatalogue::builtIn(),
-                         oledb::DataLinkProperties::fromString(text));
+                         oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
 }
 
 } // namespace
