@@ -221,26 +221,24 @@ QString DataLinkDraft::problemWith(QStringView name) const
     return known->explainInvalid(meant).value_or(QString());
 }
 
+// Only ever on a new, empty string: what the familiar dialog starts each provider with.
 void DataLinkDraft::seedDefaults()
 {
-    if (provider().property(PersistSecurityInfo)
-        && !m_properties.value(PersistSecurityInfo))
-        m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
     switch (provider().family) {
     case oledb::ProviderFamily::SqlServer:
-        if (!m_properties.value(UserId) && !m_properties.value(IntegratedSecurity))
-            m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
+        m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
         break;
     case oledb::ProviderFamily::Jet:
     case oledb::ProviderFamily::Ace:
-        if (!m_properties.value(UserId))
-            m_properties.setValue(UserId, QStringLiteral("Admin"));
+        m_properties.setValue(UserId, QStringLiteral("Admin"));
         break;
     case oledb::ProviderFamily::Odbc:
     case oledb::ProviderFamily::Oracle:
     case oledb::ProviderFamily::Other:
         break;
     }
+    if (provider().property(PersistSecurityInfo))
+        m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
 }
 
 } // namespace datalink

@@ -87,8 +87,8 @@ void tst_DataLinks::newConnectionOnOk()
     QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
     QCOMPARE(platform::defaultValueText(created),
              QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;"
-                            "Persist Security Info=False;Initial Catalog=pubs;"
-                            "Data Source=(local)"));
+                            "Persist Security Info=False;Data Source=(local);"
+                            "Initial Catalog=pubs"));
     QVERIFY(platform::queryConnection(created));
 }
 
