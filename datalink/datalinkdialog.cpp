@@ -24,6 +24,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <climits>
+
 namespace datalink {
 
 namespace {
@@ -270,12 +272,22 @@ void DataLinkDialog::refresh()
     m_providerPage->refresh();
     m_connectionPage->refresh();
     m_advancedPage->refresh();
-    m_allPage->refresh();
 
-    const QString shown
+    QString shown
         = m_reveal->isChecked() ? m_draft->connectionString() : m_draft->maskedConnectionString();
-    if (m_stringView->toPlainText() != shown)
+    // Laying out text costs time by the character, and a string of thousands of properties
+    // would be laid out again at every keystroke; four lines show a beginning anyway.
+    constexpr qsizetype Longest = 16384;
+    if (shown.size() > Longest) {
+        const qsizetype rest = shown.size() - Longest;
+        shown.truncate(Longest);
+        shown
+            += tr(" \u2026 (%n more characters)", nullptr, int(std::min<qsizetype>(rest, INT_MAX)));
+    }
+    if (shown != m_shownString) {
+        m_shownString = shown;
         m_stringView->setPlainText(shown);
+    }
 
     const QList<PropertyProblem> problems = m_draft->problems();
     if (problems.isEmpty()) {

@@ -91,6 +91,8 @@ private:
     QLabel *m_problems;
     QLabel *m_notice;
     QString m_builtFor;
+    // What the string view shows, so that an unchanged string is not laid out again.
+    QString m_shownString;
 };
 
 } // namespace datalink

@@ -132,19 +132,25 @@ void DataLinkDraft::setSavesPasswords(bool save)
     m_fresh = false;
     m_properties.setValue(PersistSecurityInfo,
                           save ? QStringLiteral("True") : QStringLiteral("False"));
+    QStringList touched {PersistSecurityInfo};
     if (save) {
-        for (const oledb::KeywordValue &held : std::as_const(m_heldSecrets))
+        for (const oledb::KeywordValue &held : std::as_const(m_heldSecrets)) {
             m_properties.setValue(held.keyword, held.value);
+            touched.append(held.keyword);
+        }
         m_heldSecrets.clear();
     } else {
         for (const oledb::KeywordValue &pair : m_properties.properties()) {
             if (isSecret(pair.keyword)) {
                 m_heldSecrets.insert(propertyKey(pair.keyword), pair);
                 m_properties.remove(pair.keyword);
+                touched.append(pair.keyword);
             }
         }
     }
     Q_EMIT shapeChanged();
+    for (const QString &name : std::as_const(touched))
+        Q_EMIT propertyChanged(name);
     Q_EMIT changed();
 }
 

@@ -56,8 +56,8 @@ bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
     const QString current = target->ConnectionString();
     std::optional<QString> built;
     if (current.isEmpty() && !refused.isEmpty()) {
-        built = prompt(oledb::DataLinkProperties(m_catalogue), DataLinkDialog::ProviderTab,
-                       refused);
+        built
+            = prompt(oledb::DataLinkProperties(m_catalogue), DataLinkDialog::ProviderTab, refused);
     } else {
         built = prompt(oledb::DataLinkProperties::fromString(m_catalogue, current),
                        DataLinkDialog::ConnectionTab);

@@ -23,9 +23,8 @@ QString FormatError::explain(QStringView text) const
         quoted += c.category() == QChar::Other_Control ? QChar(0xfffd) : c;
     if (pair.size() > Longest)
         quoted += QChar(0x2026);
-    const QString where = QStringLiteral("The pair at character %1, \u201c%2\u201d,")
-                              .arg(m_offset)
-                              .arg(quoted);
+    const QString where
+        = QStringLiteral("The pair at character %1, \u201c%2\u201d,").arg(m_offset).arg(quoted);
     switch (m_reason) {
     case Reason::NoAssign:
         return where

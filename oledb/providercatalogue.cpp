@@ -187,18 +187,21 @@ SynonymSets readSynonymSets(const QJsonObject &top)
             const QString source = text(entry, QLatin1String("source"), at, true);
             if (!ConnectionString::isWritableKeyword(synonym.keyword)
                 || sameKeyword(synonym.keyword, property::Provider))
-                refuse(at, QStringLiteral("\"%1\" is not a keyword a string can hold")
-                               .arg(synonym.keyword));
+                refuse(at,
+                       QStringLiteral("\"%1\" is not a keyword a string can hold")
+                           .arg(synonym.keyword));
             // Data is only as good as where it came from.
             if (!sources.contains(source))
-                refuse(at, QStringLiteral("\"%1\" cites an unknown source \"%2\"")
-                               .arg(synonym.keyword, source));
+                refuse(at,
+                       QStringLiteral("\"%1\" cites an unknown source \"%2\"")
+                           .arg(synonym.keyword, source));
             synonym.source = sources.value(source);
             for (const QJsonValue &pair : entry.value(QLatin1String("values")).toArray()) {
                 const QJsonArray parts = pair.toArray();
                 if (parts.size() != 2 || !parts.at(0).isString() || !parts.at(1).isString())
-                    refuse(at, QStringLiteral("\"%1\": values are [written, meant] pairs")
-                                   .arg(synonym.keyword));
+                    refuse(at,
+                           QStringLiteral("\"%1\": values are [written, meant] pairs")
+                               .arg(synonym.keyword));
                 synonym.values.append({parts.at(0).toString(), parts.at(1).toString()});
             }
             set.append({property, std::move(synonym)});

@@ -11,7 +11,9 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -92,6 +94,8 @@ private Q_SLOTS:
     void invalidValueRefusesOkUntilFixed_data();
     void invalidValueRefusesOkUntilFixed();
     void customPropertiesCanBeAddedAndRemoved();
+    void pagesShowAndEditValuesUnderTheStringsOwnKeywords();
+    void aConflictShowsThePairInEffectAndKeepsItOnAClick();
     void keyboardEnterAcceptsEscapeCancels_data();
     void keyboardEnterAcceptsEscapeCancels();
     void everyConnectionFieldIsReachableByTab();
@@ -109,7 +113,8 @@ private:
 datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
 {
     m_dialog = std::make_unique<datalink::DataLinkDialog>(
-        oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
+        oledb::ProviderCatalogue::builtIn(),
+        oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
         m_dataSources);
     return *m_dialog;
 }
@@ -247,7 +252,9 @@ void tst_DataLinkDialog::editingKeepsUnknownPropertiesOnce()
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("provider = sqloledb ;data source=srv2;user id=sa;Foo=1;FOO=2;"
                             "Initial Catalog='x;y'"));
-    QVERIFY(driver.find<datalink::PropertyEditor>("value:Foo"));
+    auto *others = driver.find<QTableView>("otherPropertiesTable")->model();
+    QCOMPARE(others->rowCount(), 1);
+    QCOMPARE(others->index(0, 1).data(), QStringLiteral("2"));
 }
 
 void tst_DataLinkDialog::choosingAnotherProviderRewritesOnlyTheProviderPair()
@@ -404,12 +411,53 @@ void tst_DataLinkDialog::customPropertiesCanBeAddedAndRemoved()
     QVERIFY(driver.click("addPropertyButton"));
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False;App Tag=a=b"));
+    auto *table = driver.find<QTableView>("otherPropertiesTable");
+    QCOMPARE(table->currentIndex().data(Qt::EditRole), QStringLiteral("a=b"));
+    table->edit(table->currentIndex());
     QVERIFY(driver.type("value:App Tag", "c"));
     QVERIFY(m_dialog->connectionString().endsWith(u";App Tag=c"));
-    QVERIFY(driver.click("remove:App Tag"));
+    const QRect remove = table->visualRect(table->model()->index(0, 2));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, remove.center());
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False"));
-    QVERIFY(!driver.find<QWidget>("value:App Tag"));
+    QCOMPARE(table->model()->rowCount(), 0);
+}
+
+void tst_DataLinkDialog::pagesShowAndEditValuesUnderTheStringsOwnKeywords()
+{
+    open(QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:x,1433;Database=db;UID=u;PWD=p;"
+                        "Encrypt=yes;Connect Timeout=30"));
+    DialogDriver driver(*m_dialog);
+    QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("tcp:x,1433"));
+    QCOMPARE(driver.find<QLineEdit>("initialCatalogEdit")->text(), QStringLiteral("db"));
+    QCOMPARE(driver.find<QLineEdit>("userNameEdit")->text(), QStringLiteral("u"));
+    QVERIFY(driver.find<QCheckBox>("encryptCheck")->isChecked());
+    QVERIFY(driver.type("dataSourceEdit", "tcp:y,1433"));
+    QVERIFY(driver.click("encryptCheck"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:y,1433;Database=db;UID=u;PWD=p;"
+                            "Encrypt=no;Connect Timeout=30"));
+    // The All tab shows them under the catalogue's names, and nothing twice.
+    QCOMPARE(driver.find<datalink::PropertyEditor>("value:Data Source")->lineEdit()->text(),
+             QStringLiteral("tcp:y,1433"));
+    QCOMPARE(driver.find<QTableView>("otherPropertiesTable")->model()->rowCount(), 0);
+}
+
+void tst_DataLinkDialog::aConflictShowsThePairInEffectAndKeepsItOnAClick()
+{
+    open(QStringLiteral("Provider=MSOLEDBSQL;Server=a;Data Source=b;Foo=1;foo=2"));
+    DialogDriver driver(*m_dialog);
+    auto *keep = driver.find<QToolButton>("keep:Data Source");
+    QVERIFY(keep && !keep->isHidden());
+    QVERIFY(keep->text().contains(u"Data Source=b"));
+    QVERIFY(driver.click("keep:Data Source"));
+    QVERIFY(keep->isHidden());
+    auto *table = driver.find<QTableView>("otherPropertiesTable");
+    const QModelIndex keepFoo = table->model()->index(0, 3);
+    QVERIFY(keepFoo.data().toString().contains(u"foo=2"));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(keepFoo).center());
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSOLEDBSQL;Data Source=b;foo=2"));
 }
 
 void tst_DataLinkDialog::keyboardEnterAcceptsEscapeCancels_data()

@@ -10,8 +10,9 @@ namespace {
 
 DataLinkDraft draftOf(const QString &text)
 {
-    return DataLinkDraft(oledb::ProviderCatalogue::builtIn(),
-                         oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
+    return DataLinkDraft(
+        oledb::ProviderCatalogue::builtIn(),
+        oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
 }
 
 } // namespace
@@ -99,10 +100,9 @@ void tst_DataLinkDraft::choosingAProviderChangesOnlyWhatItMust_data()
         << "provider=SQLOLEDB.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1"
         << "MSDAORA.1"
         << "provider=MSDAORA.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1";
-    QTest::newRow("a saved password stays as it was")
-        << "Provider=SQLOLEDB.1;User ID=sa;Password=p"
-        << "MSDAORA.1"
-        << "Provider=MSDAORA.1;User ID=sa;Password=p";
+    QTest::newRow("a saved password stays as it was") << "Provider=SQLOLEDB.1;User ID=sa;Password=p"
+                                                      << "MSDAORA.1"
+                                                      << "Provider=MSDAORA.1;User ID=sa;Password=p";
     QTest::newRow("a string without a provider gets one first")
         << " Data Source=x;"
         << "MSDAORA.1"

@@ -2,6 +2,7 @@
 
 #include "datalink/datalinks.h"
 #include "oledb/connection.h"
+#include "oledb/formaterror.h"
 #include "platform/error.h"
 
 #include <QHash>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void noConnectionOnCancel();
     void editWritesBackOnOk();
     void editChangesNothingOnCancel();
+    void unreadableTextIsExplainedAtTheTop();
     void editRefusesAnEmptyReference();
     void dialogIsOwnedByTheHandlesWindow_data();
     void dialogIsOwnedByTheHandlesWindow();
@@ -125,6 +127,29 @@ void tst_DataLinks::editChangesNothingOnCancel()
     QVERIFY(!m_dataLinks->PromptEdit(argument));
     QCOMPARE(argument, connection);
     QCOMPARE(connection->ConnectionString(), before);
+}
+
+void tst_DataLinks::unreadableTextIsExplainedAtTheTop()
+{
+    auto connection = std::make_shared<oledb::Connection>();
+    QVERIFY_THROWS_EXCEPTION(
+        oledb::FormatError,
+        connection->SetConnectionString(QStringLiteral("Password=passw;ord;Database=x")));
+    std::shared_ptr<platform::IDispatch> argument = connection;
+    QString notice;
+    script(
+        [&](DialogDriver &driver) {
+            auto *label = driver.find<QLabel>("unreadableNotice");
+            QVERIFY(label && !label->isHidden());
+            notice = label->text();
+        },
+        QDialog::Rejected);
+    QVERIFY(!m_dataLinks->PromptEdit(argument));
+    QVERIFY2(notice.contains(u"character 15") && notice.contains(u"\u201cord\u201d")
+                 && notice.contains(u"OK replaces") && notice.contains(u"Cancel leaves"),
+             qPrintable(notice));
+    QCOMPARE(connection->ConnectionString(), QString());
+    QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
 }
 
 void tst_DataLinks::editRefusesAnEmptyReference()

@@ -103,7 +103,8 @@ private Q_SLOTS:
         QTest::addColumn<qsizetype>("offset");
         QTest::addColumn<Reason>("reason");
 
-        QTest::newRow("keyword: runs to the end") << u"a=1; b"_s << qsizetype(5) << Reason::NoAssign;
+        QTest::newRow("keyword: runs to the end")
+            << u"a=1; b"_s << qsizetype(5) << Reason::NoAssign;
         QTest::newRow("keyword: runs to ;, not split")
             << u"Password=passw;ord;Database=x"_s << qsizetype(15) << Reason::NoAssign;
         QTest::newRow("keyword: blank") << u"a=1;  =x"_s << qsizetype(6) << Reason::NoKeyword;

@@ -48,9 +48,8 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
         << u"Provider=MSOLEDBSQL;Server=tcp:y.database.windows.net,1433;Database=db;UID=u;"
            "PWD=p;Encrypt=yes;Connect Timeout=30"_s;
     QTest::newRow("SQL Server, Encrypt written in its own yes/no")
-        << u"Provider=MSOLEDBSQL;Server=x;Database=db;Encrypt=yes"_s
-        << u"Use Encryption for Data"_s << u"False"_s
-        << u"Provider=MSOLEDBSQL;Server=x;Database=db;Encrypt=no"_s;
+        << u"Provider=MSOLEDBSQL;Server=x;Database=db;Encrypt=yes"_s << u"Use Encryption for Data"_s
+        << u"False"_s << u"Provider=MSOLEDBSQL;Server=x;Database=db;Encrypt=no"_s;
     QTest::newRow("SQL Server 19, Encrypt's yes is Mandatory")
         << u"Provider=MSOLEDBSQL19;Server=x;Encrypt=yes;TrustServerCertificate=no"_s
         << u"Use Encryption for Data"_s << u"Strict"_s
@@ -69,9 +68,8 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
         << u"Provider=SQLOLEDB;User ID=sa;Password=secret"_s << u"Password"_s << u"a;b"_s
         << u"Provider=SQLOLEDB;User ID=sa;Password=\"a;b\""_s;
     QTest::newRow("SQL Server, single quotes stay single")
-        << u"Provider=SQLOLEDB;Application Name='Payroll';Data Source=x"_s
-        << u"Application Name"_s << u"Pay'roll"_s
-        << u"Provider=SQLOLEDB;Application Name='Pay''roll';Data Source=x"_s;
+        << u"Provider=SQLOLEDB;Application Name='Payroll';Data Source=x"_s << u"Application Name"_s
+        << u"Pay'roll"_s << u"Provider=SQLOLEDB;Application Name='Pay''roll';Data Source=x"_s;
     QTest::newRow("SQL Server, the value in effect is the last of two")
         << u"Provider=MSOLEDBSQL;Server=a;Data Source=b;"_s << u"Data Source"_s << u"c"_s
         << u"Provider=MSOLEDBSQL;Server=a;Data Source=c;"_s;
@@ -115,8 +113,8 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
         << u"Provider=MSOLAP.8;Data Source=asazure://westus.asazure.windows.net/srv;"
            "Catalog=Sales;"_s;
     QTest::newRow("odd white space around everything")
-        << u"  Provider = SQLOLEDB.1 ;\tData Source = ( local ) ;User ID= sa ;  "_s
-        << u"User ID"_s << u"admin"_s
+        << u"  Provider = SQLOLEDB.1 ;\tData Source = ( local ) ;User ID= sa ;  "_s << u"User ID"_s
+        << u"admin"_s
         << u"  Provider = SQLOLEDB.1 ;\tData Source = ( local ) ;User ID= admin ;  "_s;
     QTest::newRow("unknown provider, unknown keys, escaped = in a keyword")
         << u"Provider=Acme.DB.2;a==b=1;;Location=x;Foo=bar"_s << u"foo"_s << u"baz"_s
@@ -187,8 +185,7 @@ void tst_DataLinkProperties::pairsThatDisagreeAreAConflictResolvedByKeepingTheOn
 
 void tst_DataLinkProperties::removingAPropertyRemovesEveryPairThatSetsIt()
 {
-    DataLinkProperties properties
-        = read(u"Provider=MSDASQL;UID=a;Data Source=x;User ID=b;uid=c"_s);
+    DataLinkProperties properties = read(u"Provider=MSDASQL;UID=a;Data Source=x;User ID=b;uid=c"_s);
     properties.remove(u"User ID");
     QCOMPARE(properties.toString(), u"Provider=MSDASQL;Data Source=x"_s);
     // Brought back where the pair in effect stood, in the spelling it had there.

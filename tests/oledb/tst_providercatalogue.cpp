@@ -89,8 +89,7 @@ private Q_SLOTS:
 
         QTest::newRow("SQL Server: Server") << u"MSOLEDBSQL"_s << u"server"_s << u"Data Source"_s;
         QTest::newRow("SQL Server: Addr") << u"SQLNCLI11"_s << u"Addr"_s << u"Network Address"_s;
-        QTest::newRow("old SQL Server: no Address")
-            << u"SQLOLEDB"_s << u"Address"_s << QString();
+        QTest::newRow("old SQL Server: no Address") << u"SQLOLEDB"_s << u"Address"_s << QString();
         QTest::newRow("ODBC: DSN") << u"MSDASQL"_s << u"DSN"_s << u"Data Source"_s;
         QTest::newRow("Analysis Services: Catalog")
             << u"MSOLAP"_s << u"Catalog"_s << u"Initial Catalog"_s;
@@ -157,12 +156,14 @@ private Q_SLOTS:
         QTest::newRow("invalid default") << generic
                 + provider.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', 'default': 'x'}"_s)
                                          << false;
-        const QString synonyms = u"{'progId': 'S', 'synonyms': ['s'], 'description': 'd', "
-                                 "'properties': [{'name': 'T', 'type': 'text', 'page': 'all'}, "
-                                 "{'name': 'U', 'type': 'text', 'page': 'all'}]}], "
-                                 "'sources': {'doc': 'where'}, 'synonymSets': {'s': [%1]}, 'notes': ["_s;
-        QTest::newRow("synonym") << generic + synonyms.arg(u"{'keyword': 'V', 'property': 'T', "
-                                                           "'source': 'doc'}"_s)
+        const QString synonyms
+            = u"{'progId': 'S', 'synonyms': ['s'], 'description': 'd', "
+              "'properties': [{'name': 'T', 'type': 'text', 'page': 'all'}, "
+              "{'name': 'U', 'type': 'text', 'page': 'all'}]}], "
+              "'sources': {'doc': 'where'}, 'synonymSets': {'s': [%1]}, 'notes': ["_s;
+        QTest::newRow("synonym") << generic
+                + synonyms.arg(u"{'keyword': 'V', 'property': 'T', "
+                               "'source': 'doc'}"_s)
                                  << true;
         QTest::newRow("synonym without a source")
             << generic + synonyms.arg(u"{'keyword': 'V', 'property': 'T', 'source': 'x'}"_s)

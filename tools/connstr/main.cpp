@@ -169,10 +169,11 @@ int editStrings(QJsonArray &results)
     int code = AllValid;
     for (const EditRequest &request : std::as_const(requests)) {
         try {
-            results.append(QJsonObject {
-                {QStringLiteral("ok"), true},
-                {QStringLiteral("string"), oledb::editConnectionString(catalogue, request.text,
-                                                                      request.set, request.remove)}});
+            results.append(
+                QJsonObject {{QStringLiteral("ok"), true},
+                             {QStringLiteral("string"),
+                              oledb::editConnectionString(catalogue, request.text, request.set,
+                                                          request.remove)}});
         } catch (const oledb::FormatError &error) {
             code = SomeInvalid;
             results.append(formatErrorObject(error));
