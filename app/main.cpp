@@ -8,8 +8,23 @@
 
 #include <QApplication>
 
+namespace {
+
+// On a Wayland session the window would never learn that it was minimised (xdg-shell has no
+// such state), so it could not move into the notification area. Through XWayland it can; a
+// platform the user chose stands, and without XWayland the session's own is taken.
+void preferXWaylandOnWaylandSessions()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")
+        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    preferXWaylandOnWaylandSessions();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION_STRING));

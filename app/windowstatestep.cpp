@@ -50,10 +50,26 @@ void WindowStateStep::minimised()
     // in it; it stays minimised on the taskbar instead. An unanswered question counts as no.
     bool available = false;
     platform::resumeOnError([&] { available = m_shell.NotificationAreaAvailable(); });
-    if (!available)
+    if (!available) {
+        leaveLostNotificationArea();
         return;
+    }
     platform::resumeOnError([&] { m_trayController().AddIconToTray(); });
     platform::resumeOnError([&] { m_window.Hide(); });
+}
+
+void WindowStateStep::leaveLostNotificationArea()
+{
+    // A hidden minimised window was in a notification area that has since gone, and its icon
+    // with it: the window comes back on the taskbar, still minimised, and the record is
+    // dropped so that the next minimise adds a fresh icon.
+    bool visible = false;
+    // Unreadable counts as hidden: showing a minimised window that is shown does no harm.
+    const bool known = platform::resumeOnError([&] { visible = m_window.Visible(); });
+    if (known && visible)
+        return;
+    platform::resumeOnError([&] { m_trayController().RemoveIconFromTray(); });
+    platform::resumeOnError([&] { m_window.Show(); });
 }
 
 } // namespace app

@@ -14,7 +14,8 @@ class CSysTray;
 namespace app {
 
 // The first step of every resize of the main window: the icon is there exactly while the window
-// is minimised and hidden, and a window in the normal state is shown. Each statement is guarded on
+// is minimised and hidden, the window is hidden only while a notification area is there to hold
+// its icon, and a window in the normal state is shown. Each statement is guarded on
 // its own; a failure skips that statement only and never leaves run().
 class WindowStateStep final
 {
@@ -30,6 +31,7 @@ public:
 private:
     void normal();
     void minimised();
+    void leaveLostNotificationArea();
 
     platform::IWindow &m_window;
     TrayController m_trayController;

@@ -40,7 +40,7 @@ AdvancedPage::AdvancedPage(DataLinkDraft &draft, QWidget *parent)
     for (const oledb::PropertyDefinition &definition : draft.provider().properties) {
         if (definition.page != oledb::PropertyPage::Advanced)
             continue;
-        auto *editor = new PropertyEditor(&definition, definition.secret, this);
+        auto *editor = new PropertyEditor(&definition, draft.isSecret(definition.name), this);
         editor->setObjectName(objectNameFor(definition.name) + QStringLiteral("Editor"));
         const QString name = definition.name;
         connect(editor, &PropertyEditor::edited, this,

@@ -4,30 +4,13 @@
 
 #include "oledb/connectionstring.h"
 #include "oledb/providercatalogue.h"
-
-#include <QRegularExpression>
+#include "oledb/secrets.h"
 
 #include <algorithm>
 
 namespace datalink {
 
 using namespace oledb::property;
-
-namespace {
-
-const QString Mask = QStringLiteral("********");
-
-// Extended Properties often carries a whole ODBC or provider-specific string with its own
-// password in it; that string follows other quoting rules, so it is masked by pattern.
-QString maskNested(QString value)
-{
-    static const QRegularExpression secret(
-        QStringLiteral(R"(((?:^|;)\s*(?:PWD|Password)\s*=\s*)(\{(?:[^}]|\}\})*\}|[^;]*))"),
-        QRegularExpression::CaseInsensitiveOption);
-    return value.replace(secret, QStringLiteral("\\1") + Mask);
-}
-
-} // namespace
 
 DataLinkDraft::DataLinkDraft(const oledb::ProviderCatalogue &catalogue,
                              oledb::DataLinkProperties properties, QObject *parent)
@@ -156,9 +139,7 @@ void DataLinkDraft::setSavesPasswords(bool save)
 
 bool DataLinkDraft::isSecret(QStringView name) const
 {
-    if (const oledb::PropertyDefinition *known = definition(name))
-        return known->secret;
-    return oledb::looksLikeSecretKeyword(name);
+    return oledb::isSecretKeyword(name);
 }
 
 QString DataLinkDraft::connectionString() const
@@ -178,30 +159,7 @@ QString DataLinkDraft::connectionStringWithSecrets() const
 
 QString DataLinkDraft::maskedConnectionString() const
 {
-    const QString plain = connectionString();
-    oledb::ConnectionString parsed;
-    try {
-        parsed = oledb::ConnectionString::parse(plain);
-    } catch (const std::exception &) {
-        return plain;
-    }
-    bool masked = false;
-    oledb::KeywordValueList pairs = parsed.pairs();
-    for (oledb::KeywordValue &pair : pairs) {
-        QString hidden = pair.value;
-        if (isSecret(pair.keyword) && !pair.value.isEmpty())
-            hidden = Mask;
-        else if (oledb::sameKeyword(pair.keyword, ExtendedProperties))
-            hidden = maskNested(pair.value);
-        if (hidden != pair.value) {
-            pair.value = hidden;
-            masked = true;
-        }
-    }
-    // Rewriting may change quoting, so a string with nothing to hide is shown exactly as it is.
-    if (!masked)
-        return plain;
-    return oledb::ConnectionString(pairs).toString(oledb::EmptyValueStyle::Quoted);
+    return oledb::maskConnectionString(connectionString());
 }
 
 QList<PropertyProblem> DataLinkDraft::problems() const

@@ -62,11 +62,13 @@ public:
     // Writes Persist Security Info; saving none also takes the passwords out of the string (the
     // fields keep them, and a connection test still uses them).
     void setSavesPasswords(bool save);
+    // Secret properties are left out of the string unless saving passwords is allowed, and
+    // their editors hide what is typed.
     bool isSecret(QStringView name) const;
 
     bool isModified() const { return m_properties.isModified(); }
     QString connectionString() const;
-    // For display: every password replaced by asterisks.
+    // For display: the string with every secret in it, nested ones too, masked in place.
     QString maskedConnectionString() const;
     // The string with every secret in it, whether or not the user lets it be saved: what a
     // connection test must log on with. Never shown.

@@ -110,7 +110,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
                                  on ? QStringLiteral("True") : QStringLiteral("False"));
             });
         } else if (encryption) {
-            m_encryption = new PropertyEditor(encryption, encryption->secret, this);
+            m_encryption = new PropertyEditor(encryption, m_draft.isSecret(encryption->name), this);
             m_encryption->setObjectName(QStringLiteral("encryptionEditor"));
             auto *form = new QFormLayout;
             form->addRow(tr("&Encryption:"), m_encryption);

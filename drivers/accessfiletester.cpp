@@ -1,6 +1,7 @@
 #include "drivers/accessfiletester.h"
 
 #include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,7 +28,7 @@ Signature signatureOf(QFile &file)
 // "Text", "dBASE IV" and so on; none, or "MS Access", means an Access database.
 bool isAccessDatabase(const oledb::ConnectionString &connection)
 {
-    const QString format = connection.value(u"Extended Properties")
+    const QString format = connection.value(oledb::property::ExtendedProperties)
                                .value_or(QString())
                                .section(u';', 0, 0)
                                .trimmed();
@@ -44,7 +45,8 @@ QString quoted(const QString &path)
 TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
                                   const std::atomic<bool> &)
 {
-    const QString path = connection.value(u"Data Source").value_or(QString()).trimmed();
+    const QString path
+        = connection.value(oledb::property::DataSource).value_or(QString()).trimmed();
     if (path.isEmpty())
         return TestResult::failed(
             QStringLiteral("No database file was named: Data Source is empty."));
@@ -73,7 +75,7 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     case Signature::Jet:
         return TestResult::succeeded();
     case Signature::Ace:
-        if (connection.value(u"Provider")
+        if (connection.value(oledb::property::Provider)
                 .value_or(QString())
                 .trimmed()
                 .startsWith(u"Microsoft.Jet.", Qt::CaseInsensitive))

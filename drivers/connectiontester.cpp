@@ -1,8 +1,9 @@
 #include "drivers/connectiontester.h"
 
-#include "drivers/secretmask.h"
 #include "oledb/connectionstring.h"
 #include "oledb/propertydefinition.h"
+#include "oledb/propertynames.h"
+#include "oledb/secrets.h"
 #include "platform/error.h"
 
 #include <exception>
@@ -44,14 +45,14 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
         = result.outcome == TestResult::Outcome::Failed && result.message.startsWith(fixed)
         ? fixed.size()
         : 0;
-    result.message
-        = result.message.left(own) + maskSecrets(result.message.mid(own), secretsOf(connection));
+    result.message = result.message.left(own)
+        + oledb::maskSecrets(QStringView(result.message).sliced(own), oledb::secretsOf(connection));
     return result;
 }
 
 int connectTimeoutSeconds(const oledb::ConnectionString &connection)
 {
-    const auto text = connection.value(u"Connect Timeout");
+    const auto text = connection.value(oledb::property::ConnectTimeout);
     if (!text)
         return DefaultConnectTimeout;
     const auto seconds = oledb::PropertyDefinition::parseInteger(text->trimmed());

@@ -1,19 +1,21 @@
 #include "drivers/odbctester.h"
 
 #include "drivers/odbc.h"
-#include "drivers/odbcattributes.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
+#include "oledb/propertynames.h"
 
 namespace drivers {
 
 QString OdbcTester::odbcConnectionString(const oledb::ConnectionString &connection)
 {
-    const auto given
-        = OdbcAttributes::parse(connection.value(u"Extended Properties").value_or(QString()));
-    OdbcAttributes odbc;
+    const auto given = oledb::OdbcAttributes::parse(
+        connection.value(oledb::property::ExtendedProperties).value_or(QString()));
+    oledb::OdbcAttributes odbc;
     // The driver manager takes whichever of DSN and DRIVER comes first, so the chosen data
     // source goes in front of a driver the ODBC string may name.
-    const QString dataSource = connection.value(u"Data Source").value_or(QString()).trimmed();
+    const QString dataSource
+        = connection.value(oledb::property::DataSource).value_or(QString()).trimmed();
     if (!dataSource.isEmpty())
         odbc.set(QStringLiteral("DSN"), dataSource);
     for (const auto &attribute : given.attributes()) {
@@ -24,13 +26,13 @@ QString OdbcTester::odbcConnectionString(const oledb::ConnectionString &connecti
     }
 
     // An empty user name would override the one the data source is configured with.
-    const QString user = connection.value(u"User ID").value_or(QString());
-    const auto password = connection.value(u"Password");
+    const QString user = connection.value(oledb::property::UserId).value_or(QString());
+    const auto password = connection.value(oledb::property::Password);
     if (!user.isEmpty())
         odbc.set(QStringLiteral("UID"), user);
     if (password && (!password->isEmpty() || !user.isEmpty()))
         odbc.set(QStringLiteral("PWD"), *password);
-    const QString catalog = connection.value(u"Initial Catalog").value_or(QString());
+    const QString catalog = connection.value(oledb::property::InitialCatalog).value_or(QString());
     if (!catalog.isEmpty())
         odbc.set(QStringLiteral("DATABASE"), catalog);
     return odbc.toString();

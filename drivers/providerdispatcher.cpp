@@ -5,6 +5,7 @@
 #include "drivers/sqlservertester.h"
 #include "drivers/untestableprovidertester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
 #include "oledb/providercatalogue.h"
 
 namespace drivers {
@@ -36,7 +37,7 @@ TestResult ProviderDispatcher::test(const oledb::ConnectionString &connection,
                                     const std::atomic<bool> &cancelled)
 {
     IConnectionTester *tester = nullptr;
-    switch (familyOf(connection.value(u"Provider").value_or(QString()))) {
+    switch (familyOf(connection.value(oledb::property::Provider).value_or(QString()))) {
     case Family::Odbc:
         tester = m_testers.odbc.get();
         break;

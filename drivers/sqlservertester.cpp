@@ -1,9 +1,10 @@
 #include "drivers/sqlservertester.h"
 
 #include "drivers/odbc.h"
-#include "drivers/odbcattributes.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
 #include "oledb/propertydefinition.h"
+#include "oledb/propertynames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,7 +56,7 @@ SqlServerTester::SqlServerTester(std::function<QString()> findDriver)
 bool SqlServerTester::usesIntegratedSecurity(const oledb::ConnectionString &connection)
 {
     const QString integrated
-        = connection.value(u"Integrated Security").value_or(QString()).trimmed();
+        = connection.value(oledb::property::IntegratedSecurity).value_or(QString()).trimmed();
     return integrated.compare(u"SSPI", Qt::CaseInsensitive) == 0 || isTrue(integrated)
         || isTrue(connection.value(u"Trusted_Connection").value_or(QString()).trimmed());
 }
@@ -63,22 +64,24 @@ bool SqlServerTester::usesIntegratedSecurity(const oledb::ConnectionString &conn
 QString SqlServerTester::odbcConnectionString(const oledb::ConnectionString &connection,
                                               const QString &driver)
 {
-    const auto address = addressOf(connection.value(u"Data Source").value_or(QString()));
-    OdbcAttributes odbc;
+    const auto address
+        = addressOf(connection.value(oledb::property::DataSource).value_or(QString()));
+    oledb::OdbcAttributes odbc;
     odbc.set(QStringLiteral("DRIVER"), driver);
     odbc.set(QStringLiteral("SERVER"), address.host);
     if (!address.port.isEmpty())
         odbc.set(QStringLiteral("PORT"), address.port);
-    const QString catalog = connection.value(u"Initial Catalog").value_or(QString());
+    const QString catalog = connection.value(oledb::property::InitialCatalog).value_or(QString());
     if (!catalog.isEmpty())
         odbc.set(QStringLiteral("DATABASE"), catalog);
-    odbc.set(QStringLiteral("UID"), connection.value(u"User ID").value_or(QString()));
-    odbc.set(QStringLiteral("PWD"), connection.value(u"Password").value_or(QString()));
+    odbc.set(QStringLiteral("UID"), connection.value(oledb::property::UserId).value_or(QString()));
+    odbc.set(QStringLiteral("PWD"),
+             connection.value(oledb::property::Password).value_or(QString()));
     // Not "auto": FreeTDS 1.3 probing versions ignores the log-on timeout and waits forever on a
     // server that accepts and says nothing, so the version is the one SQL Server 2012 on speaks.
     odbc.set(QStringLiteral("TDS_Version"), QStringLiteral("7.4"));
     const auto encrypt = oledb::PropertyDefinition::parseBoolean(
-        connection.value(u"Use Encryption for Data").value_or(QString()).trimmed());
+        connection.value(oledb::property::UseEncryptionForData).value_or(QString()).trimmed());
     if (encrypt && *encrypt)
         odbc.set(QStringLiteral("Encryption"), QStringLiteral("require"));
     return odbc.toString();

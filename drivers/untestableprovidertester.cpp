@@ -1,6 +1,7 @@
 #include "drivers/untestableprovidertester.h"
 
 #include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
 #include "oledb/providercatalogue.h"
 
 namespace drivers {
@@ -8,7 +9,8 @@ namespace drivers {
 TestResult UntestableProviderTester::test(const oledb::ConnectionString &connection,
                                           const std::atomic<bool> &)
 {
-    const QString provider = connection.value(u"Provider").value_or(QString()).trimmed();
+    const QString provider
+        = connection.value(oledb::property::Provider).value_or(QString()).trimmed();
     const auto &catalogue = oledb::ProviderCatalogue::builtIn();
     if (catalogue.familyOf(provider) == oledb::ProviderFamily::Oracle) {
         return TestResult::notTestable(QStringLiteral(

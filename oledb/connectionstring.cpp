@@ -231,13 +231,16 @@ QList<ParsedPair> parsePairs(QStringView text)
     return Parser(text).run();
 }
 
-ConnectionString ConnectionString::parse(QStringView text)
+ConnectionString ConnectionString::parse(QStringView text, QList<ValueSpan> *spans)
 {
     QList<ParsedPair> parsed = Parser(text).run();
     KeywordValueList pairs;
     pairs.reserve(parsed.size());
-    for (ParsedPair &one : parsed)
+    for (ParsedPair &one : parsed) {
+        if (spans)
+            spans->append({one.span.valueStart, one.span.end});
         pairs.append(std::move(one.pair));
+    }
     return ConnectionString(std::move(pairs));
 }
 

@@ -50,8 +50,17 @@ public:
     ConnectionString() = default;
     explicit ConnectionString(KeywordValueList pairs);
 
+    // Where a pair's value stands in the text it was read from, as offsets into it: quotes
+    // included, the white space around it not.
+    struct ValueSpan
+    {
+        qsizetype start = 0;
+        qsizetype end = 0;
+    };
+
     // Throws FormatError for a string that breaks the syntax; nothing is ever dropped silently.
-    static ConnectionString parse(QStringView text);
+    // With `spans`, appends one span per pair.
+    static ConnectionString parse(QStringView text, QList<ValueSpan> *spans = nullptr);
 
     const KeywordValueList &pairs() const { return m_pairs; }
     bool isEmpty() const { return m_pairs.isEmpty(); }

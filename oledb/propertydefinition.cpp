@@ -123,11 +123,4 @@ std::optional<QString> PropertyDefinition::explainInvalid(QStringView value) con
     return std::nullopt;
 }
 
-bool looksLikeSecretKeyword(QStringView keyword)
-{
-    return keyword.contains(u"password", Qt::CaseInsensitive)
-        || keyword.compare(u"Pwd", Qt::CaseInsensitive) == 0
-        || keyword.compare(u"Access Token", Qt::CaseInsensitive) == 0;
-}
-
 } // namespace oledb

@@ -55,8 +55,4 @@ struct PropertyDefinition
     static std::optional<bool> parseBoolean(QStringView text);
 };
 
-// Whether a keyword no provider declares still names a secret (PWD, anything with "password" in
-// it, an access token): such values are kept out of saved strings and masked like declared ones.
-bool looksLikeSecretKeyword(QStringView keyword);
-
 } // namespace oledb

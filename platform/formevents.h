@@ -15,7 +15,8 @@ public:
     virtual ~IFormEvents() = default;
 
     virtual void Form_Load() = 0;
-    // Every size change and window-state change, and the first showing.
+    // Every size change and window-state change, the first showing, and the notification area
+    // going away while it holds an icon of the window (the window may have to come back).
     virtual void Form_Resize() = 0;
     // X and Y in the window's scale units.
     virtual void Form_MouseMove(short Button, short Shift, float X, float Y) = 0;

@@ -17,9 +17,11 @@ inline constexpr quint32 NIM_DELETE = 2;
 inline constexpr quint32 NIF_MESSAGE = 1;
 inline constexpr quint32 NIF_ICON = 2;
 inline constexpr quint32 NIF_TIP = 4;
+inline constexpr int NotifyIconSizeOffset = 0;
 inline constexpr int NotifyIconHWndOffset = 4;
 inline constexpr int NotifyIconUIDOffset = 8;
 inline constexpr int NotifyIconFlagsOffset = 12;
+inline constexpr int NotifyIconCallbackMessageOffset = 16;
 inline constexpr int NotifyIconIconOffset = 20;
 inline constexpr int NotifyIconTipOffset = 24;
 inline constexpr int NotifyIconTipLength = 64;
@@ -32,6 +34,14 @@ inline quint32 notifyIconField(const NotifyIconBuffer &data, int offset)
         value |= quint32(data[offset + i]) << (8 * i);
     return value;
 }
+
+// Mouse messages the notification area reports for its icon, through the record's callback
+// message.
+inline constexpr qint32 WM_MOUSEMOVE = 512;
+inline constexpr qint32 WM_LBUTTONUP = 514;
+inline constexpr qint32 WM_LBUTTONDBLCLK = 515;
+inline constexpr qint32 WM_RBUTTONUP = 517;
+inline constexpr qint32 WM_MBUTTONUP = 520;
 
 // The desktop shell's notification area and foreground request.
 class IShell

@@ -3,7 +3,7 @@
 # What building and launching the program needs.
 CORVANTA_BUILD_PACKAGES=(
     cmake g++ make
-    qt6-base-dev qt6-qpa-plugins
+    qt6-base-dev qt6-qpa-plugins qt6-wayland
     libx11-dev
     unixodbc-dev
 )
@@ -17,6 +17,7 @@ CORVANTA_TEST_PACKAGES=(
     xvfb xauth x11-utils x11-xkb-utils xdotool xclip imagemagick trayer jwm
     dbus-daemon fonts-dejavu-core
     at-spi2-core
+    xfce4-panel libglib2.0-bin weston wl-clipboard
     clang-format git desktop-file-utils
 )
 # ---------------------------------------------------------------------------------------------

@@ -24,12 +24,12 @@ QString fixedLengthTip(const QString &text)
 platform::NotifyIconBuffer toBuffer(const NOTIFYICONDATA &record)
 {
     platform::NotifyIconBuffer buffer {};
-    putField(buffer, 0, record.cbSize);
-    putField(buffer, 4, record.hWnd);
-    putField(buffer, 8, record.uID);
-    putField(buffer, 12, record.uFlags);
-    putField(buffer, 16, record.uCallbackMessage);
-    putField(buffer, 20, record.hIcon);
+    putField(buffer, platform::NotifyIconSizeOffset, record.cbSize);
+    putField(buffer, platform::NotifyIconHWndOffset, record.hWnd);
+    putField(buffer, platform::NotifyIconUIDOffset, record.uID);
+    putField(buffer, platform::NotifyIconFlagsOffset, record.uFlags);
+    putField(buffer, platform::NotifyIconCallbackMessageOffset, record.uCallbackMessage);
+    putField(buffer, platform::NotifyIconIconOffset, record.hIcon);
     const auto length = std::min<qsizetype>(record.szTip.size(), TipLength);
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t unit = record.szTip.at(i).unicode();
@@ -41,12 +41,13 @@ platform::NotifyIconBuffer toBuffer(const NOTIFYICONDATA &record)
 NOTIFYICONDATA fromBuffer(const platform::NotifyIconBuffer &buffer)
 {
     NOTIFYICONDATA record;
-    record.cbSize = platform::notifyIconField(buffer, 0);
-    record.hWnd = platform::notifyIconField(buffer, 4);
-    record.uID = platform::notifyIconField(buffer, 8);
-    record.uFlags = platform::notifyIconField(buffer, 12);
-    record.uCallbackMessage = platform::notifyIconField(buffer, 16);
-    record.hIcon = platform::notifyIconField(buffer, 20);
+    record.cbSize = platform::notifyIconField(buffer, platform::NotifyIconSizeOffset);
+    record.hWnd = platform::notifyIconField(buffer, platform::NotifyIconHWndOffset);
+    record.uID = platform::notifyIconField(buffer, platform::NotifyIconUIDOffset);
+    record.uFlags = platform::notifyIconField(buffer, platform::NotifyIconFlagsOffset);
+    record.uCallbackMessage
+        = platform::notifyIconField(buffer, platform::NotifyIconCallbackMessageOffset);
+    record.hIcon = platform::notifyIconField(buffer, platform::NotifyIconIconOffset);
     record.szTip
         = QString::fromLatin1(reinterpret_cast<const char *>(buffer.data() + TipOffset), TipLength);
     return record;

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "platform/shell.h"
+
 #include <QtGlobal>
 
 namespace tray {
 
-// Mouse messages the notification area reports for its icon.
-inline constexpr qint32 WM_MOUSEMOVE = 512;
-inline constexpr qint32 WM_LBUTTONUP = 514;
-inline constexpr qint32 WM_LBUTTONDBLCLK = 515;
-inline constexpr qint32 WM_RBUTTONUP = 517;
+using platform::WM_LBUTTONDBLCLK;
+using platform::WM_LBUTTONUP;
+using platform::WM_MOUSEMOVE;
+using platform::WM_RBUTTONUP;
 
 enum class TrayAction { None, RestoreWindow, PopUpMenu };
 

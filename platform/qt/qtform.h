@@ -2,6 +2,7 @@
 
 #include "platform/form.h"
 #include "platform/formdescription.h"
+#include "platform/qt/eventdispatch.h"
 
 #include <QHash>
 #include <QPointer>
@@ -18,7 +19,6 @@ class IFormEvents;
 
 namespace platform::qt {
 
-class EventDispatch;
 class FormWindow;
 
 // A window built from its description with Qt Widgets: the controls at their twips positions,
@@ -26,7 +26,7 @@ class FormWindow;
 class QtForm final : public platform::IForm
 {
 public:
-    using ErrorReporter = std::function<void(const QString &message)>;
+    using ErrorReporter = platform::qt::ErrorReporter;
 
     QtForm(const platform::FormDescription &description, platform::IFormEvents &events);
     ~QtForm() override;

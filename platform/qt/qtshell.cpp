@@ -4,11 +4,17 @@
 #include "platform/qt/traymessageevent.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace platform::qt {
 
@@ -26,31 +32,63 @@ std::optional<quint32> messageFor(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        return 514; // WM_LBUTTONUP
+        return WM_LBUTTONUP;
     case QSystemTrayIcon::DoubleClick:
-        return 515; // WM_LBUTTONDBLCLK
+        return WM_LBUTTONDBLCLK;
     case QSystemTrayIcon::Context:
-        return 517; // WM_RBUTTONUP
+        return WM_RBUTTONUP;
     case QSystemTrayIcon::MiddleClick:
-        return 520; // WM_MBUTTONUP
+        return WM_MBUTTONUP;
     case QSystemTrayIcon::Unknown:
         break;
     }
     return std::nullopt;
 }
 
+// Whether the StatusNotifierItem watcher on the session bus has a host to show its items, or
+// nothing when there is no watcher. Qt asks for the watcher only, but on KDE Plasma the watcher
+// (in kded) outlives the host (the panel): with the panel gone, an item is shown nowhere.
+std::optional<bool> statusNotifierHostRegistered()
+{
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcher, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments({watcher, QStringLiteral("IsStatusNotifierHostRegistered")});
+    get.setAutoStartService(false);
+    // Asked on the user-interface thread: a watcher that hangs must not freeze the window.
+    constexpr int TimeoutMs = 250;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, TimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
 } // namespace
 
-QtShell::QtShell(std::function<bool()> trayAvailable)
+QtShell::QtShell(std::function<bool()> trayAvailable, int watchIntervalMs)
     : m_trayAvailable(std::move(trayAvailable))
-{ }
+    , m_areaWatch(std::make_unique<QTimer>())
+{
+    // Qt tells neither an icon nor its program when the host goes: an XEmbed icon just loses its
+    // parent, a StatusNotifierItem its watcher. So the question is asked again while an icon is
+    // out, and only then.
+    m_areaWatch->setInterval(watchIntervalMs);
+    QObject::connect(m_areaWatch.get(), &QTimer::timeout, m_areaWatch.get(),
+                     [this] { checkArea(); });
+}
 
 QtShell::~QtShell() = default;
 
 std::function<bool()> QtShell::defaultTrayAvailable()
 {
     return [] {
-        return QSystemTrayIcon::isSystemTrayAvailable();
+        // xdg-shell has no minimised state: a natively Wayland window is never told that it was
+        // minimised, so it never hides in the notification area either.
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            return false;
+        return QSystemTrayIcon::isSystemTrayAvailable()
+            && statusNotifierHostRegistered().value_or(true);
     };
 }
 
@@ -61,8 +99,11 @@ int QtShell::Shell_NotifyIconA(quint32 message, platform::NotifyIconBuffer &data
     switch (message) {
     case platform::NIM_ADD:
         return add(hWnd, uID, data) ? 1 : 0;
-    case platform::NIM_DELETE:
-        return m_icons.erase({hWnd, uID}) ? 1 : 0;
+    case platform::NIM_DELETE: {
+        const bool erased = m_icons.erase({hWnd, uID}) != 0;
+        watch();
+        return erased ? 1 : 0;
+    }
     default:
         return 0;
     }
@@ -75,7 +116,8 @@ bool QtShell::add(quint32 hWnd, quint32 uID, const platform::NotifyIconBuffer &d
 
     const quint32 flags = notifyIconField(data, NotifyIconFlagsOffset);
     auto icon = std::make_unique<QSystemTrayIcon>();
-    // The application pops up its own menu on 517; a menu of the icon's own would come up too.
+    // The application pops up its own menu on WM_RBUTTONUP; a menu of the icon's own would come up
+    // too.
     icon->setContextMenu(nullptr);
     if (flags & NIF_ICON)
         icon->setIcon(HandleTable::icon(notifyIconField(data, NotifyIconIconOffset)));
@@ -94,7 +136,34 @@ bool QtShell::add(quint32 hWnd, quint32 uID, const platform::NotifyIconBuffer &d
     }
     icon->show();
     m_icons.emplace(std::make_pair(hWnd, uID), std::move(icon));
+    watch();
     return true;
+}
+
+void QtShell::watch()
+{
+    if (m_icons.empty())
+        m_areaWatch->stop();
+    else if (!m_areaWatch->isActive())
+        m_areaWatch->start();
+}
+
+void QtShell::checkArea()
+{
+    if (m_icons.empty() || m_trayAvailable())
+        return;
+    // A host that comes back could show a kept icon again on its own (Qt re-embeds an XEmbed
+    // one) behind the window's back; dropped, the next add starts over.
+    std::vector<quint32> windows;
+    for (const auto &entry : m_icons)
+        windows.push_back(entry.first.first);
+    m_icons.clear();
+    watch();
+    windows.erase(std::unique(windows.begin(), windows.end()), windows.end());
+    for (const quint32 hWnd : windows) {
+        if (QWidget *window = HandleTable::window(hWnd))
+            QCoreApplication::postEvent(window, new NotificationAreaLostEvent);
+    }
 }
 
 int QtShell::SetForegroundWindow(quint32 hWnd)

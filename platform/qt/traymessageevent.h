@@ -28,4 +28,21 @@ private:
     quint32 m_message;
 };
 
+// What the notification-area substitute posts to a window whose icon went with the notification
+// area (its host exited or crashed). The window raises its resize event, whose state step
+// decides where a minimised window lives.
+class NotificationAreaLostEvent final : public QEvent
+{
+public:
+    NotificationAreaLostEvent()
+        : QEvent(eventType())
+    { }
+
+    static QEvent::Type eventType()
+    {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+};
+
 } // namespace platform::qt

@@ -42,6 +42,7 @@ private Q_SLOTS:
     {
         m_form.reset();
         m_events.reset();
+        QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
     }
 
     void windowHasCaptionSizeAndIcon()

@@ -127,6 +127,7 @@ void tst_DataLinkDialog::init()
 void tst_DataLinkDialog::cleanup()
 {
     m_dialog.reset();
+    QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
 }
 
 void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()

@@ -22,8 +22,6 @@ class tst_DataLinkDraft : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void masksEverySecret_data();
-    void masksEverySecret();
     void savesPasswords_data();
     void savesPasswords();
     void choosingAProviderChangesOnlyWhatItMust_data();
@@ -32,37 +30,6 @@ private Q_SLOTS:
     void problemsNameOnlyKnownPropertiesWithBadValues();
     void shapeChangesOnlyWhenPropertiesComeOrGo();
 };
-
-void tst_DataLinkDraft::masksEverySecret_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("masked");
-    QTest::newRow("nothing to hide is shown exactly")
-        << " Provider = SQLOLEDB ; Data Source='a b';"
-        << " Provider = SQLOLEDB ; Data Source='a b';";
-    QTest::newRow("declared secret") << "Provider=SQLOLEDB.1;Password=p;User ID=sa"
-                                     << "Provider=SQLOLEDB.1;Password=********;User ID=sa";
-    QTest::newRow("undeclared password-like keywords")
-        << "Provider=X.1;PWD=p;Jet OLEDB:Database Password=q;Extra Password=r"
-        << "Provider=X.1;PWD=********;Jet OLEDB:Database Password=********;"
-           "Extra Password=********";
-    QTest::newRow("password inside an odbc string")
-        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD={x;y};UID=u\""
-        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD=********;UID=u\"";
-    QTest::newRow("braced odbc password holding an escaped brace")
-        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD={ab}}cd};UID=u\""
-        << "Provider=MSDASQL.1;Extended Properties=\"DSN=a;PWD=********;UID=u\"";
-    QTest::newRow("blank password hides nothing")
-        << "Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"
-        << "Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True";
-}
-
-void tst_DataLinkDraft::masksEverySecret()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, masked);
-    QCOMPARE(draftOf(text).maskedConnectionString(), masked);
-}
 
 void tst_DataLinkDraft::savesPasswords_data()
 {

@@ -5,6 +5,7 @@
 #include "oledb/formaterror.h"
 #include "platform/error.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QLabel>
 #include <QPointer>
@@ -21,6 +22,7 @@ class tst_DataLinks : public QObject
 
 private Q_SLOTS:
     void init();
+    void cleanup();
 
     void newConnectionOnOk();
     void noConnectionOnCancel();
@@ -59,6 +61,11 @@ void tst_DataLinks::init()
     m_dataLinks = std::make_shared<DataLinks>(
         m_dataSources, [this](quint32 hWnd) -> QWidget * { return m_windows.value(hWnd); });
     m_seen = {};
+}
+
+void tst_DataLinks::cleanup()
+{
+    QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
 }
 
 void tst_DataLinks::script(std::function<void(DialogDriver &)> act, int result)

@@ -1,11 +1,11 @@
-#include "drivers/odbcattributes.h"
 #include "drivers/odbctester.h"
 #include "drivers/sqlservertester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
 
 #include <QTest>
 
-using drivers::OdbcAttributes;
+using oledb::OdbcAttributes;
 
 class tst_OdbcStrings : public QObject
 {
@@ -37,6 +37,14 @@ void tst_OdbcStrings::shouldReadOdbcStringsLikeTheDriverManager_data()
         << QStringLiteral(" DSN = pg ; UID=me")
         << QList<OdbcAttributes::Attribute> {{QStringLiteral("DSN"), QStringLiteral("pg")},
                                              {QStringLiteral("UID"), QStringLiteral("me")}};
+    QTest::newRow("white space of any kind around keys and bare values")
+        << QStringLiteral("\u00A0PWD\u3000= \u2003pw\u00A0;UID=u")
+        << QList<OdbcAttributes::Attribute> {{QStringLiteral("PWD"), QStringLiteral("pw")},
+                                             {QStringLiteral("UID"), QStringLiteral("u")}};
+    QTest::newRow("what follows a closing brace is dropped")
+        << QStringLiteral("PWD={a}b;UID=u")
+        << QList<OdbcAttributes::Attribute> {{QStringLiteral("PWD"), QStringLiteral("a")},
+                                             {QStringLiteral("UID"), QStringLiteral("u")}};
     QTest::newRow("a piece without a value and an unclosed brace")
         << QStringLiteral("Trusted;PWD={open")
         << QList<OdbcAttributes::Attribute> {{QStringLiteral("Trusted"), QString()},

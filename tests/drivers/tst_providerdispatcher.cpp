@@ -155,14 +155,14 @@ void tst_ProviderDispatcher::shouldEndEveryFailureInAResult_data()
                throw platform::Error(QStringLiteral("bad login hunter2"));
            })
         << QStringLiteral("Test connection failed because of an error in initializing provider. "
-                          "bad login ****");
+                          "bad login ********");
     QTest::newRow("a short password leaves our own words whole")
         << QStringLiteral("Provider=MSDASQL;Password=on")
         << std::function([](const oledb::ConnectionString &) {
                return TestResult::failed(QStringLiteral("log on refused"));
            })
         << QStringLiteral("Test connection failed because of an error in initializing provider. "
-                          "log **** refused");
+                          "log ******** refused");
     QTest::newRow("any other exception")
         << QStringLiteral("Provider=MSDASQL")
         << std::function([](const oledb::ConnectionString &) -> TestResult {
@@ -178,8 +178,9 @@ void tst_ProviderDispatcher::shouldEndEveryFailureInAResult_data()
                    echo += pair.keyword + u'=' + pair.value + u';';
                return TestResult::failed(echo);
            })
-        << QStringLiteral("Test connection failed because of an error in initializing provider. "
-                          "Provider=MSDASQL;Extended Properties=DSN=pg;PWD=****;Password=****;");
+        << QStringLiteral(
+               "Test connection failed because of an error in initializing provider. "
+               "Provider=MSDASQL;Extended Properties=DSN=pg;PWD=********;Password=********;");
 }
 
 void tst_ProviderDispatcher::shouldEndEveryFailureInAResult()

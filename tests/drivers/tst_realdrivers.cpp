@@ -145,7 +145,7 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
         << true
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=\"%password%\";"
                           "Password=\"%password%\"")
-        << Outcome::Failed << QStringLiteral("****");
+        << Outcome::Failed << QStringLiteral("********");
     QTest::newRow("PostgreSQL server down")
         << false << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPgDown") + logOn
         << Outcome::Failed << QStringLiteral("%down_port%");

@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QSize>
 #include <QTextStream>
 
 #include <cstdio>
@@ -21,6 +22,8 @@ const QString RootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
 constexpr int CallTimeoutMs = 2000;
 // ATSPI_STATE_VISIBLE: the bit of a window that is shown.
 constexpr int StateVisible = 30;
+// ATSPI_COORD_TYPE_WINDOW: positions relative to the window, which Wayland does not tell.
+constexpr int CoordTypeWindow = 1;
 // Bounds the walk, whatever the tree looks like.
 constexpr int MaxDepth = 12;
 constexpr int MaxNodes = 5000;
@@ -87,6 +90,24 @@ public:
         return !words.isEmpty() && (words.constFirst() & (1u << StateVisible));
     }
 
+    // The object's width and height in pixels; for a window, its client area's.
+    std::optional<QSize> size(const Node &node) const
+    {
+        const QDBusMessage reply = call(node, QStringLiteral("org.a11y.atspi.Component"),
+                                        QStringLiteral("GetExtents"), {uint(CoordTypeWindow)});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return std::nullopt;
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
+        argument.beginStructure();
+        argument >> x >> y >> width >> height;
+        argument.endStructure();
+        return QSize(width, height);
+    }
+
 private:
     QDBusMessage call(const Node &node, const QString &interface, const QString &method,
                       const QVariantList &arguments = {}) const
@@ -133,10 +154,11 @@ std::optional<Node> programRoot(const QDBusConnection &bus, const Tree &tree, ui
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: corvanta_a11yprobe window PID TITLE\n"
-                 "prints every accessible object of the program's shown windows titled TITLE,\n"
-                 "one a line: <role name> TAB <name>, line breaks in names as \\n; fails while\n"
-                 "there is no such window\n");
+                 "usage: corvanta_a11yprobe window|size PID TITLE\n"
+                 "window: prints every accessible object of the program's shown windows titled\n"
+                 "TITLE, one a line: <role name> TAB <name>, line breaks in names as \\n\n"
+                 "size: prints the client area of each such window: <width> <height>\n"
+                 "Fails while there is no such window.\n");
     return 2;
 }
 
@@ -148,7 +170,8 @@ int main(int argc, char **argv)
     const QStringList arguments = application.arguments();
     bool pidValid = false;
     const uint pid = arguments.value(2).toUInt(&pidValid);
-    if (arguments.size() != 4 || arguments.at(1) != QLatin1String("window") || !pidValid)
+    const QString mode = arguments.value(1);
+    if (arguments.size() != 4 || (mode != u"window" && mode != u"size") || !pidValid)
         return usage();
     const QString title = arguments.at(3);
 
@@ -179,8 +202,15 @@ int main(int argc, char **argv)
     for (const Node &window : tree.children(*root).value_or(QList<Node>())) {
         if (tree.name(window) != title || !tree.visible(window))
             continue;
+        if (mode == u"size") {
+            const std::optional<QSize> size = tree.size(window);
+            if (!size)
+                continue;
+            out << size->width() << u' ' << size->height() << u'\n';
+        } else {
+            printSubtree(tree, window, 0, budget, out);
+        }
         found = true;
-        printSubtree(tree, window, 0, budget, out);
     }
     return found ? 0 : 1;
 }

@@ -191,13 +191,165 @@ e2e_stop_tray()
         || e2e_fail "the notification area outlived trayer"
 }
 
-# e2e_start_desktop [--no-tray]
+# --- a StatusNotifierItem host -----------------------------------------------------------------
+# The XFCE panel: its notification area is a StatusNotifierWatcher and host on the session bus,
+# as on KDE Plasma, LXQt and Cinnamon. The program under test finds it there and puts its icon on
+# D-Bus instead of into an XEmbed tray. The scenarios play the host's part in the conversation
+# with gdbus, against the real watcher.
+
+E2E_SNI_WATCHER=org.kde.StatusNotifierWatcher
+
+# e2e_sni_watcher_get PROPERTY: the watcher's property as gdbus prints it.
+e2e_sni_watcher_get()
+{
+    timeout 5 gdbus call --session --dest "$E2E_SNI_WATCHER" --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get "$E2E_SNI_WATCHER" "$1"
+}
+
+e2e_sni_host_ready() { e2e_sni_watcher_get IsStatusNotifierHostRegistered | grep -q true; }
+
+# e2e_sni_items: the registered items, one a line, as "service/path".
+e2e_sni_items()
+{
+    e2e_sni_watcher_get RegisteredStatusNotifierItems | { grep -o "'[^']*'" || true; } | tr -d "'"
+}
+
+e2e_sni_item_count() { e2e_sni_items | grep -c . || true; }
+
+# e2e_sni_item_get ITEM PROPERTY: a property of an item given as "service/path".
+e2e_sni_item_get()
+{
+    timeout 5 gdbus call --session --dest "${1%%/*}" --object-path "/${1#*/}" \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem "$2"
+}
+
+# e2e_sni_item_call ITEM METHOD ARGUMENT...: what the host sends on a click.
+e2e_sni_item_call()
+{
+    local item=$1 method=$2
+    shift 2
+    timeout 5 gdbus call --session --dest "${item%%/*}" --object-path "/${item#*/}" \
+        --method "org.kde.StatusNotifierItem.$method" "$@" >/dev/null
+}
+
+# e2e_sni_icon_argb ITEM: the item's 16 x 16 picture from IconPixmap, one byte a line in hex,
+# four to a pixel (alpha, red, green, blue).
+e2e_sni_icon_argb()
+{
+    e2e_sni_item_get "$1" IconPixmap | sed -n 's/.*(16, 16, \[\([^]]*\)\].*/\1/p' \
+        | tr -d ' ' | tr ',' '\n' | sed 's/^byte//; s/^0x//'
+}
+
+# e2e_same_picture_argb_rgba ARGB RGBA: whether two byte lists (files, one hex byte a line) hold
+# the same picture; fully transparent pixels match whatever their colour.
+e2e_same_picture_argb_rgba()
+{
+    awk 'NR == FNR { argb[NR - 1] = $1; n = NR; next }
+        { rgba[FNR - 1] = $1; m = FNR }
+        END {
+            if (n != m || n == 0) exit 1
+            for (p = 0; p < n; p += 4) {
+                a = argb[p]; r = argb[p + 1]; g = argb[p + 2]; b = argb[p + 3]
+                if (a == "00" && rgba[p + 3] == "00") continue
+                if (a != rgba[p + 3] || r != rgba[p] || g != rgba[p + 1] || b != rgba[p + 2]) exit 1
+            }
+        }' "$1" "$2"
+}
+
+e2e_start_sni_host()
+{
+    local home=$E2E_WORK/home tool
+    for tool in xfce4-panel gdbus; do
+        command -v "$tool" >/dev/null || e2e_fail "missing tool: $tool (scripts/test.sh installs it)"
+    done
+    mkdir -p "$home"
+    # The panel's settings daemon is started by the bus, with the bus's environment: without
+    # these it would read and write the real home folder's settings.
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.UpdateActivationEnvironment \
+        "dict:string:string:HOME,$home,XDG_CONFIG_HOME,$home/.config,XDG_CACHE_HOME,$home/.cache,XDG_RUNTIME_DIR,$XDG_RUNTIME_DIR" \
+        >/dev/null
+    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache \
+        xfce4-panel --disable-wm-check --sm-client-disable >>"$E2E_WORK/panel.log" 2>&1 &
+    E2E_SNI_HOST_PID=$!
+    e2e_track "$E2E_SNI_HOST_PID"
+    e2e_wait_until 20 e2e_sni_host_ready || e2e_fail "xfce4-panel did not become a StatusNotifierItem host"
+    e2e_log "StatusNotifierItem host: xfce4-panel, process $E2E_SNI_HOST_PID"
+}
+
+# e2e_kill_sni_host: the host crashes; its watcher leaves the bus with it.
+e2e_kill_sni_host()
+{
+    kill -KILL "$E2E_SNI_HOST_PID"
+    wait "$E2E_SNI_HOST_PID" 2>/dev/null || true
+    e2e_untrack "$E2E_SNI_HOST_PID"
+    e2e_wait_until 5 bash -c '! gdbus call --session --dest org.freedesktop.DBus \
+        --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.GetNameOwner "$0" \
+        >/dev/null 2>&1' "$E2E_SNI_WATCHER" || e2e_fail "the watcher outlived xfce4-panel"
+}
+
+# e2e_start_desktop [--no-tray | --sni]
 e2e_start_desktop()
 {
     e2e_need_tools
     e2e_start_xvfb
     e2e_start_wm
-    [[ ${1:-} == --no-tray ]] || e2e_start_tray
+    case ${1:-} in
+    --no-tray) ;;
+    --sni) e2e_start_sni_host ;;
+    *) e2e_start_tray ;;
+    esac
+}
+
+# --- a Wayland compositor --------------------------------------------------------------------
+# weston, nested in the X server: its X11 back end gives it a seat (keyboard, pointer and a
+# clipboard) fed by xdotool, and its output is the X screen, so screenshots show it. (The headless
+# back end has no seat; sway refuses to run as root.)
+
+E2E_WESTON_BACKGROUND=305070
+
+e2e_start_weston()
+{
+    local tool width height
+    for tool in weston wl-copy wl-paste; do
+        command -v "$tool" >/dev/null || e2e_fail "missing tool: $tool (scripts/test.sh installs it)"
+    done
+    # No panel, no animations, no screen lock: the screen shows the windows on a plain ground.
+    # No on-screen keyboard either: it would come up over the windows at a click into a text box.
+    printf '%s\n' '[core]' 'idle-time=0' '[input-method]' 'path=' '[shell]' 'panel-position=none' \
+        "background-color=0xff$E2E_WESTON_BACKGROUND" 'locking=false' 'animation=none' \
+        'startup-animation=none' 'close-animation=none' 'focus-animation=none' \
+        >"$E2E_WORK/weston.ini"
+    read -r width height < <(xdotool getdisplaygeometry)
+    weston --config="$E2E_WORK/weston.ini" --backend=x11-backend.so --socket=wayland-e2e \
+        --width="$width" --height="$height" --idle-time=0 >"$E2E_WORK/weston.log" 2>&1 &
+    e2e_track $!
+    export WAYLAND_DISPLAY=wayland-e2e
+    # The shell client is the last thing weston starts; before it maps nothing on screen.
+    e2e_wait_until 10 grep -q "launching '.*weston-desktop-shell'" "$E2E_WORK/weston.log" \
+        && e2e_wait_until 10 test -S "$XDG_RUNTIME_DIR/wayland-e2e" \
+        || e2e_fail "weston did not start"
+    e2e_log "weston on $WAYLAND_DISPLAY, nested in $DISPLAY"
+}
+
+# e2e_start_accessibility: an accessibility bus that says a screen reader is on, so that Qt
+# exports its accessibility tree (which corvanta_a11yprobe reads); a program asks at start-up.
+e2e_start_accessibility()
+{
+    local pid
+    # Activated services get the bus's environment, not ours: without our runtime folder the
+    # accessibility bus would put its socket in the home folder, shared by parallel runs.
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.UpdateActivationEnvironment \
+        "dict:string:string:XDG_RUNTIME_DIR,$XDG_RUNTIME_DIR" >/dev/null
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:ScreenReaderEnabled \
+        variant:boolean:true >/dev/null || e2e_fail "no accessibility bus (package at-spi2-core)"
+    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.Bus \
+        | awk '{ print $2 }')
+    [[ -n $pid ]] || e2e_fail "the accessibility bus has no process"
+    e2e_track "$pid"
 }
 
 # --- the program -----------------------------------------------------------------------------

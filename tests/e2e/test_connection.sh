@@ -30,26 +30,6 @@ a11yprobe=${CORVANTA_A11YPROBE:?CORVANTA_A11YPROBE must name the corvanta_a11ypr
 
 find_windows() { xdotool search --onlyvisible --all --pid "$E2E_APP_PID" --name "$1" 2>/dev/null; }
 
-# Qt exports its accessibility tree, which the probe reads, once the session bus offers an
-# accessibility bus and says a screen reader is on; the program asks at start-up.
-start_accessibility()
-{
-    local pid
-    # Activated services get the bus's environment, not ours: without our runtime folder the
-    # accessibility bus would put its socket in the home folder, shared by parallel runs.
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus.UpdateActivationEnvironment \
-        "dict:string:string:XDG_RUNTIME_DIR,$XDG_RUNTIME_DIR" >/dev/null
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-        org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:ScreenReaderEnabled \
-        variant:boolean:true >/dev/null || e2e_fail "no accessibility bus (package at-spi2-core)"
-    pid=$(dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus \
-        /org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.Bus \
-        | awk '{ print $2 }')
-    [[ -n $pid ]] || e2e_fail "the accessibility bus has no process"
-    e2e_track "$pid"
-}
-
 # result_shown FILE: the shown "Test Connection" window that has an OK button, dumped into FILE.
 # The progress dialog has the same title and a Cancel button only.
 result_shown()
@@ -119,7 +99,7 @@ show_string()
 }
 
 e2e_start_desktop
-start_accessibility
+e2e_start_accessibility
 e2e_start_app
 
 e2e_click_button Create

@@ -47,6 +47,14 @@ private Q_SLOTS:
                                + oledb::FormatError::text().toUtf8() + "'}]")
                         .constData());
         QTest::newRow("edit: no string") << u"edit"_s << json("[{'set': []}]") << 2 << QByteArray();
+        QTest::newRow("mask: a password, and a malformed string")
+            << u"mask"_s << json("['a=1;PWD=\\'x;y\\'', 'a=1;b']") << 1
+            << json(QByteArray("[{'ok': true, 'masked': 'a=1;PWD=********'}, {'ok': false, "
+                               "'offset': 4, 'message': '"
+                               + oledb::FormatError::text().toUtf8() + "'}]")
+                        .constData());
+        QTest::newRow("mask: an item that is not a string")
+            << u"mask"_s << json("['a=1', 2]") << 2 << QByteArray();
         QTest::newRow("not JSON") << u"parse"_s << QByteArray("[") << 2 << QByteArray();
         QTest::newRow("format: pair of three")
             << u"format"_s << json("[[['a', 'b', 'c']]]") << 2 << QByteArray();

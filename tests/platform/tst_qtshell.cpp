@@ -30,17 +30,20 @@ NotifyIconBuffer record(quint32 hWnd, quint32 uID, quint32 hIcon = 0,
     return data;
 }
 
-// Collects the tray messages posted to a window.
+// Collects the tray messages posted to a window, and counts the news of a lost notification area.
 class MessageRecorder final : public QObject
 {
 public:
     QList<quint32> messages;
+    int areaLost = 0;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == TrayMessageEvent::eventType())
             messages.append(static_cast<TrayMessageEvent *>(event)->message());
+        else if (event->type() == platform::qt::NotificationAreaLostEvent::eventType())
+            ++areaLost;
         return QObject::eventFilter(watched, event);
     }
 };
@@ -52,6 +55,11 @@ class tst_QtShell final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup()
+    {
+        QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
+    }
+
     void addIsRefusedWithoutATrayHost()
     {
         // The offscreen platform has no notification area.
@@ -159,6 +167,37 @@ private Q_SLOTS:
         Q_EMIT shell.trayIcon(hWnd, 1)->activated(QSystemTrayIcon::Trigger);
         QCoreApplication::sendPostedEvents();
         QCOMPARE(shell.SetForegroundWindow(hWnd), 0);
+    }
+
+    void whenTheNotificationAreaGoesItsIconsGoAndTheirWindowsAreTold()
+    {
+        QWidget window;
+        QWidget bystander;
+        MessageRecorder told;
+        MessageRecorder bystanderTold;
+        window.installEventFilter(&told);
+        bystander.installEventFilter(&bystanderTold);
+        const quint32 hWnd = HandleTable::registerWindow(&window);
+        HandleTable::registerWindow(&bystander);
+        bool available = true;
+        QtShell shell([&] { return available; }, 10);
+        auto first = record(hWnd, 1);
+        auto second = record(hWnd, 2);
+        shell.Shell_NotifyIconA(platform::NIM_ADD, first);
+        shell.Shell_NotifyIconA(platform::NIM_ADD, second);
+
+        available = false;
+
+        QTRY_COMPARE(told.areaLost, 1);
+        QCOMPARE(shell.trayIcon(hWnd, 1), nullptr);
+        QCOMPARE(shell.trayIcon(hWnd, 2), nullptr);
+        QTest::qWait(50);
+        QCOMPARE(told.areaLost, 1);
+        QCOMPARE(bystanderTold.areaLost, 0);
+
+        // A host that comes back takes new icons.
+        available = true;
+        QCOMPARE(shell.Shell_NotifyIconA(platform::NIM_ADD, first), 1);
     }
 
     void foregroundRequestActivatesTheWindow()

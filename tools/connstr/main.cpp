@@ -1,10 +1,11 @@
-// corvanta-connstr parse|format|edit: JSON on standard input, JSON on standard output.
+// corvanta-connstr parse|format|mask|edit: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable.
 
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
 #include "oledb/providercatalogue.h"
+#include "oledb/secrets.h"
 #include "platform/error.h"
 
 #include <QFile>
@@ -67,14 +68,15 @@ oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
     return pairs;
 }
 
-QJsonObject formatErrorObject(const oledb::FormatError &error)
+QJsonObject parseError(const oledb::FormatError &error)
 {
     return QJsonObject {{QStringLiteral("ok"), false},
                         {QStringLiteral("offset"), error.offset()},
                         {QStringLiteral("message"), error.message()}};
 }
 
-int parseStrings(QJsonArray &results)
+// Reads every string and answers each with `answer(text, parsed)`, or with the parse error.
+template<typename Answer> int answerStrings(QJsonArray &results, Answer answer)
 {
     const QJsonArray inputs = readArray("a JSON array of strings");
     for (qsizetype i = 0; i < inputs.size(); ++i) {
@@ -83,19 +85,34 @@ int parseStrings(QJsonArray &results)
     }
     int code = AllValid;
     for (const QJsonValue &input : inputs) {
+        const QString text = input.toString();
         try {
-            const oledb::ConnectionString parsed = oledb::ConnectionString::parse(input.toString());
-            QJsonArray pairs;
-            for (const oledb::KeywordValue &pair : parsed.pairs())
-                pairs.append(QJsonArray {pair.keyword, pair.value});
-            results.append(
-                QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}});
+            results.append(answer(text, oledb::ConnectionString::parse(text)));
         } catch (const oledb::FormatError &error) {
             code = SomeInvalid;
-            results.append(formatErrorObject(error));
+            results.append(parseError(error));
         }
     }
     return code;
+}
+
+int parseStrings(QJsonArray &results)
+{
+    return answerStrings(results, [](const QString &, const oledb::ConnectionString &parsed) {
+        QJsonArray pairs;
+        for (const oledb::KeywordValue &pair : parsed.pairs())
+            pairs.append(QJsonArray {pair.keyword, pair.value});
+        return QJsonObject {{QStringLiteral("ok"), true}, {QStringLiteral("pairs"), pairs}};
+    });
+}
+
+// What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
+int maskStrings(QJsonArray &results)
+{
+    return answerStrings(results, [](const QString &text, const oledb::ConnectionString &) {
+        return QJsonObject {{QStringLiteral("ok"), true},
+                            {QStringLiteral("masked"), oledb::maskConnectionString(text)}};
+    });
 }
 
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
@@ -176,7 +193,7 @@ int editStrings(QJsonArray &results)
                                                           request.remove)}});
         } catch (const oledb::FormatError &error) {
             code = SomeInvalid;
-            results.append(formatErrorObject(error));
+            results.append(parseError(error));
         } catch (const platform::Error &error) {
             code = SomeInvalid;
             results.append(QJsonObject {{QStringLiteral("ok"), false},
@@ -191,8 +208,8 @@ int editStrings(QJsonArray &results)
 int main(int argc, char *argv[])
 {
     const QByteArray command = argc == 2 ? QByteArray(argv[1]) : QByteArray();
-    if (command != "parse" && command != "format" && command != "edit") {
-        printError(QStringLiteral("usage: corvanta-connstr parse|format|edit < input.json"));
+    if (command != "parse" && command != "format" && command != "mask" && command != "edit") {
+        printError(QStringLiteral("usage: corvanta-connstr parse|format|mask|edit < input.json"));
         return Unusable;
     }
     QJsonArray results;
@@ -200,10 +217,12 @@ int main(int argc, char *argv[])
     try {
         if (command == "parse")
             code = parseStrings(results);
-        else if (command == "format")
-            code = formatPairLists(results);
-        else
+        else if (command == "mask")
+            code = maskStrings(results);
+        else if (command == "edit")
             code = editStrings(results);
+        else
+            code = formatPairLists(results);
     } catch (const UnusableInput &error) {
         printError(error.message);
         return Unusable;

@@ -1,6 +1,6 @@
-#include "drivers/odbcattributes.h"
+#include "oledb/odbcattributes.h"
 
-namespace drivers {
+namespace oledb {
 
 namespace {
 
@@ -12,29 +12,48 @@ bool needsBraces(const QString &value)
         || value.front().isSpace() || value.back().isSpace();
 }
 
+qsizetype skipSpace(QStringView text, qsizetype pos)
+{
+    while (pos < text.size() && text[pos].isSpace())
+        ++pos;
+    return pos;
+}
+
+qsizetype trimmedEnd(QStringView text, qsizetype start, qsizetype end)
+{
+    while (end > start && text[end - 1].isSpace())
+        --end;
+    return end;
+}
+
 } // namespace
 
-OdbcAttributes OdbcAttributes::parse(QStringView text)
+OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
 {
     OdbcAttributes result;
+    const auto add = [&](QStringView key, QString value, ValueSpan span) {
+        if (key.isEmpty())
+            return;
+        result.m_attributes.append({key.toString(), std::move(value)});
+        if (spans)
+            spans->append(span);
+    };
     qsizetype pos = 0;
     while (pos < text.size()) {
         const qsizetype assign = text.indexOf(u'=', pos);
-        const qsizetype separator = text.indexOf(u';', pos);
+        qsizetype separator = text.indexOf(u';', pos);
         if (assign < 0 || (separator >= 0 && separator < assign)) {
             const qsizetype end = separator < 0 ? text.size() : separator;
-            const QString key = text.sliced(pos, end - pos).trimmed().toString();
-            if (!key.isEmpty())
-                result.m_attributes.append({key, QString()});
+            add(text.sliced(pos, end - pos).trimmed(), QString(), {end, end});
             pos = end + 1;
             continue;
         }
-        const QString key = text.sliced(pos, assign - pos).trimmed().toString();
-        pos = assign + 1;
-        while (pos < text.size() && text[pos] == u' ')
-            ++pos;
+        const QStringView key = text.sliced(pos, assign - pos).trimmed();
+        pos = skipSpace(text, assign + 1);
+        ValueSpan span {pos, pos};
         QString value;
         if (pos < text.size() && text[pos] == u'{') {
+            span.braced = true;
             ++pos;
             while (pos < text.size()) {
                 if (text[pos] == u'}') {
@@ -43,20 +62,22 @@ OdbcAttributes OdbcAttributes::parse(QStringView text)
                         pos += 2;
                         continue;
                     }
+                    span.closed = true;
                     ++pos;
                     break;
                 }
                 value.append(text[pos++]);
             }
-            const qsizetype end = text.indexOf(u';', pos);
-            pos = end < 0 ? text.size() : end + 1;
+            separator = text.indexOf(u';', pos);
+        } else if (separator >= 0) {
+            value = text.sliced(pos, separator - pos).trimmed().toString();
         } else {
-            const qsizetype end = text.indexOf(u';', pos);
-            value = text.sliced(pos, (end < 0 ? text.size() : end) - pos).trimmed().toString();
-            pos = end < 0 ? text.size() : end + 1;
+            value = text.sliced(pos).trimmed().toString();
         }
-        if (!key.isEmpty())
-            result.m_attributes.append({key, value});
+        const qsizetype end = separator < 0 ? text.size() : separator;
+        span.end = span.braced ? pos : trimmedEnd(text, span.start, end);
+        add(key, std::move(value), span);
+        pos = end + 1;
     }
     return result;
 }
@@ -105,4 +126,4 @@ QString OdbcAttributes::toString() const
     return text;
 }
 
-} // namespace drivers
+} // namespace oledb

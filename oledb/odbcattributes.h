@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace oledb {
+
+// An ODBC connection string: `key=value` pairs split by `;`, a value in braces when it holds a
+// `;`, with `}}` for a brace inside. Keys compare case-insensitively. This is the one reader of
+// such strings: the testers build what the driver receives with it, and the masker finds the
+// passwords in nested strings with it, so the two can never disagree about where a value ends.
+class OdbcAttributes
+{
+public:
+    struct Attribute
+    {
+        QString key;
+        QString value;
+        friend bool operator==(const Attribute &, const Attribute &) = default;
+    };
+
+    // Where an attribute's value stands in the text, as offsets into it, braces included and
+    // white space around it not. What follows a closing brace up to the separator is dropped.
+    struct ValueSpan
+    {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        bool braced = false;
+        bool closed = false;
+    };
+
+    // Lenient, as driver managers are: a stray piece without `=` becomes a key with no value,
+    // an unclosed brace runs to the end, and keys and bare values lose the white space (any
+    // Unicode white space) around them. Never fails.
+    static OdbcAttributes parse(QStringView text, QList<ValueSpan> *spans = nullptr);
+
+    const QList<Attribute> &attributes() const { return m_attributes; }
+    std::optional<QString> value(QStringView key) const;
+    // Replaces the first occurrence and drops any later ones, so the driver cannot pick another.
+    void set(const QString &key, const QString &value);
+    // Braces every value that parse() would otherwise read differently.
+    QString toString() const;
+
+private:
+    QList<Attribute> m_attributes;
+};
+
+} // namespace oledb

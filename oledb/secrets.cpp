@@ -1,0 +1,414 @@
+#include "oledb/secrets.h"
+
+#include "oledb/connectionstring.h"
+#include "oledb/formaterror.h"
+#include "oledb/odbcattributes.h"
+#include "oledb/providercatalogue.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <optional>
+
+namespace oledb {
+
+namespace {
+
+// Strings nest a level or two in practice; past this depth a value that assigns anything is
+// hidden whole rather than read further.
+constexpr int MaxDepth = 8;
+// How far back from an `=` in free text a keyword is looked for.
+constexpr qsizetype MaxKeywordLength = 64;
+constexpr qsizetype MinPieceLength = 3;
+
+// A secret value: where it stands in the text being searched, and the value it carries.
+struct Found
+{
+    qsizetype start;
+    qsizetype end;
+    QString value;
+};
+using FoundList = QList<Found>;
+
+QString normalisedKeyword(QStringView keyword)
+{
+    QString out;
+    bool space = false;
+    for (const QChar c : keyword.trimmed()) {
+        if (c.isSpace()) {
+            space = true;
+            continue;
+        }
+        if (space)
+            out += u' ';
+        space = false;
+        out += c;
+    }
+    return out.toCaseFolded();
+}
+
+const QSet<QString> &declaredSecrets()
+{
+    static const QSet<QString> names = [] {
+        QSet<QString> found;
+        for (const Provider &provider : ProviderCatalogue::builtIn().providers()) {
+            for (const PropertyDefinition &property : provider.properties) {
+                if (property.secret)
+                    found.insert(normalisedKeyword(property.name));
+            }
+        }
+        return found;
+    }();
+    return names;
+}
+
+bool isQuote(QChar c)
+{
+    return c == u'"' || c == u'\'';
+}
+
+QStringView trimmedOfDelimiters(QStringView text)
+{
+    const auto delimiter = [](QChar c) {
+        return c.isSpace() || isQuote(c) || c == u'{' || c == u'}';
+    };
+    while (!text.isEmpty() && delimiter(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && delimiter(text.back()))
+        text.chop(1);
+    return text;
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85)
+        || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// Past a quoted value that starts at `start`, doubled quotes inside; an unclosed one runs to
+// the end.
+qsizetype quotedEnd(QStringView text, qsizetype start)
+{
+    const QChar quote = text[start];
+    qsizetype pos = start + 1;
+    while (true) {
+        const qsizetype close = text.indexOf(quote, pos);
+        if (close < 0)
+            return text.size();
+        if (close + 1 < text.size() && text[close + 1] == quote) {
+            pos = close + 2;
+            continue;
+        }
+        return close + 1;
+    }
+}
+
+// Past a braced value that starts at `start`, as the ODBC reader ends it.
+qsizetype bracedEnd(QStringView text, qsizetype start)
+{
+    qsizetype pos = start + 1;
+    while (pos < text.size()) {
+        if (text[pos] == u'}') {
+            if (pos + 1 < text.size() && text[pos + 1] == u'}') {
+                pos += 2;
+                continue;
+            }
+            return pos + 1;
+        }
+        ++pos;
+    }
+    return text.size();
+}
+
+// Adds what was found in a value to what is found in the text it stands in: the value starts
+// at `base` there, written with every `doubled` character (a quote, or a closing brace) twice.
+void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsizetype base,
+                std::optional<QChar> doubled)
+{
+    const auto offset = [&](qsizetype index) {
+        return base + index + (doubled ? value.first(index).count(*doubled) : 0);
+    };
+    for (const Found &found : inner)
+        out.append({offset(found.start), offset(found.end), found.value});
+}
+
+void findNested(QStringView text, int depth, FoundList &out);
+
+// Every pair of a connection string read from `text`.
+void findInPairs(QStringView text, const ConnectionString &parsed,
+                 const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out)
+{
+    for (qsizetype i = 0; i < parsed.pairs().size(); ++i) {
+        const KeywordValue &pair = parsed.pairs().at(i);
+        const ConnectionString::ValueSpan span = spans.at(i);
+        if (isSecretKeyword(pair.keyword)) {
+            if (!pair.value.isEmpty())
+                out.append({span.start, span.end, pair.value});
+            continue;
+        }
+        if (!pair.value.contains(u'='))
+            continue;
+        FoundList inner;
+        findNested(pair.value, depth + 1, inner);
+        const bool quoted = span.end > span.start && isQuote(text[span.start]);
+        addEscaped(out, inner, pair.value, quoted ? span.start + 1 : span.start,
+                   quoted ? std::optional<QChar>(text[span.start]) : std::nullopt);
+    }
+}
+
+// A value of another property may hold a whole string of its own: ODBC attributes for the
+// driver, or a provider's own connection string. It is read both ways and whatever either
+// reading takes for a secret is hidden.
+void findNested(QStringView text, int depth, FoundList &out)
+{
+    if (!text.contains(u'='))
+        return;
+    if (depth > MaxDepth) {
+        out.append({0, text.size(), text.toString()});
+        return;
+    }
+
+    QList<OdbcAttributes::ValueSpan> odbcSpans;
+    const OdbcAttributes odbc = OdbcAttributes::parse(text, &odbcSpans);
+    QSet<qsizetype> braces;
+    for (qsizetype i = 0; i < odbc.attributes().size(); ++i) {
+        const OdbcAttributes::Attribute &attribute = odbc.attributes().at(i);
+        const OdbcAttributes::ValueSpan span = odbcSpans.at(i);
+        if (span.braced) {
+            braces.insert(span.start);
+            if (span.closed)
+                braces.insert(span.end - 1);
+        }
+        if (isSecretKeyword(attribute.key)) {
+            qsizetype end = span.end;
+            // The driver takes an opening quote as part of the password and stops at the first
+            // `;`, but the writer meant everything up to the closing quote.
+            if (!span.braced && span.end > span.start && isQuote(text[span.start]))
+                end = std::max(end, quotedEnd(text, span.start));
+            // The reader drops what follows a closing brace; it may be the rest of a password
+            // written without doubling its `}`. A closing quote of the string around is not.
+            if (span.closed) {
+                const qsizetype separator = text.indexOf(u';', end);
+                qsizetype after = separator < 0 ? text.size() : separator;
+                while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
+                    --after;
+                end = after;
+            }
+            const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
+            if (!attribute.value.isEmpty() || end - span.start > bare)
+                out.append({span.start, end, attribute.value});
+            continue;
+        }
+        if (!attribute.value.contains(u'='))
+            continue;
+        FoundList inner;
+        findNested(attribute.value, depth + 1, inner);
+        addEscaped(out, inner, attribute.value, span.braced ? span.start + 1 : span.start,
+                   span.braced ? std::optional<QChar>(u'}') : std::nullopt);
+    }
+
+    QList<ConnectionString::ValueSpan> spans;
+    FoundList asPairs;
+    try {
+        const ConnectionString parsed = ConnectionString::parse(text, &spans);
+        findInPairs(text, parsed, spans, depth, asPairs);
+    } catch (const FormatError &) {
+        return;
+    }
+    // Read as pairs, a braced ODBC value may seem to end in its own closing brace; the driver
+    // never takes that brace for part of the value, and hiding it would unbalance the string.
+    for (Found found : std::as_const(asPairs)) {
+        while (found.end > found.start && braces.contains(found.end - 1))
+            --found.end;
+        while (found.start < found.end && braces.contains(found.start))
+            ++found.start;
+        if (found.end > found.start)
+            out.append(found);
+    }
+}
+
+bool endsKeyword(QChar c)
+{
+    static const QStringView boundaries = u";{}\"'=()[],<>";
+    return boundaries.contains(c) || isLineBreak(c);
+}
+
+// Whether the words just before an `=` name a secret; in a sentence the keyword is the last
+// words before it ("the string was PWD=...").
+bool secretBefore(QStringView text, qsizetype assign)
+{
+    qsizetype begin = assign;
+    const qsizetype limit = std::max<qsizetype>(0, assign - MaxKeywordLength);
+    while (begin > limit && !endsKeyword(text[begin - 1]))
+        --begin;
+    const QStringView candidate = text.sliced(begin, assign - begin).trimmed();
+    qsizetype word = 0;
+    while (word < candidate.size()) {
+        if (isSecretKeyword(candidate.sliced(word)))
+            return true;
+        while (word < candidate.size() && !candidate[word].isSpace())
+            ++word;
+        while (word < candidate.size() && candidate[word].isSpace())
+            ++word;
+    }
+    return false;
+}
+
+enum class TextKind { Message, ConnectionString };
+
+// Every secret-looking assignment in text that follows no syntax: a driver's message, or a
+// connection string too malformed to read. Values run as either syntax would run them, and to
+// the end of the line otherwise; in a connection string a bare value also takes the pieces
+// after it that assign nothing, which is how a password holding `;` ends up written.
+void findAssignments(QStringView text, TextKind kind, FoundList &out)
+{
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype assign = text.indexOf(u'=', pos);
+        if (assign < 0)
+            break;
+        pos = assign + 1;
+        if (!secretBefore(text, assign))
+            continue;
+        qsizetype start = assign + 1;
+        while (start < text.size() && text[start].isSpace() && !isLineBreak(text[start]))
+            ++start;
+        if (start >= text.size())
+            break;
+        qsizetype end;
+        if (text[start] == u'{') {
+            end = bracedEnd(text, start);
+        } else if (isQuote(text[start])) {
+            end = quotedEnd(text, start);
+        } else {
+            end = start;
+            while (true) {
+                while (end < text.size() && text[end] != u';' && !isLineBreak(text[end]))
+                    ++end;
+                if (kind != TextKind::ConnectionString || end >= text.size() || text[end] != u';')
+                    break;
+                qsizetype next = end + 1;
+                while (next < text.size() && text[next] != u';' && text[next] != u'=')
+                    ++next;
+                if (next < text.size() && text[next] == u'=')
+                    break;
+                end = next;
+            }
+            while (end > start && text[end - 1].isSpace())
+                --end;
+        }
+        if (end > start) {
+            out.append({start, end, text.sliced(start, end - start).toString()});
+            pos = end;
+        }
+    }
+}
+
+QString applyMask(QStringView text, FoundList found)
+{
+    if (found.isEmpty())
+        return text.toString();
+    std::sort(found.begin(), found.end(),
+              [](const Found &a, const Found &b) { return a.start < b.start; });
+    const QString mask = secretMask();
+    QString out;
+    out.reserve(text.size());
+    qsizetype copied = 0;
+    qsizetype i = 0;
+    while (i < found.size()) {
+        const qsizetype start = found.at(i).start;
+        qsizetype end = found.at(i).end;
+        // Overlapping or touching finds become one mask, so no length shows through.
+        for (++i; i < found.size() && found.at(i).start <= end; ++i)
+            end = std::max(end, found.at(i).end);
+        out += text.sliced(copied, start - copied);
+        out += mask;
+        copied = end;
+    }
+    out += text.sliced(copied);
+    return out;
+}
+
+} // namespace
+
+QString secretMask()
+{
+    return QStringLiteral("********");
+}
+
+bool isSecretKeyword(QStringView keyword)
+{
+    const QString key = normalisedKeyword(keyword);
+    if (key.isEmpty())
+        return false;
+    return declaredSecrets().contains(key) || key.contains(u"password") || key.contains(u"passwd")
+        || key.endsWith(u"pwd") || key == u"access token" || key == u"accesstoken";
+}
+
+QString maskConnectionString(QStringView text)
+{
+    FoundList found;
+    QList<ConnectionString::ValueSpan> spans;
+    try {
+        const ConnectionString parsed = ConnectionString::parse(text, &spans);
+        findInPairs(text, parsed, spans, 0, found);
+    } catch (const FormatError &) {
+        findNested(text, 0, found);
+        findAssignments(text, TextKind::ConnectionString, found);
+    }
+    return applyMask(text, std::move(found));
+}
+
+QStringList secretsOf(const ConnectionString &connection)
+{
+    QStringList secrets;
+    for (const KeywordValue &pair : connection.pairs()) {
+        if (isSecretKeyword(pair.keyword)) {
+            secrets.append(pair.value);
+            continue;
+        }
+        FoundList nested;
+        findNested(pair.value, 1, nested);
+        for (const Found &found : std::as_const(nested)) {
+            secrets.append(found.value);
+            const QStringView raw
+                = QStringView(pair.value).sliced(found.start, found.end - found.start);
+            secrets.append(raw.toString());
+            // The driver may take only the first piece of a password that holds `;` and
+            // echo the rest as keys of their own; pieces too short to tell from ordinary words
+            // are left to the masking of assignments.
+            for (const QStringView piece : raw.split(u';')) {
+                const QStringView word = trimmedOfDelimiters(piece);
+                if (word.size() >= MinPieceLength)
+                    secrets.append(word.toString());
+            }
+        }
+    }
+    // A driver may echo a secret escaped the way the string it received escapes it.
+    const qsizetype plain = secrets.size();
+    for (qsizetype i = 0; i < plain; ++i) {
+        for (const QChar special : {QChar(u'}'), QChar(u'"'), QChar(u'\'')}) {
+            if (secrets.at(i).contains(special))
+                secrets.append(QString(secrets.at(i)).replace(special, QString(2, special)));
+        }
+    }
+    secrets.removeAll(QString());
+    secrets.removeDuplicates();
+    return secrets;
+}
+
+QString maskSecrets(QStringView text, const QStringList &secrets)
+{
+    FoundList found;
+    for (const QString &secret : secrets) {
+        if (secret.isEmpty())
+            continue;
+        for (qsizetype at = text.indexOf(secret, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(secret, at + 1, Qt::CaseInsensitive))
+            found.append({at, at + secret.size(), secret});
+    }
+    findAssignments(text, TextKind::Message, found);
+    return applyMask(text, std::move(found));
+}
+
+} // namespace oledb

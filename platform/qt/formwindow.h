@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+namespace platform::qt {
+
+class EventDispatch;
+
+// The form's top-level window: turns Qt's window events into the form's resize, mouse and
+// unload events, and decides when the first resize may run.
+class FormWindow final : public QWidget
+{
+public:
+    FormWindow(const EventDispatch &dispatch, int scaleMode);
+
+    int scaleMode() const { return m_scaleMode; }
+
+    // Raises the unload event; unless cancelled, destroys the window and, with no window left,
+    // ends the program. Safe to call again while it runs (the close that follows comes back here).
+    void unload();
+
+    // Qt reports no state change for a hidden window, and the restore path relies on a resize
+    // event for every state write; raise exactly one either way.
+    void setStateRaisingResize(Qt::WindowStates state);
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void frameSettled();
+    void raiseResize();
+
+    const EventDispatch &m_dispatch;
+    int m_scaleMode;
+    bool m_unloading = false;
+    bool m_suppressStateEvent = false;
+    bool m_frameSettled = false;
+    bool m_waitingForFrame = false;
+    static constexpr int FrameGracePeriodMs = 300;
+};
+
+} // namespace platform::qt
