@@ -66,7 +66,6 @@ public:
     // their editors hide what is typed.
     bool isSecret(QStringView name) const;
 
-    bool isModified() const { return m_properties.isModified(); }
     QString connectionString() const;
     // For display: the string with every secret in it, nested ones too, masked in place.
     QString maskedConnectionString() const;

@@ -39,7 +39,6 @@ void DataLinkProperties::setProviderProgId(const QString &progId)
     } else {
         m_document.prepend(property::Provider, progId);
     }
-    m_modified = true;
     // A new provider may read the same keywords as other properties, and a prepended pair
     // moves every index.
     reindex();
@@ -138,7 +137,6 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
     } else {
         live.append(m_document.append(name, value));
     }
-    m_modified = true;
 }
 
 void DataLinkProperties::remove(QStringView name)
@@ -155,7 +153,6 @@ void DataLinkProperties::remove(QStringView name)
     // Kept in the order of the string, so that the one brought back is the one that was in effect.
     std::sort(removed.begin(), removed.end());
     found->clear();
-    m_modified = true;
 }
 
 std::optional<Conflict> DataLinkProperties::conflict(QStringView name) const
@@ -189,7 +186,6 @@ void DataLinkProperties::keepOnlyInEffect(QStringView name)
     }
     std::sort(removed.begin(), removed.end());
     live = {live.last()};
-    m_modified = true;
 }
 
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,

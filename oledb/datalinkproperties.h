@@ -62,7 +62,6 @@ public:
     // keyword otherwise: equal for every name of one property.
     QString propertyKey(QStringView name) const { return keyOf(name); }
 
-    bool isModified() const { return m_modified; }
     QString toString() const { return m_document.toString(); }
 
 private:
@@ -77,7 +76,6 @@ private:
     // removed ones, so that setting the property again brings its pair back where it stood.
     QHash<QString, QList<qsizetype>> m_live;
     QHash<QString, QList<qsizetype>> m_removed;
-    bool m_modified = false;
 };
 
 // For scripts: the text with each [name, value] of `set` applied, then each name of `remove`, in
