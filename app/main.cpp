@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/frmmain.h"
 #include "datalink/datalinks.h"
 #include "datalink/testconnectionhook.h"
@@ -24,6 +25,8 @@ void preferXWaylandOnWaylandSessions()
 
 int main(int argc, char *argv[])
 {
+    if (const auto exitCode = app::handleCommandLine(argc, argv))
+        return *exitCode;
     preferXWaylandOnWaylandSessions();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));

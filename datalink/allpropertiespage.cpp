@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -92,6 +93,9 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
 
     m_scroll->setObjectName(QStringLiteral("allPropertiesScroll"));
     m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    // The rows scroll down, never sideways: the page is as wide as its rows need.
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_scroll, 2);
 
     auto *othersCaption = new QLabel(tr("&Other properties in the string:"), this);
@@ -186,6 +190,8 @@ void AllPropertiesPage::rebuildRows()
     for (const oledb::PropertyDefinition &definition : m_draft.provider().properties)
         addRow(definition.name);
     m_scroll->setWidget(holder);
+    m_scroll->setMinimumWidth(holder->minimumSizeHint().width() + 2 * m_scroll->frameWidth()
+                              + m_scroll->verticalScrollBar()->sizeHint().width());
     for (Row &row : m_rows)
         refreshRow(row);
     m_model->reset();

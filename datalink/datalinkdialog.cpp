@@ -5,6 +5,7 @@
 #include "datalink/datalinkdraft.h"
 #include "datalink/propertyeditor.h"
 #include "datalink/providerpage.h"
+#include "datalink/taborder.h"
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -42,6 +44,14 @@ QString chooseWithQtDialog(QWidget *parent, const QString &caption, const QStrin
     }
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr,
                                         QFileDialog::DontUseNativeDialog);
+}
+
+// The dialog's size for the rest of the run, once it has one: the size it first opened at, or
+// the size the user last gave it.
+QSize &sizeForThisRun()
+{
+    static QSize size;
+    return size;
 }
 
 QWidget *padded(QWidget *page, QWidget *parent)
@@ -108,10 +118,50 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     layout->addWidget(buttons);
 
     connect(m_providerPage, &ProviderPage::nextRequested, this, [this] { showTab(ConnectionTab); });
+    // Pages and the All tab's rows are rebuilt when the provider or the set of properties
+    // changes; new widgets would otherwise take the focus after Cancel.
+    connect(m_draft, &DataLinkDraft::shapeChanged, this, [this] { m_tabOrderStale = true; });
     connect(m_draft, &DataLinkDraft::changed, this, &DataLinkDialog::refresh);
     rebuildProviderPages();
     refresh();
-    resize(sizeHint().expandedTo(QSize(520, 640)));
+    resize(openingSize());
+    m_sized = true;
+}
+
+// One size whatever the provider: the tallest Connection page (a SQL Server driver's, with the
+// saved-password warning) shows whole and the widest tab fits, within the screen.
+QSize DataLinkDialog::openingSize()
+{
+    QSize size = sizeForThisRun();
+    if (!size.isValid()) {
+        DataLinkDraft tallest(m_draft->catalogue(),
+                              oledb::DataLinkProperties::fromString(
+                                  m_draft->catalogue(),
+                                  QStringLiteral("Provider=MSOLEDBSQL19.1;Persist Security Info="
+                                                 "True;User ID=u;Password=p")));
+        ConnectionPage *page = makeConnectionPage(tallest, m_dataSources, m_chooseFile,
+                                                  m_connectionSlot->parentWidget());
+        page->hide();
+        const int pageHeight = page->sizeHint().height();
+        delete page;
+        const QSize hint = sizeHint();
+        const int shownPage = m_connectionScroll->sizeHint().height();
+        size = QSize(hint.width(), std::max(hint.height(), hint.height() - shownPage + pageHeight));
+    }
+    const QScreen *display = parentWidget() ? parentWidget()->screen() : screen();
+    if (display) {
+        // Room for the window manager's frame and the desktop's panels.
+        const QSize room = display->availableGeometry().size() - QSize(16, 48);
+        size = size.boundedTo(room).expandedTo(minimumSizeHint());
+    }
+    return size;
+}
+
+void DataLinkDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (m_sized)
+        sizeForThisRun() = size();
 }
 
 DataLinkDialog::~DataLinkDialog() = default;
@@ -122,8 +172,11 @@ QWidget *DataLinkDialog::buildConnectionTab()
     auto *layout = new QVBoxLayout(tab);
     // The SQL Server page is taller than a small screen leaves room for; it scrolls there.
     m_connectionScroll = new QScrollArea(tab);
+    m_connectionScroll->setObjectName(QStringLiteral("connectionScroll"));
     m_connectionScroll->setWidgetResizable(true);
     m_connectionScroll->setFrameShape(QFrame::NoFrame);
+    m_connectionScroll->setFocusPolicy(Qt::NoFocus);
+    m_connectionScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *content = new QWidget(m_connectionScroll);
     m_connectionSlot = new QVBoxLayout(content);
     m_connectionSlot->setContentsMargins(0, 0, 0, 0);
@@ -166,20 +219,6 @@ QWidget *DataLinkDialog::buildStringPanel()
 QString DataLinkDialog::connectionString() const
 {
     return m_draft->connectionString();
-}
-
-void DataLinkDialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    // Where the screen has room, grow so that the Connection page shows whole instead of
-    // scrolling.
-    const int hidden = m_connectionScroll->widget()->sizeHint().height()
-        - m_connectionScroll->viewport()->height();
-    const QScreen *display = screen();
-    if (hidden <= 0 || !display)
-        return;
-    const int room = display->availableGeometry().height() * 9 / 10;
-    resize(width(), std::max(height(), std::min(height() + hidden, room)));
 }
 
 void DataLinkDialog::showTab(Tab tab)
@@ -262,8 +301,13 @@ void DataLinkDialog::rebuildProviderPages()
     m_connectionPage = makeConnectionPage(*m_draft, m_dataSources, m_chooseFile,
                                           m_connectionSlot->parentWidget());
     m_connectionSlot->addWidget(m_connectionPage);
+    // The page may scroll down on a small screen, never sideways.
+    m_connectionScroll->setMinimumWidth(
+        m_connectionPage->minimumSizeHint().width()
+        + m_connectionScroll->verticalScrollBar()->sizeHint().width());
     m_advancedPage = new AdvancedPage(*m_draft, m_advancedSlot->parentWidget());
     m_advancedSlot->addWidget(m_advancedPage);
+    m_tabOrderStale = true;
 }
 
 void DataLinkDialog::refresh()
@@ -298,6 +342,10 @@ void DataLinkDialog::refresh()
             lines.append(problem.explanation);
         m_problems->setText(lines.join(u'\n'));
         m_problems->show();
+    }
+    if (m_tabOrderStale) {
+        orderTabsByLayout(this);
+        m_tabOrderStale = false;
     }
 }
 

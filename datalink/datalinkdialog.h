@@ -64,9 +64,10 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QSize openingSize();
     QWidget *buildConnectionTab();
     QWidget *buildStringPanel();
     void rebuildProviderPages();
@@ -93,6 +94,8 @@ private:
     QString m_builtFor;
     // What the string view shows, so that an unchanged string is not laid out again.
     QString m_shownString;
+    bool m_tabOrderStale = true;
+    bool m_sized = false;
 };
 
 } // namespace datalink

@@ -29,7 +29,7 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
         QLineEdit *dataSource = addBoundLineEdit(QStringLiteral("dataSourceEdit"), DataSource);
         if (oracle)
             dataSource->setPlaceholderText(tr("Net service name"));
-        sourceForm->addRow(oracle ? tr("&Server name:") : tr("&Data Source:"), dataSource);
+        sourceForm->addRow(oracle ? tr("Ser&ver name:") : tr("&Data Source:"), dataSource);
     }
     if (draft.definition(Location)) {
         sourceForm->addRow(tr("&Location:"),
@@ -59,7 +59,7 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
     if (draft.definition(InitialCatalog)) {
         auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
         auto *catalogForm = new QFormLayout(catalog);
-        catalogForm->addRow(tr("Initial &catalog:"),
+        catalogForm->addRow(tr("Initial c&atalog:"),
                             addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog));
         layout->addWidget(catalog);
     }

@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -40,7 +41,7 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     auto *form = new QFormLayout(database);
     m_fileType->setObjectName(QStringLiteral("fileTypeCombo"));
     m_fileType->addItems({tr("Access database"), tr("Excel workbook"), tr("Text files (folder)")});
-    form->addRow(tr("File &type:"), m_fileType);
+    form->addRow(tr("File t&ype:"), m_fileType);
     auto *fileRow = new QHBoxLayout;
     auto *browseButton = new QToolButton(this);
     browseButton->setObjectName(QStringLiteral("browseButton"));
@@ -48,7 +49,10 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     browseButton->setToolTip(tr("Choose the database file"));
     fileRow->addWidget(m_file);
     fileRow->addWidget(browseButton);
-    form->addRow(tr("Database &file:"), fileRow);
+    // A row of several widgets gets no buddy from the form; the label needs one for its Alt key.
+    auto *fileLabel = new QLabel(tr("Database &file:"), database);
+    fileLabel->setBuddy(m_file);
+    form->addRow(fileLabel, fileRow);
     layout->addWidget(database);
 
     auto *logOn = new QGroupBox(tr("2. Log on to the database"), this);

@@ -24,7 +24,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     : ConnectionPage(draft, parent)
     , m_dataSources(dataSources)
     , m_byName(new QRadioButton(tr("Use &data source name"), this))
-    , m_byString(new QRadioButton(tr("Use c&onnection string"), this))
+    , m_byString(new QRadioButton(tr("Use co&nnection string"), this))
     , m_dataSourceName(new QComboBox(this))
     , m_connectionString(
           addBoundLineEdit(QStringLiteral("odbcConnectionStringEdit"), ExtendedProperties))
@@ -60,7 +60,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
 
     auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
     auto *catalogForm = new QFormLayout(catalog);
-    catalogForm->addRow(tr("Initial &catalog:"),
+    catalogForm->addRow(tr("Initial c&atalog:"),
                         addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog));
     layout->addWidget(catalog);
     layout->addStretch();

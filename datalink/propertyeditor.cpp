@@ -39,6 +39,9 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
         // Editable, so a value outside the list can still be shown and corrected in place.
         m_combo->setEditable(true);
         m_combo->setInsertPolicy(QComboBox::NoInsert);
+        // Sized for a short value: the longest choice would widen the All tab's whole column.
+        m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        m_combo->setMinimumContentsLength(12);
         m_combo->addItems(type == oledb::PropertyType::Boolean
                               ? QStringList {QStringLiteral("True"), QStringLiteral("False")}
                               : definition->allowedValues);
@@ -67,6 +70,9 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
         break;
     }
 
+    // A label's Alt key focuses its buddy only when the buddy takes the focus; the proxy then
+    // passes it on. Tab skips a widget with a proxy, so this adds no stop of its own.
+    setFocusPolicy(focusProxy()->focusPolicy());
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 

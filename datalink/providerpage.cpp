@@ -27,6 +27,7 @@ ProviderPage::ProviderPage(DataLinkDraft &draft, QWidget *parent)
     , m_list(new QListWidget(this))
     , m_otherLabel(new QLabel(tr("Provider &ProgID:"), this))
     , m_otherProgId(new QLineEdit(this))
+    , m_next(new QPushButton(tr("&Next >>"), this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -61,22 +62,21 @@ ProviderPage::ProviderPage(DataLinkDraft &draft, QWidget *parent)
     layout->addLayout(otherRow);
 
     auto *nextRow = new QHBoxLayout;
-    auto *next = new QPushButton(tr("&Next >>"), this);
-    next->setObjectName(QStringLiteral("nextButton"));
-    next->setAutoDefault(false);
+    m_next->setObjectName(QStringLiteral("nextButton"));
+    m_next->setAutoDefault(false);
     nextRow->addStretch();
-    nextRow->addWidget(next);
+    nextRow->addWidget(m_next);
     layout->addLayout(nextRow);
 
     connect(m_list, &QListWidget::itemClicked, this, &ProviderPage::choose);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &ProviderPage::nextRequested);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &ProviderPage::next);
     // Keyboard selection moves the current item without a click.
     connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *current) {
         if (current && m_list->hasFocus())
             choose();
     });
     connect(m_otherProgId, &QLineEdit::textEdited, this, &ProviderPage::choose);
-    connect(next, &QPushButton::clicked, this, &ProviderPage::nextRequested);
+    connect(m_next, &QPushButton::clicked, this, &ProviderPage::next);
 }
 
 void ProviderPage::refresh()
@@ -95,6 +95,14 @@ void ProviderPage::refresh()
     m_otherProgId->setEnabled(other);
     if (other && m_otherProgId->text() != m_draft.providerProgId())
         m_otherProgId->setText(m_draft.providerProgId());
+    m_next->setEnabled(!m_draft.providerProgId().isEmpty());
+}
+
+// With no provider there is no page to go on to: the user has yet to type the ProgID.
+void ProviderPage::next()
+{
+    if (!m_draft.providerProgId().isEmpty())
+        Q_EMIT nextRequested();
 }
 
 void ProviderPage::choose()
@@ -107,7 +115,13 @@ void ProviderPage::choose()
         progId = m_otherProgId->text().trimmed();
         m_otherLabel->setEnabled(true);
         m_otherProgId->setEnabled(true);
-        if (progId.isEmpty() || m_draft.catalogue().find(progId)) {
+        if (progId.isEmpty()) {
+            // The previous provider's name must not linger in the string as if chosen.
+            m_draft.chooseProvider(QString());
+            m_otherProgId->setFocus();
+            return;
+        }
+        if (m_draft.catalogue().find(progId)) {
             m_otherProgId->setFocus();
             return;
         }

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace datalink {
 
@@ -26,11 +27,13 @@ Q_SIGNALS:
 
 private:
     void choose();
+    void next();
 
     DataLinkDraft &m_draft;
     QListWidget *m_list;
     QLabel *m_otherLabel;
     QLineEdit *m_otherProgId;
+    QPushButton *m_next;
 };
 
 } // namespace datalink

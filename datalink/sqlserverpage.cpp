@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
@@ -36,7 +37,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     , m_specificUser(new QRadioButton(tr("Use a specific user &name and password"), this))
     , m_logOn(new LogOnFields(draft, this))
     , m_catalog(new QRadioButton(tr("Select the &database on the server:"), this))
-    , m_attach(new QRadioButton(tr("A&ttach a database file as a database name:"), this))
+    , m_attach(new QRadioButton(tr("&Attach a database file as a database name:"), this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -98,9 +99,10 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
 
     const oledb::PropertyDefinition *encryption = draft.definition(UseEncryptionForData);
     const oledb::PropertyDefinition *trust = draft.definition(TrustServerCertificate);
+    // Encryption is how the server is reached: it shares the server's group, which also keeps
+    // the page short enough for a small screen.
     if (encryption || trust) {
-        auto *security = new QGroupBox(tr("Encryption"), this);
-        auto *securityLayout = new QHBoxLayout(security);
+        auto *securityLayout = new QHBoxLayout;
         if (encryption && encryption->type == oledb::PropertyType::Boolean) {
             m_encrypt = new QCheckBox(tr("&Encrypt the connection"), this);
             m_encrypt->setObjectName(QStringLiteral("encryptCheck"));
@@ -112,9 +114,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
         } else if (encryption) {
             m_encryption = new PropertyEditor(encryption, m_draft.isSecret(encryption->name), this);
             m_encryption->setObjectName(QStringLiteral("encryptionEditor"));
-            auto *form = new QFormLayout;
-            form->addRow(tr("&Encryption:"), m_encryption);
-            securityLayout->addLayout(form);
+            securityLayout->addWidget(m_encryption, 1);
             connect(m_encryption, &PropertyEditor::edited, this, [this](const QString &value) {
                 m_draft.setValue(UseEncryptionForData, value);
             });
@@ -122,7 +122,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
                     [this] { m_draft.remove(UseEncryptionForData); });
         }
         if (trust) {
-            m_trustCertificate = new QCheckBox(tr("Trust the server &certificate"), this);
+            m_trustCertificate = new QCheckBox(tr("T&rust the server certificate"), this);
             m_trustCertificate->setObjectName(QStringLiteral("trustServerCertificateCheck"));
             securityLayout->addWidget(m_trustCertificate);
             connect(m_trustCertificate, &QCheckBox::clicked, this, [this](bool on) {
@@ -130,8 +130,15 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
                                  on ? QStringLiteral("True") : QStringLiteral("False"));
             });
         }
-        securityLayout->addStretch();
-        layout->addWidget(security);
+        if (m_encryption) {
+            // A row of several widgets gets no buddy from the form.
+            auto *label = new QLabel(tr("&Encryption:"), server);
+            label->setBuddy(m_encryption);
+            serverForm->addRow(label, securityLayout);
+        } else {
+            securityLayout->addStretch();
+            serverForm->addRow(securityLayout);
+        }
     }
     layout->addStretch();
 }

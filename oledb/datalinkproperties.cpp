@@ -31,7 +31,13 @@ void DataLinkProperties::setProviderProgId(const QString &progId)
 {
     const QString key = keywordKey(property::Provider);
     const QList<qsizetype> pairs = m_live.value(key);
-    if (!pairs.isEmpty()) {
+    if (progId.isEmpty()) {
+        // No provider named yet: no Provider pair, rather than an empty one. Naming one again
+        // brings the pair back where it stood.
+        if (pairs.isEmpty())
+            return;
+        remove(property::Provider);
+    } else if (!pairs.isEmpty()) {
         if (!m_document.setValue(pairs.last(), progId))
             return;
     } else if (const QList<qsizetype> removed = m_removed.value(key); !removed.isEmpty()) {

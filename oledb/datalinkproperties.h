@@ -37,6 +37,7 @@ public:
     // The catalogue's entry for the ProgID, or the generic one carrying the ProgID.
     const Provider &provider() const { return m_provider; }
     // Rewrites the Provider pair's value in place; a string without one gets it as its first pair.
+    // An empty ProgID takes the pair out.
     void setProviderProgId(const QString &progId);
 
     // Every property the string sets, once each, in the order they first appear, with the value

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # check_install.sh BUILD_DIR: installs into a scratch prefix and checks that a desktop finds the
-# program there: the binary, a valid menu entry naming it, and its icon in the hicolor theme.
+# program there: the binary, a valid menu entry naming it, its icon in the hicolor theme at every
+# size, and a valid AppStream record.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -27,13 +28,15 @@ check "the menu entry is valid" desktop-file-validate "$entry"
 check "the entry is named Corvanta" grep -qx 'Name=Corvanta' "$entry"
 check "the entry runs corvanta" grep -qx 'Exec=corvanta' "$entry"
 check "the entry carries version 1.00.0001" grep -qx 'X-Corvanta-Version=1.00.0001' "$entry"
-for size in 16 32; do
+for size in 16 32 48 64 128 256; do
     icon=$prefix/share/icons/hicolor/${size}x$size/apps/corvanta.png
-    [[ $size == 16 || -e $icon ]] || continue
-    check "the ${size} x ${size} icon is installed" test -s "$icon"
-    if [[ -s $icon ]]; then
-        check "the icon is a ${size} x ${size} PNG" \
-            test "$(/usr/bin/identify -format '%m %wx%h' "$icon")" = "PNG ${size}x$size"
-    fi
+    check "the ${size} x ${size} icon is a PNG of that size" \
+        test "$(/usr/bin/identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${size}x$size"
 done
+check "the scalable icon is installed" test -s "$prefix/share/icons/hicolor/scalable/apps/corvanta.svg"
+metainfo=$prefix/share/metainfo/org.example.corvanta.metainfo.xml
+check "the AppStream record is valid and names the menu entry" \
+    appstreamcli validate --no-net --pedantic "$metainfo"
+check "the AppStream record carries release 1.00.0001" grep -q 'version="1.00.0001"' "$metainfo"
+check "the installed tree passes AppStream's checks" appstreamcli validate-tree --no-net "$prefix"
 exit "$failed"

@@ -3,7 +3,7 @@
 # What building and launching the program needs.
 CORVANTA_BUILD_PACKAGES=(
     cmake g++ make
-    qt6-base-dev qt6-qpa-plugins qt6-wayland
+    qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-svg-dev
     libx11-dev
     unixodbc-dev
 )
@@ -19,5 +19,6 @@ CORVANTA_TEST_PACKAGES=(
     at-spi2-core
     xfce4-panel libglib2.0-bin weston wl-clipboard
     clang-format git desktop-file-utils
+    appstream lintian dpkg-dev file
 )
 # ---------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "platform/qt/twips.h"
 #include "platform/window.h"
 
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -12,7 +13,6 @@
 #include <optional>
 
 class QMenu;
-class QPlainTextEdit;
 
 namespace platform::qt {
 
@@ -59,22 +59,49 @@ protected:
 
 using QtControl = QtControlOf<platform::IControl>;
 
-// Keeps the exact text it was given, since the editor's document normalises line breaks and
-// some characters; what the user types replaces it.
+// The text box's editor. Its document turns a pasted carriage return or paragraph separator into
+// a line break of its own; the editor remembers what was pasted so the text box can keep it.
+class ExactTextEdit final : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+    // A paste or drop in progress: where it goes, how much of the old text it replaces, and
+    // its text; taken once.
+    struct Insertion
+    {
+        qsizetype at = 0;
+        qsizetype replaced = 0;
+        QString text;
+    };
+    std::optional<Insertion> takeInsertion() { return std::exchange(m_insertion, std::nullopt); }
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override;
+
+private:
+    std::optional<Insertion> m_insertion;
+};
+
+// Holds the text exactly as it was given or typed. The editor's document is only its display:
+// it reads a no-break space back as a space and line and paragraph separators as line breaks,
+// and makes one line break of a carriage return with its line feed; so its text is never read
+// back, and each change of the document is applied to the held text instead, in the same place.
 class QtTextBox final : public QtControlOf<platform::ITextBox>
 {
 public:
-    QtTextBox(QPlainTextEdit *editor, QString name, const EventDispatch &dispatch);
+    QtTextBox(ExactTextEdit *editor, QString name, const EventDispatch &dispatch);
 
     QString Text() override;
     void SetText(const QString &value) override;
 
 private:
-    QPlainTextEdit *editor() const;
+    ExactTextEdit *editor() const;
+    void followEdit();
     void raiseChange();
 
     const EventDispatch &m_dispatch;
-    std::optional<QString> m_exact;
+    QString m_text;
+    QString m_shown; // the document's characters when m_text was last brought up to date
     bool m_setting = false;
 };
 

@@ -8,7 +8,11 @@
 #include "platform/qt/twips.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QFrame>
+#include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +26,45 @@
 #include <map>
 
 namespace platform::qt {
+
+namespace {
+
+// Enter and the keypad's Enter press the focused button, as on every desktop; the window has no
+// default button, so nothing else answers them.
+class FormButton final : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            && modifiers == Qt::NoModifier) {
+            event->accept();
+            animateClick();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+// A picture is a bitmap drawn for 1x. Sharper renderings of the same drawing, where there are
+// any, lie beside it in a folder named after it (picture.xpm, picture/64.png, ...); the icon
+// offers them all and each use takes the one that fits its size and scale.
+QIcon pictureWithRenderings(const QString &path)
+{
+    QIcon icon(path);
+    const QFileInfo picture(path);
+    QDirIterator renderings(picture.path() + u'/' + picture.completeBaseName(),
+                            {QStringLiteral("*.png")}, QDir::Files);
+    while (renderings.hasNext())
+        icon.addFile(renderings.next());
+    return icon;
+}
+
+} // namespace
 
 QtForm::QtForm(const platform::FormDescription &description, platform::IFormEvents &events)
     : m_events(events)
@@ -96,7 +139,7 @@ void QtForm::build(const platform::FormDescription &description)
     window->setObjectName(description.name);
     window->setWindowTitle(description.caption);
     if (!description.icon.isEmpty())
-        window->setWindowIcon(QIcon(description.icon));
+        window->setWindowIcon(pictureWithRenderings(description.icon));
 
     std::map<int, QWidget *> tabOrder;
     QHash<QString, QWidget *> byName;
@@ -111,6 +154,23 @@ void QtForm::build(const platform::FormDescription &description)
     }
     // Qt stacks later siblings on top; the description wants the earlier created above.
     std::for_each(created.rbegin(), created.rend(), [](QWidget *widget) { widget->raise(); });
+    // A panel over a text box is its placeholder: clicks go through it, so the caret lands in
+    // the box and typing goes there.
+    for (const auto &control : description.controls) {
+        QWidget *panel = byName.value(control.name);
+        if (control.kind != platform::ControlKind::PictureBox || !panel)
+            continue;
+        for (const auto &other : description.controls) {
+            QWidget *box = byName.value(other.name);
+            if (other.kind == platform::ControlKind::TextBox && box
+                && box->parentWidget() == panel->parentWidget()
+                && box->geometry().intersects(panel->geometry())) {
+                panel->setAttribute(Qt::WA_TransparentForMouseEvents);
+                for (QWidget *inside : panel->findChildren<QWidget *>())
+                    inside->setAttribute(Qt::WA_TransparentForMouseEvents);
+            }
+        }
+    }
 
     QWidget *previous = nullptr;
     for (const auto &[index, widget] : tabOrder) {
@@ -159,26 +219,23 @@ void QtForm::build(const platform::FormDescription &description)
 }
 
 // Button sizes are fixed in twips, chosen for a narrow 8-point system font; desktop fonts are
-// often wider. Rather than cut captions off, the window's font steps down until every button
-// caption fits, but never below a legible size.
+// often wider. Rather than cut a caption off, that button's font steps down until its caption
+// fits, but never below a legible size. Everything else keeps the desktop's font: the text box
+// above all, where the user reads the string.
 void QtForm::fitCaptionsToButtons(QWidget *window)
 {
-    const auto buttons = window->findChildren<QPushButton *>();
-    const auto fits = [&buttons](const QFont &font) {
-        const QFontMetrics metrics(font);
-        return std::all_of(buttons.begin(), buttons.end(), [&metrics](QPushButton *button) {
-            const int margin
-                = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-            return metrics.horizontalAdvance(button->text()) + margin <= button->width();
-        });
-    };
-    QFont font = window->font();
-    if (font.pointSizeF() <= 0)
-        return;
-    while (!fits(font) && font.pointSizeF() > MinimumFontPoints)
-        font.setPointSizeF(std::max(MinimumFontPoints, font.pointSizeF() - 0.5));
-    if (font != window->font())
-        window->setFont(font);
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        const int room = button->width()
+            - 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        QFont font = button->font();
+        if (font.pointSizeF() <= 0)
+            continue;
+        while (QFontMetrics(font).horizontalAdvance(button->text()) > room
+               && font.pointSizeF() > MinimumFontPoints)
+            font.setPointSizeF(std::max(MinimumFontPoints, font.pointSizeF() - 0.5));
+        if (font != button->font())
+            button->setFont(font);
+    }
 }
 
 QWidget *QtForm::createControl(const platform::ControlDescription &control, QWidget *parent)
@@ -198,12 +255,16 @@ QWidget *QtForm::createControl(const platform::ControlDescription &control, QWid
         break;
     case platform::ControlKind::Image: {
         auto *image = new QLabel(parent);
-        image->setPixmap(QPixmap(control.picture));
+        // Shown at the bitmap's own size, from the rendering that suits the screen's scale.
+        const QIcon picture = pictureWithRenderings(control.picture);
+        const QSize natural = QImageReader(control.picture).size();
+        image->setPixmap(natural.isValid() ? picture.pixmap(natural, qApp->devicePixelRatio())
+                                           : QPixmap(control.picture));
         widget = image;
         break;
     }
     case platform::ControlKind::CommandButton: {
-        auto *button = new QPushButton(control.caption, parent);
+        auto *button = new FormButton(control.caption, parent);
         button->setAutoDefault(false);
         button->setDefault(false);
         const QString name = control.name;
@@ -215,7 +276,7 @@ QWidget *QtForm::createControl(const platform::ControlDescription &control, QWid
         break;
     }
     case platform::ControlKind::TextBox: {
-        auto *editor = new QPlainTextEdit(parent);
+        auto *editor = new ExactTextEdit(parent);
         editor->setPlainText(control.caption);
         editor->setTabChangesFocus(true);
         editor->setLineWrapMode(control.multiLine ? QPlainTextEdit::WidgetWidth

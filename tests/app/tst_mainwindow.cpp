@@ -114,7 +114,9 @@ private Q_SLOTS:
         QCOMPARE(title.weight(), QFont::Normal);
         QVERIFY(!title.italic() && !title.underline() && !title.strikeOut());
         QCOMPARE(child<QLabel>("Label2")->font().pointSizeF(), 8.25);
-        QCOMPARE(child<QPushButton>("cmdCopy")->font(), window()->font());
+        // The desktop's font, whatever the buttons' captions need.
+        QCOMPARE(child<QPlainTextEdit>("txtConnStr")->font(), QApplication::font());
+        QCOMPARE(child<QPushButton>("cmdDLPrompt")->font(), QApplication::font());
     }
 
     void buttonsHaveNoDefaultAndNoAccessKeys()
@@ -149,9 +151,36 @@ private Q_SLOTS:
     void bannerLiesAboveTheTextBox()
     {
         auto *banner = child("Picture1");
-        QWidget *top = window()->childAt(banner->geometry().center());
-        QVERIFY(top == banner || banner->isAncestorOf(top));
+        const QObjectList stack = window()->children(); // the last is drawn on top
+        QVERIFY(stack.indexOf(banner) > stack.indexOf(child("txtConnStr")));
         QVERIFY(banner->autoFillBackground());
+    }
+
+    void aClickOnTheBannerPutsTheCaretInTheTextBox()
+    {
+        m_form->Load();
+        QApplication::setActiveWindow(window());
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+        QCOMPARE(QApplication::focusWidget(), child("cmdDLPrompt"));
+        for (const char *where : {"Label1", "Image1", "Picture1"}) {
+            child("cmdDLPrompt")->setFocus();
+            QWidget *part = child(where);
+            QTest::mouseClick(window()->windowHandle(), Qt::LeftButton, {},
+                              part->mapTo(window(), part->rect().center()));
+            QCOMPARE(QApplication::focusWidget(), child("txtConnStr"));
+        }
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+        QCOMPARE(child<QPlainTextEdit>("txtConnStr")->toPlainText(), QStringLiteral("x"));
+    }
+
+    void iconAndBannerComeSharpAtLargerSizes()
+    {
+        const QList<QSize> sizes = window()->windowIcon().availableSizes();
+        for (int side : {16, 32, 48, 64, 128, 256})
+            QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+        const QPixmap banner = child<QLabel>("Image1")->pixmap();
+        QCOMPARE(banner.deviceIndependentSize().toSize(), QSize(32, 32));
+        QCOMPARE(banner.devicePixelRatio(), qApp->devicePixelRatio());
     }
 
     void startsWithFocusOnCreateAndTabsThroughTheRow()

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@
 #include <memory>
 
 using testing::DialogDriver;
+using namespace Qt::StringLiterals;
 
 // One thing the user does: which widget, and what with it.
 struct Step
@@ -98,7 +100,12 @@ private Q_SLOTS:
     void aConflictShowsThePairInEffectAndKeepsItOnAClick();
     void keyboardEnterAcceptsEscapeCancels_data();
     void keyboardEnterAcceptsEscapeCancels();
-    void everyConnectionFieldIsReachableByTab();
+    void tabFollowsTheReadingOrderOnEveryPage_data();
+    void tabFollowsTheReadingOrderOnEveryPage();
+    void altKeysAreUniqueAndReachTheirControl_data();
+    void altKeysAreUniqueAndReachTheirControl();
+    void otherProviderWaitsForItsProgId();
+    void theSizeTheUserGivesIsKeptForTheRun();
     void browseFillsTheDatabaseFile();
     void odbcPageOffersConfiguredDataSources();
     void testConnectionRunsTheHookOrSaysItIsMissing();
@@ -494,29 +501,202 @@ void tst_DataLinkDialog::keyboardEnterAcceptsEscapeCancels()
     QCOMPARE(finished.first().first().toInt(), result);
 }
 
-void tst_DataLinkDialog::everyConnectionFieldIsReachableByTab()
+// Every page of each kind of provider, as the user sees it after choosing that provider.
+static void addPageRows()
+{
+    QTest::addColumn<QString>("progId");
+    QTest::addColumn<int>("tab");
+    const QList<std::pair<const char *, const char *>> providers {
+        {"SQL Server", "SQLOLEDB.1"},
+        {"SQL Server Native Client", "SQLNCLI11.1"},
+        {"Jet", "Microsoft.Jet.OLEDB.4.0"},
+        {"ACE", "Microsoft.ACE.OLEDB.12.0"},
+        {"OLE DB Driver 19", "MSOLEDBSQL19.1"},
+        {"ODBC", "MSDASQL.1"},
+        {"Oracle", "MSDAORA.1"},
+        {"other", "Vendor.Provider.1"},
+    };
+    const QList<std::pair<const char *, datalink::DataLinkDialog::Tab>> tabs {
+        {"Provider", datalink::DataLinkDialog::ProviderTab},
+        {"Connection", datalink::DataLinkDialog::ConnectionTab},
+        {"Advanced", datalink::DataLinkDialog::AdvancedTab},
+        {"All", datalink::DataLinkDialog::AllTab},
+    };
+    for (const auto &[name, progId] : providers) {
+        for (const auto &[tabName, tab] : tabs) {
+            QTest::addRow("%s, %s tab", name, tabName) << QString::fromLatin1(progId) << int(tab);
+        }
+    }
+}
+
+// The Tab stops of the shown page: what Tab reaches, in the order it reaches them.
+static QList<QWidget *> tabStops(QDialog &dialog)
+{
+    QList<QWidget *> stops;
+    for (QWidget *widget = dialog.nextInFocusChain(); widget != &dialog;
+         widget = widget->nextInFocusChain()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isVisible())
+            stops.append(widget);
+    }
+    return stops;
+}
+
+// The part of the widget on screen, in the dialog's coordinates.
+static QRect onDialog(QWidget *widget)
+{
+    const QRect shown = widget->visibleRegion().boundingRect();
+    return QRect(widget->mapTo(widget->window(), shown.topLeft()), shown.size());
+}
+
+void tst_DataLinkDialog::tabFollowsTheReadingOrderOnEveryPage_data()
+{
+    addPageRows();
+}
+
+void tst_DataLinkDialog::tabFollowsTheReadingOrderOnEveryPage()
+{
+    QFETCH(QString, progId);
+    QFETCH(int, tab);
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider(progId));
+    driver.click("specificUserRadio");
+    m_dialog->show();
+    m_dialog->showTab(datalink::DataLinkDialog::Tab(tab));
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+
+    const QList<QWidget *> stops = tabStops(*m_dialog);
+    QVERIFY(stops.size() >= 5);
+    QCOMPARE(stops.first()->objectName(), QStringLiteral("qt_tabwidget_tabbar"));
+    // The rows below the pages come last, in this order.
+    QStringList tail;
+    for (qsizetype i = stops.size() - 4; i < stops.size(); ++i)
+        tail.append(stops.at(i)->objectName());
+    QCOMPARE(tail.mid(0, 2), (QStringList {u"connectionStringView"_s, u"revealPasswordCheck"_s}));
+    QVERIFY(tail.contains(u"okButton"_s) && tail.contains(u"cancelButton"_s));
+    if (tab == datalink::DataLinkDialog::ConnectionTab)
+        QCOMPARE(stops.at(stops.size() - 5)->objectName(), QStringLiteral("testConnectionButton"));
+
+    // Each stop is on the row of the one before, further right, or lower down. Rows scrolled
+    // out of sight have no place on screen to compare.
+    QList<QWidget *> seen;
+    for (QWidget *stop : stops) {
+        if (!stop->visibleRegion().isEmpty())
+            seen.append(stop);
+    }
+    for (qsizetype i = 1; i < seen.size(); ++i) {
+        const QRect before = onDialog(seen.at(i - 1));
+        const QRect after = onDialog(seen.at(i));
+        const bool sameRow = after.top() < before.bottom() && before.top() < after.bottom();
+        const bool inOrder
+            = sameRow ? after.left() >= before.left() : after.top() >= before.bottom();
+        QVERIFY2(inOrder,
+                 qPrintable(QStringLiteral("%1 (%2,%3) comes after %4 (%5,%6)")
+                                .arg(stops.at(i)->objectName())
+                                .arg(after.x())
+                                .arg(after.y())
+                                .arg(stops.at(i - 1)->objectName())
+                                .arg(before.x())
+                                .arg(before.y())));
+    }
+}
+
+void tst_DataLinkDialog::altKeysAreUniqueAndReachTheirControl_data()
+{
+    addPageRows();
+}
+
+void tst_DataLinkDialog::altKeysAreUniqueAndReachTheirControl()
+{
+    QFETCH(QString, progId);
+    QFETCH(int, tab);
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider(progId));
+    driver.click("specificUserRadio");
+    m_dialog->show();
+    m_dialog->showTab(datalink::DataLinkDialog::Tab(tab));
+    m_dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+
+    struct Mnemonic
+    {
+        QChar key;
+        QString text;
+        QWidget *target; // what the key is to focus; none for a push button (it would act)
+    };
+    QList<Mnemonic> mnemonics;
+    for (QWidget *widget : m_dialog->findChildren<QWidget *>()) {
+        if (!widget->isVisible())
+            continue;
+        QString text;
+        QWidget *target = nullptr;
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            text = label->text();
+            target = label->buddy();
+            if (text.contains(u'&'))
+                QVERIFY2(target, qPrintable(u"no buddy for "_s + text));
+        } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+            text = button->text();
+            if (!qobject_cast<QPushButton *>(button))
+                target = button;
+        }
+        const qsizetype amp = text.indexOf(u'&');
+        if (amp < 0 || amp + 1 >= text.size() || text.at(amp + 1) == u'&')
+            continue;
+        mnemonics.append({text.at(amp + 1).toLower(), text, target});
+    }
+    QVERIFY(!mnemonics.isEmpty());
+    for (qsizetype i = 0; i < mnemonics.size(); ++i) {
+        for (qsizetype j = i + 1; j < mnemonics.size(); ++j) {
+            QVERIFY2(mnemonics.at(i).key != mnemonics.at(j).key,
+                     qPrintable(mnemonics.at(i).text + u" and "_s + mnemonics.at(j).text));
+        }
+    }
+    for (const Mnemonic &mnemonic : std::as_const(mnemonics)) {
+        if (!mnemonic.target || !mnemonic.target->isEnabled())
+            continue;
+        m_dialog->findChild<QWidget *>(u"connectionStringView"_s)->setFocus();
+        QTest::keyClick(m_dialog.get(), Qt::Key(Qt::Key_A + mnemonic.key.unicode() - u'a'),
+                        Qt::AltModifier);
+        QWidget *focused = QApplication::focusWidget();
+        QWidget *wanted
+            = mnemonic.target->focusProxy() ? mnemonic.target->focusProxy() : mnemonic.target;
+        QVERIFY2(focused == wanted || wanted->isAncestorOf(focused),
+                 qPrintable(mnemonic.text + u" focused "_s
+                            + (focused ? focused->objectName() : u"nothing"_s)));
+    }
+}
+
+void tst_DataLinkDialog::otherProviderWaitsForItsProgId()
 {
     DialogDriver driver(*m_dialog);
-    QVERIFY(driver.chooseProvider("SQLOLEDB.1"));
-    QVERIFY(driver.click("specificUserRadio"));
-    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    QVERIFY(driver.chooseProvider("MSDASQL.1"));
+    auto *list = driver.find<QListWidget>("providerList");
+    QListWidgetItem *other = list->item(list->count() - 1);
+    list->setCurrentItem(other);
+    Q_EMIT list->itemClicked(other);
+    QVERIFY(!driver.shownString().contains(u"Provider"_s));
+    QVERIFY(!driver.find<QPushButton>("nextButton")->isEnabled());
+    Q_EMIT list->itemDoubleClicked(other);
+    QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
+             int(datalink::DataLinkDialog::ProviderTab));
+
+    QVERIFY(driver.type("otherProgIdEdit", "Vendor.Provider.1"));
+    QVERIFY(driver.shownString().startsWith(u"Provider=Vendor.Provider.1"_s));
+    QVERIFY(driver.click("nextButton"));
+    QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
+             int(datalink::DataLinkDialog::ConnectionTab));
+}
+
+void tst_DataLinkDialog::theSizeTheUserGivesIsKeptForTheRun()
+{
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
-    driver.find<QWidget>("okButton")->setFocus();
-    QSet<QString> reached;
-    for (int i = 0; i < 60; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        reached.insert(QApplication::focusWidget()->objectName());
-    }
-    // Tab enters a group of radio buttons once; the arrow keys move within it.
-    QVERIFY(reached.contains(QStringLiteral("integratedSecurityRadio"))
-            || reached.contains(QStringLiteral("specificUserRadio")));
-    for (const char *name :
-         {"dataSourceEdit", "userNameEdit", "passwordEdit", "blankPasswordCheck",
-          "allowSavingPasswordCheck", "initialCatalogEdit", "testConnectionButton",
-          "revealPasswordCheck", "okButton", "cancelButton", "qt_tabwidget_tabbar"}) {
-        QVERIFY2(reached.contains(QLatin1String(name)), name);
-    }
+    // Wider: the small test screen leaves no room to grow taller than the dialog's minimum.
+    const QSize given = m_dialog->size() + QSize(37, 0);
+    m_dialog->resize(given);
+    // Another string, another provider, another page: the same size.
+    open(QStringLiteral("Provider=SQLOLEDB.1;Data Source=x"));
+    QCOMPARE(m_dialog->size(), given);
 }
 
 void tst_DataLinkDialog::browseFillsTheDatabaseFile()

@@ -6,10 +6,13 @@
 #include "tests/doubles/recordingformevents.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 // The Qt realisation of a form: the behaviours the rest of the system relies on and that Qt does
 // not give for free.
@@ -72,6 +75,7 @@ private Q_SLOTS:
         QTest::newRow("surrounding spaces") << QStringLiteral("  x  ");
         QTest::newRow("no-break space and tab") << QStringLiteral("a\u00a0b\tc");
         QTest::newRow("only a line break") << QStringLiteral("\n");
+        QTest::newRow("line and paragraph separators") << QStringLiteral("a\u2028b\u2029c");
     }
     void textIsReturnedExactlyAsWritten()
     {
@@ -82,16 +86,76 @@ private Q_SLOTS:
         QCOMPARE(m_recorder->count(QStringLiteral("Change txt")), 1);
     }
 
-    void userEditReplacesTheWrittenTextAndRaisesChange()
+    void userEditsChangeTheTextOnlyWhereTheyAreMade_data()
     {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("expected");
+        const QString none;
+        QTest::newRow("typing keeps a written carriage return")
+            << u"a\r\nb"_s << 3 << 0 << u"c"_s << none << u"a\r\nbc"_s;
+        QTest::newRow("Enter is a line break") << u"ab"_s << 1 << 0 << u"\r"_s << none << u"a\nb"_s;
+        QTest::newRow("pasted no-break space")
+            << u"x"_s << 1 << 0 << none << u"a\u00a0b"_s << u"xa\u00a0b"_s;
+        QTest::newRow("pasted line and paragraph separators")
+            << u""_s << 0 << 0 << none << u"a\u2028b\u2029c"_s << u"a\u2028b\u2029c"_s;
+        QTest::newRow("pasted windows line break over a selection")
+            << u"a\u2029XYb"_s << 2 << 2 << none << u"1\r\n2"_s << u"a\u20291\r\n2b"_s;
+        QTest::newRow("backspace after a separator")
+            << u"a\u2029\u00a0b"_s << 3 << 0 << u"\b"_s << none << u"a\u2029b"_s;
+    }
+    void userEditsChangeTheTextOnlyWhereTheyAreMade()
+    {
+        QFETCH(QString, written);
+        QFETCH(int, cursor);
+        QFETCH(int, selected);
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QString, expected);
         auto box = m_form->textBox(QStringLiteral("txt"));
-        box->SetText(QStringLiteral("a\r\nb"));
+        box->SetText(written);
         m_form->Load();
         auto *editor = m_form->widget()->findChild<QPlainTextEdit *>(QStringLiteral("txt"));
-        editor->moveCursor(QTextCursor::End);
-        QTest::keyClicks(editor, QStringLiteral("c"));
-        QCOMPARE(box->Text(), QStringLiteral("a\nbc"));
+        QTextCursor place = editor->textCursor();
+        place.setPosition(cursor);
+        place.setPosition(cursor + selected, QTextCursor::KeepAnchor);
+        editor->setTextCursor(place);
+        for (const QChar c : std::as_const(typed)) {
+            if (c == u'\r')
+                QTest::keyClick(editor, Qt::Key_Return);
+            else if (c == u'\b')
+                QTest::keyClick(editor, Qt::Key_Backspace);
+            else
+                QTest::keyClicks(editor, QString(c));
+        }
+        if (!pasted.isEmpty()) {
+            QApplication::clipboard()->setText(pasted);
+            editor->paste();
+        }
+        QCOMPARE(box->Text(), expected);
         QCOMPARE(m_recorder->count(QStringLiteral("Change txt")), 2);
+    }
+
+    void enterOrSpacePressesTheFocusedButton_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+    }
+    void enterOrSpacePressesTheFocusedButton()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        m_form->Load();
+        auto *button = m_form->widget()->findChild<QPushButton *>(QStringLiteral("cmd"));
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_COMPARE(m_recorder->count(QStringLiteral("Click cmd")), 1);
     }
 
     void trayMessageArrivesAsMouseMoveInTwips()

@@ -208,6 +208,25 @@ int editStrings(QJsonArray &results)
 int main(int argc, char *argv[])
 {
     const QByteArray command = argc == 2 ? QByteArray(argv[1]) : QByteArray();
+    if (command == "--help" || command == "-h") {
+        std::fputs(
+            "usage: corvanta-connstr COMMAND < input.json > output.json\n"
+            "Reads and writes OLE DB connection strings as JSON.\n\n"
+            "Commands:\n"
+            "  parse   a JSON array of strings in, the keyword/value pairs of each out\n"
+            "  format  a JSON array of [keyword, value] pair lists in, a string for each out\n"
+            "  mask    a JSON array of strings in, each with its passwords masked out\n"
+            "  edit    a JSON array of {\"string\", \"set\", \"remove\"} requests in, each string\n"
+            "          edited in place, changing only the pairs named, out\n"
+            "\n"
+            "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input.\n",
+            stdout);
+        return AllValid;
+    }
+    if (command == "--version") {
+        std::fputs("corvanta-connstr " CORVANTA_VERSION_STRING "\n", stdout);
+        return AllValid;
+    }
     if (command != "parse" && command != "format" && command != "mask" && command != "edit") {
         printError(QStringLiteral("usage: corvanta-connstr parse|format|mask|edit < input.json"));
         return Unusable;
