@@ -3,6 +3,7 @@
 #include "datalink/datalinks.h"
 #include "datalink/testconnectionhook.h"
 #include "drivers/odbcdatasources.h"
+#include "drivers/testconnectionrunner.h"
 #include "platform/qt/handletable.h"
 #include "platform/qt/qtshell.h"
 #include "platform/qt/qttoolkit.h"
@@ -21,9 +22,7 @@ void preferXWaylandOnWaylandSessions()
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int run(int argc, char *argv[])
 {
     if (const auto exitCode = app::handleCommandLine(argc, argv))
         return *exitCode;
@@ -45,4 +44,12 @@ int main(int argc, char *argv[])
     frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Everything of run() is gone by now; a Test Connection cancelled a moment ago may not be.
+    drivers::exitProcess(run(argc, argv));
 }

@@ -3,11 +3,19 @@
 #include "datalink/datalinkdraft.h"
 #include "datalink/genericpage.h"
 #include "datalink/jetpage.h"
+#include "datalink/lookupfield.h"
 #include "datalink/odbcpage.h"
 #include "datalink/sqlserverpage.h"
+#include "drivers/connectiontester.h"
+#include "drivers/databaselister.h"
 #include "drivers/odbcdatasources.h"
+#include "drivers/serverbrowser.h"
+#include "oledb/connectionstring.h"
+#include "platform/error.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace datalink {
 
@@ -39,6 +47,88 @@ QLineEdit *ConnectionPage::addBoundLineEdit(const QString &objectName, const QSt
     });
     m_boundEdits.append({edit, property});
     return edit;
+}
+
+LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const QString &property)
+{
+    auto planner = [this, property](bool) -> std::optional<LookupField::Search> {
+        const auto lister = m_discovery.databases;
+        if (!lister)
+            return std::nullopt;
+        const QString connectionString = m_draft.connectionStringWithSecrets();
+        // The list depends on everything but the database being chosen.
+        QString key = connectionString;
+        std::chrono::seconds timeout {0};
+        try {
+            const auto parsed = oledb::ConnectionString::parse(connectionString);
+            oledb::KeywordValueList pairs = parsed.pairs();
+            pairs.removeIf([&](const oledb::KeywordValue &pair) {
+                return oledb::sameKeyword(pair.keyword, property);
+            });
+            key = oledb::ConnectionString(pairs).toString();
+            timeout = std::chrono::seconds(drivers::connectTimeoutSeconds(parsed));
+        } catch (const platform::Error &) {
+            // listDatabases reports the malformed string.
+        }
+        // The log-on and then a query, each within the timeout, and a grace for drivers that
+        // overrun it.
+        const auto limit = timeout.count() > 0
+            ? std::chrono::milliseconds(timeout * 2 + std::chrono::seconds(5))
+            : std::chrono::milliseconds(0);
+        return LookupField::Search {key,
+                                    [lister, connectionString](const std::atomic<bool> &cancelled) {
+                                        return drivers::listDatabases(*lister, connectionString,
+                                                                      cancelled);
+                                    },
+                                    limit, tr("Logging on to list the databases...")};
+    };
+    auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
+                                  std::move(planner), tr("Re&fresh"), this);
+    field->setObjectName(objectName + QStringLiteral("Field"));
+    field->refreshButton()->setObjectName(QStringLiteral("refreshDatabasesButton"));
+    field->refreshButton()->setToolTip(tr("Log on and list the databases"));
+    field->statusLabel()->setObjectName(QStringLiteral("databaseListStatus"));
+    return field;
+}
+
+LookupField *ConnectionPage::addServerField(const QString &objectName, const QString &property)
+{
+    auto planner = [this, property](bool refresh) -> std::optional<LookupField::Search> {
+        const auto browser = m_discovery.servers;
+        const QString host = drivers::ssrp::hostOf(m_draft.value(property).value_or(QString()));
+        // Opening the list asks a typed host only; the network is asked on Refresh alone.
+        if (!browser || (!refresh && host.isEmpty()))
+            return std::nullopt;
+        auto job = [browser, host, refresh](const std::atomic<bool> &cancelled) {
+            std::optional<drivers::LookupResult> direct;
+            if (!host.isEmpty())
+                direct = browser->queryHost(host, cancelled);
+            if (direct && (!refresh || cancelled))
+                return *direct;
+            drivers::LookupResult all = browser->broadcast(cancelled);
+            if (!direct)
+                return all;
+            if (!direct->succeeded() && !all.succeeded())
+                return *direct;
+            all.names += direct->names;
+            all.names.removeDuplicates();
+            all.failure.clear();
+            return all;
+        };
+        const auto wait = browser->timeLimit();
+        return LookupField::Search {
+            // After Refresh, opening the list shows what it found for the same host.
+            host, job, wait * 2 + std::chrono::seconds(2),
+            refresh ? tr("Searching the local networks for SQL Servers...")
+                    : tr("Asking %1 for its SQL Server instances...").arg(host)};
+    };
+    auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
+                                  std::move(planner), tr("Refres&h"), this);
+    field->setObjectName(objectName + QStringLiteral("Field"));
+    field->refreshButton()->setObjectName(QStringLiteral("refreshServersButton"));
+    field->refreshButton()->setToolTip(tr("Search the local networks for SQL Server instances"));
+    field->statusLabel()->setObjectName(QStringLiteral("serverListStatus"));
+    return field;
 }
 
 ConnectionPage *makeConnectionPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "datalink/discovery.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -16,6 +18,7 @@ class IOdbcDataSources;
 namespace datalink {
 
 class DataLinkDraft;
+class LookupField;
 
 // Asks the user for a file or a folder; an empty result means the user gave up.
 using FileChooser = std::function<QString(QWidget *parent, const QString &caption,
@@ -33,13 +36,22 @@ public:
     // Shows the draft's values again after a change made elsewhere.
     virtual void refresh();
 
+    // What the lists of databases and servers search with; read when the user asks.
+    void setDiscovery(Discovery discovery) { m_discovery = std::move(discovery); }
+
 protected:
     // A line edit for one property: typing sets it, emptying the field takes it out.
     QLineEdit *addBoundLineEdit(const QString &objectName, const QString &property);
+    // The same with the databases the server offers to the page's log-on in its list.
+    LookupField *addDatabaseField(const QString &objectName, const QString &property);
+    // The same with the SQL Server instances of the typed host in its list, and those of the
+    // local networks after Refresh.
+    LookupField *addServerField(const QString &objectName, const QString &property);
 
     DataLinkDraft &m_draft;
 
 private:
+    Discovery m_discovery;
     QList<std::pair<QLineEdit *, QString>> m_boundEdits;
 };
 

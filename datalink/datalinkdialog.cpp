@@ -71,6 +71,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     , m_draft(new DataLinkDraft(catalogue, properties, this))
     , m_dataSources(dataSources)
     , m_chooseFile(&chooseWithQtDialog)
+    , m_discovery(makeDiscovery())
     , m_tabs(new QTabWidget(this))
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
@@ -264,6 +265,12 @@ void DataLinkDialog::setFileChooser(FileChooser chooser)
     refresh();
 }
 
+void DataLinkDialog::setDiscovery(Discovery discovery)
+{
+    m_discovery = std::move(discovery);
+    m_connectionPage->setDiscovery(m_discovery);
+}
+
 void DataLinkDialog::accept()
 {
     const QList<PropertyProblem> problems = m_draft->problems();
@@ -300,6 +307,7 @@ void DataLinkDialog::rebuildProviderPages()
     }
     m_connectionPage = makeConnectionPage(*m_draft, m_dataSources, m_chooseFile,
                                           m_connectionSlot->parentWidget());
+    m_connectionPage->setDiscovery(m_discovery);
     m_connectionSlot->addWidget(m_connectionPage);
     // The page may scroll down on a small screen, never sideways.
     m_connectionScroll->setMinimumWidth(

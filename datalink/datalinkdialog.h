@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datalink/connectionpage.h"
+#include "datalink/discovery.h"
 
 #include <QDialog>
 
@@ -59,6 +60,8 @@ public:
     void setConnectionTester(ConnectionTester tester);
     // Replaces the file dialog, for tests.
     void setFileChooser(FileChooser chooser);
+    // Replaces the drivers and the network the database and server lists search, for tests.
+    void setDiscovery(Discovery discovery);
 
     // Refused, with the reason shown, while a value is one its property does not take.
     void accept() override;
@@ -78,6 +81,7 @@ private:
     drivers::IOdbcDataSources &m_dataSources;
     ConnectionTester m_tester;
     FileChooser m_chooseFile;
+    Discovery m_discovery;
     QTabWidget *m_tabs;
     ProviderPage *m_providerPage;
     QVBoxLayout *m_connectionSlot = nullptr;

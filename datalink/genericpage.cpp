@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "datalink/lookupfield.h"
 #include "oledb/propertynames.h"
 
 #include <QCheckBox>
@@ -60,7 +61,7 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
         auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
         auto *catalogForm = new QFormLayout(catalog);
         catalogForm->addRow(tr("Initial c&atalog:"),
-                            addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog));
+                            addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
         layout->addWidget(catalog);
     }
     layout->addStretch();

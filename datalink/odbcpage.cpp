@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "datalink/lookupfield.h"
 #include "drivers/odbcdatasources.h"
 #include "oledb/propertynames.h"
 
@@ -61,7 +62,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
     auto *catalogForm = new QFormLayout(catalog);
     catalogForm->addRow(tr("Initial c&atalog:"),
-                        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog));
+                        addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
     layout->addWidget(catalog);
     layout->addStretch();
 

@@ -2,6 +2,7 @@
 
 #include "datalink/datalinkdraft.h"
 #include "datalink/logonfields.h"
+#include "datalink/lookupfield.h"
 #include "datalink/propertyeditor.h"
 #include "oledb/propertydefinition.h"
 #include "oledb/propertynames.h"
@@ -44,8 +45,8 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
 
     auto *server = new QGroupBox(tr("1. Server"), this);
     auto *serverForm = new QFormLayout(server);
-    QLineEdit *serverName = addBoundLineEdit(QStringLiteral("dataSourceEdit"), DataSource);
-    serverName->setPlaceholderText(tr("(local)"));
+    LookupField *serverName = addServerField(QStringLiteral("dataSourceEdit"), DataSource);
+    serverName->comboBox()->lineEdit()->setPlaceholderText(tr("(local)"));
     serverForm->addRow(tr("Ser&ver name:"), serverName);
     layout->addWidget(server);
 
@@ -69,7 +70,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     m_attach->setObjectName(QStringLiteral("attachFileRadio"));
     databaseLayout->addWidget(m_catalog, 0, 0, 1, 2);
     databaseLayout->addWidget(
-        addBoundLineEdit(QStringLiteral("initialCatalogEdit"), InitialCatalog), 1, 1);
+        addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog), 1, 1);
     databaseLayout->setColumnMinimumWidth(0, 20);
     if (draft.definition(InitialFileName)) {
         databaseLayout->addWidget(m_attach, 2, 0, 1, 2);

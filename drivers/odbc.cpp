@@ -98,6 +98,72 @@ QString attributeValue(const SQLWCHAR *attributes, SQLSMALLINT length, QStringVi
     return {};
 }
 
+void sortNames(QStringList &names)
+{
+    names.removeAll(QString());
+    names.removeDuplicates();
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), collator);
+}
+
+// The first column of every row, as text; names longer than the buffer are cut, which no
+// server's database names reach.
+bool fetchFirstColumn(const Handle &statement, QStringList *names)
+{
+    while (true) {
+        const SQLRETURN rc = SQLFetch(statement.get());
+        if (rc == SQL_NO_DATA)
+            return true;
+        if (!SQL_SUCCEEDED(rc))
+            return false;
+        SQLWCHAR name[1024] = {};
+        SQLLEN length = 0;
+        if (!SQL_SUCCEEDED(SQLGetData(statement.get(), 1, SQL_C_WCHAR, name, sizeof name, &length)))
+            continue;
+        if (length == SQL_NULL_DATA || length < 0)
+            continue;
+        const qsizetype characters = std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)),
+                                                         qsizetype(std::size(name)) - 1);
+        names->append(fromWide(name, characters).trimmed());
+    }
+}
+
+QString dbmsName(const Handle &connection)
+{
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(connection.get(), SQL_DBMS_NAME, name, sizeof name, &length)))
+        return {};
+    return fromWide(
+        name,
+        std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(std::size(name)) - 1));
+}
+
+std::unique_ptr<Handle> statementOf(const Handle &connection, int timeoutSeconds)
+{
+    auto statement = std::make_unique<Handle>(SQLSMALLINT(SQL_HANDLE_STMT), connection.get());
+    if (!statement->isValid())
+        return nullptr;
+    SQLSetStmtAttrW(statement->get(), SQL_ATTR_QUERY_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
+    return statement;
+}
+
+class Disconnect
+{
+public:
+    explicit Disconnect(const Handle &connection)
+        : m_connection(connection)
+    { }
+    Disconnect(const Disconnect &) = delete;
+    Disconnect &operator=(const Disconnect &) = delete;
+    ~Disconnect() { SQLDisconnect(m_connection.get()); }
+
+private:
+    const Handle &m_connection;
+};
+
 } // namespace
 
 ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSeconds)
@@ -123,6 +189,62 @@ ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSe
     return outcome;
 }
 
+CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds, bool askDriver,
+                            const CatalogQueries &queries, const std::atomic<bool> &cancelled)
+{
+    QString failure;
+    auto env = environment(&failure);
+    if (!env)
+        return {false, {}, failure};
+    Handle connection(SQL_HANDLE_DBC, env->get());
+    if (!connection.isValid())
+        return {false, {}, diagnosticsOf(*env)};
+    SQLSetConnectAttrW(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
+    if (!SQL_SUCCEEDED(SQLDriverConnectW(connection.get(), nullptr,
+                                         const_cast<SQLWCHAR *>(wide(connectionString)), SQL_NTS,
+                                         nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
+        return {false, {}, diagnosticsOf(connection)};
+    const Disconnect disconnect(connection);
+
+    CatalogOutcome outcome {true, {}, {}};
+    if (askDriver && !cancelled) {
+        if (auto statement = statementOf(connection, timeoutSeconds)) {
+            // An empty schema and table with the catalog wildcard asks for catalogs only.
+            static const QString all = QStringLiteral(SQL_ALL_CATALOGS);
+            static const QString none;
+            const SQLRETURN rc = SQLTablesW(statement->get(), const_cast<SQLWCHAR *>(wide(all)),
+                                            SQL_NTS, const_cast<SQLWCHAR *>(wide(none)), 0,
+                                            const_cast<SQLWCHAR *>(wide(none)), 0, nullptr, 0);
+            if (!SQL_SUCCEEDED(rc) || !fetchFirstColumn(*statement, &outcome.names))
+                outcome.diagnostics = diagnosticsOf(*statement);
+        }
+    }
+    sortNames(outcome.names);
+    // Some drivers (PostgreSQL's) report only the database they are connected to, which says
+    // nothing about the others.
+    if (outcome.names.size() > 1 || !queries)
+        return outcome;
+
+    for (const QString &query : queries(dbmsName(connection))) {
+        if (cancelled)
+            break;
+        auto statement = statementOf(connection, timeoutSeconds);
+        if (!statement)
+            break;
+        QStringList names;
+        if (SQL_SUCCEEDED(
+                SQLExecDirectW(statement->get(), const_cast<SQLWCHAR *>(wide(query)), SQL_NTS))
+            && fetchFirstColumn(*statement, &names)) {
+            names += outcome.names;
+            sortNames(names);
+            return {true, names, {}};
+        }
+        outcome.diagnostics = diagnosticsOf(*statement);
+    }
+    return outcome;
+}
+
 QStringList dataSourceNames()
 {
     auto env = environment(nullptr);
@@ -145,11 +267,7 @@ QStringList dataSourceNames()
         names.append(
             fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)));
     }
-    names.removeAll(QString());
-    names.removeDuplicates();
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), collator);
+    sortNames(names);
     return names;
 }
 

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include <atomic>
+#include <functional>
 
 // The few calls into the unixODBC driver manager Test Connection needs, with its handles kept
 // out of every other header.
@@ -19,6 +20,26 @@ struct ConnectOutcome
 // Connects without prompting and disconnects at once. Blocks until the driver answers or the
 // log-on timeout (seconds, 0 for none) passes, if the driver honours it.
 ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSeconds);
+
+struct CatalogOutcome
+{
+    bool connected = false;
+    // Sorted, each once.
+    QStringList names;
+    // Why the log-on or every way of listing failed, as the driver manager and driver wrote it.
+    QString diagnostics;
+};
+
+// The SQL queries that list a server's databases, by the DBMS name the driver reports; each
+// returns the names in its first column and is tried in turn until one runs.
+using CatalogQueries = std::function<QStringList(const QString &dbmsName)>;
+
+// Connects as driverConnect does and lists the databases: first the catalogs the driver reports
+// (when `askDriver`), then, where that list has fewer than two, also what the first of
+// `queries` that runs returns. Each statement may take the timeout again; `cancelled` is
+// looked at between steps.
+CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds, bool askDriver,
+                            const CatalogQueries &queries, const std::atomic<bool> &cancelled);
 
 // The names of the configured user and system data sources, each once, sorted.
 QStringList dataSourceNames();

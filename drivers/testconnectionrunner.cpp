@@ -6,12 +6,20 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
 namespace drivers {
+
+namespace {
+
+std::atomic<int> runningWorkers {0};
+
+} // namespace
 
 // Shared with the worker, which may outlive the runner.
 struct TestConnectionRunner::Run
@@ -56,20 +64,29 @@ void TestConnectionRunner::start(const QString &connectionString)
     if (timeoutSeconds > 0 && limit.count() <= std::numeric_limits<int>::max())
         m_watchdog.start(limit);
 
+    ++runningWorkers;
     try {
-        std::thread([tester = m_tester, run, connectionString] {
-            const TestResult result
-                = testConnectionString(*tester, connectionString, run->cancelled);
-            const std::lock_guard lock(run->mutex);
-            if (run->receiver) {
-                // Events posted to the runner go with it, so the call cannot outlive it.
-                QMetaObject::invokeMethod(
-                    run->receiver,
-                    [receiver = run->receiver, run, result] { receiver->deliver(run, result); },
-                    Qt::QueuedConnection);
+        std::thread([tester = m_tester, run, text = connectionString]() mutable {
+            {
+                const TestResult result = testConnectionString(*tester, text, run->cancelled);
+                const std::lock_guard lock(run->mutex);
+                if (run->receiver) {
+                    // Events posted to the runner go with it, so the call cannot outlive it.
+                    QMetaObject::invokeMethod(
+                        run->receiver,
+                        [receiver = run->receiver, run, result] { receiver->deliver(run, result); },
+                        Qt::QueuedConnection);
+                }
             }
+            // The tester may be the last owner of a driver's handles: they go while exitProcess()
+            // still counts this worker.
+            tester.reset();
+            run.reset();
+            text.clear();
+            --runningWorkers;
         }).detach();
     } catch (const std::system_error &error) {
+        --runningWorkers;
         abandon();
         const TestResult result = TestResult::failed(QString::fromLocal8Bit(error.what()));
         QMetaObject::invokeMethod(
@@ -112,6 +129,14 @@ void TestConnectionRunner::abandon()
         m_run->receiver = nullptr;
     }
     m_run.reset();
+}
+
+void exitProcess(int status)
+{
+    if (runningWorkers == 0)
+        std::exit(status);
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace drivers

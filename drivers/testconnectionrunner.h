@@ -52,4 +52,10 @@ private:
     int m_timeoutSeconds = 0;
 };
 
+// Ends the process with `status`, the way main() should leave. A worker still blocked in a driver
+// cannot be stopped, and no static destructor (ours, Qt's, the driver library's) may run under
+// it: it could take a lock the worker holds or free what the worker is about to use. So while
+// one runs the process ends at once, with its output flushed, and the system reclaims the rest.
+[[noreturn]] void exitProcess(int status);
+
 } // namespace drivers

@@ -8,6 +8,17 @@ source "$CORVANTA_ROOT/scripts/packages.sh"
 
 corvanta_say() { printf '==> %s\n' "$*" >&2; }
 
+# corvanta_ccache_args: the CMake arguments that compile through ccache, where it is installed
+# (so call it after corvanta_install). Paths are taken relative to the tree, so a fresh clone in
+# another folder, as CI makes, finds what an earlier one compiled.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$CORVANTA_ROOT} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+corvanta_ccache_args()
+{
+    if command -v ccache >/dev/null; then
+        echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+    fi
+}
+
 corvanta_missing_packages()
 {
     local package status
@@ -47,7 +58,7 @@ corvanta_build()
     local targets=()
     [[ $# -eq 0 ]] || targets=(--target "$@")
     corvanta_say "configuring $CORVANTA_BUILD"
-    cmake -S "$CORVANTA_ROOT" -B "$CORVANTA_BUILD"
+    cmake -S "$CORVANTA_ROOT" -B "$CORVANTA_BUILD" $(corvanta_ccache_args)
     corvanta_say "building"
     cmake --build "$CORVANTA_BUILD" -j"$(nproc)" "${targets[@]}"
 }

@@ -20,5 +20,8 @@ CORVANTA_TEST_PACKAGES=(
     xfce4-panel libglib2.0-bin weston wl-clipboard
     clang-format git desktop-file-utils
     appstream lintian dpkg-dev file
+    # scripts/sanitize.sh and scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes,
+    # the symbolizer that puts names on their reports, and ccache for every build.
+    clang-14 libclang-rt-14-dev llvm-14 ccache
 )
 # ---------------------------------------------------------------------------------------------

@@ -21,3 +21,8 @@ fi
 corvanta_build
 corvanta_say "testing"
 ctest --test-dir "$CORVANTA_BUILD" --output-on-failure
+
+# The same tests again under the address and undefined-behaviour sanitizers, then each fuzz
+# target for 30 s.
+bash "$CORVANTA_ROOT/scripts/sanitize.sh"
+bash "$CORVANTA_ROOT/scripts/fuzz.sh" 30

@@ -23,6 +23,8 @@ rm -f "$state/unavailable" "$state/testdb.env" "$state/pgroot" "$state/test.sqli
 
 user=corvanta_test
 database=corvanta_test
+# One the test user may not open, which a list of databases to choose from must leave out.
+private_database=corvanta_private
 # A ';' makes the ODBC string brace the value: the quoting path is tested on every run.
 password='Pa55;word-Corvanta'
 
@@ -89,7 +91,9 @@ start_server() {
     fi
     local sql=("$bin/psql" -X -q -v ON_ERROR_STOP=1 -h "$root" -p "$port" -U postgres -d postgres)
     if ! "${sql[@]}" -c "CREATE ROLE $user LOGIN PASSWORD '${password//\'/\'\'}'" \
-        || ! "${sql[@]}" -c "CREATE DATABASE $database OWNER $user"; then
+        || ! "${sql[@]}" -c "CREATE DATABASE $database OWNER $user" \
+        || ! "${sql[@]}" -c "CREATE DATABASE $private_database" \
+        || ! "${sql[@]}" -c "REVOKE CONNECT ON DATABASE $private_database FROM PUBLIC"; then
         unavailable "the test user or database could not be created"
         return 0
     fi
@@ -103,6 +107,7 @@ down_port=$(closed_port)
     echo "user=$user"
     echo "password=$password"
     echo "database=$database"
+    echo "private_database=$private_database"
     echo "port=$port"
     echo "down_port=$down_port"
 } >"$state/testdb.env"

@@ -1,6 +1,10 @@
 #include "dialogdriver.h"
 
 #include "datalink/datalinkdraft.h"
+#include "datalink/lookupfield.h"
+#include "drivers/databaselister.h"
+#include "drivers/serverbrowser.h"
+#include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/providercatalogue.h"
 
@@ -17,6 +21,8 @@
 #include <QToolButton>
 
 #include <memory>
+#include <mutex>
+#include <semaphore>
 
 using testing::DialogDriver;
 using namespace Qt::StringLiterals;
@@ -72,6 +78,54 @@ bool play(DialogDriver &driver, const Step &step)
     return false;
 }
 
+// Answers from a script instead of a server; remembers what it was asked. Runs on the worker.
+class FakeLister final : public drivers::IDatabaseLister
+{
+public:
+    drivers::LookupResult list(const oledb::ConnectionString &connection,
+                               const std::atomic<bool> &) override
+    {
+        if (holding)
+            gate.acquire();
+        const std::lock_guard lock(mutex);
+        asked.append(connection.toString());
+        return answer;
+    }
+
+    std::mutex mutex;
+    QStringList asked;
+    drivers::LookupResult answer;
+    bool holding = false;
+    std::binary_semaphore gate {0};
+};
+
+class FakeBrowser final : public drivers::IServerBrowser
+{
+public:
+    drivers::LookupResult queryHost(const QString &host, const std::atomic<bool> &) override
+    {
+        const std::lock_guard lock(mutex);
+        asked.append(host);
+        return drivers::LookupResult::found({host + QStringLiteral("\\SQLEXPRESS")});
+    }
+    drivers::LookupResult broadcast(const std::atomic<bool> &) override
+    {
+        const std::lock_guard lock(mutex);
+        asked.append(QStringLiteral("*"));
+        return drivers::LookupResult::found({QStringLiteral("LAB\\DEV")});
+    }
+    std::chrono::milliseconds timeLimit() const override { return std::chrono::seconds(1); }
+
+    QStringList askedSoFar()
+    {
+        const std::lock_guard lock(mutex);
+        return asked;
+    }
+
+    std::mutex mutex;
+    QStringList asked;
+};
+
 } // namespace
 
 class tst_DataLinkDialog : public QObject
@@ -109,11 +163,18 @@ private Q_SLOTS:
     void browseFillsTheDatabaseFile();
     void odbcPageOffersConfiguredDataSources();
     void testConnectionRunsTheHookOrSaysItIsMissing();
+    void databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped_data();
+    void databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped();
+    void aFailedListIsOneMaskedLineUnderTheField();
+    void aSlowListLeavesTheFieldEditableAndCanBeStopped();
+    void serversComeFromTheTypedHostOnOpeningAndTheNetworkOnRefresh();
 
 private:
     datalink::DataLinkDialog &open(const QString &text);
 
     testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
+    std::shared_ptr<FakeLister> m_lister;
+    std::shared_ptr<FakeBrowser> m_browser;
     std::unique_ptr<datalink::DataLinkDialog> m_dialog;
 };
 
@@ -123,6 +184,10 @@ datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
         oledb::ProviderCatalogue::builtIn(),
         oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
         m_dataSources);
+    // No test reaches a real server or the network.
+    m_lister = std::make_shared<FakeLister>();
+    m_browser = std::make_shared<FakeBrowser>();
+    m_dialog->setDiscovery({m_lister, m_browser});
     return *m_dialog;
 }
 
@@ -756,6 +821,113 @@ void tst_DataLinkDialog::testConnectionRunsTheHookOrSaysItIsMissing()
     QVERIFY(edited.click("testConnectionButton"));
     QVERIFY(!m_dialog->connectionString().contains(u"tiger"));
     QVERIFY(tested.contains(QStringLiteral("Password=tiger")));
+}
+
+void tst_DataLinkDialog::databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("SQL Server") << QStringLiteral(
+        "Provider=SQLOLEDB.1;Data Source=db1;User ID=sa;Password=pw;Persist Security Info=False");
+    QTest::newRow("ODBC") << QStringLiteral(
+        "Provider=MSDASQL.1;Data Source=Sales;User ID=sa;Password=pw;Persist Security Info=False");
+    QTest::newRow("generic") << QStringLiteral(
+        "Provider=MSOLAP.8;Data Source=cube;User ID=sa;Password=pw;Persist Security Info=False");
+}
+
+void tst_DataLinkDialog::databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped()
+{
+    QFETCH(QString, text);
+    open(text);
+    m_lister->answer
+        = drivers::LookupResult::found({QStringLiteral("pubs"), QStringLiteral("sales")});
+    DialogDriver driver(*m_dialog);
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    QVERIFY(driver.type("initialCatalogEdit", "pu"));
+    auto *combo = driver.find<datalink::LookupComboBox>("initialCatalogCombo");
+    QVERIFY(combo);
+    QTest::qWait(50);
+    QVERIFY2(m_lister->asked.isEmpty(), "nothing logs on before the user asks");
+
+    combo->showPopup();
+    QTRY_COMPARE(combo->count(), 2);
+    // The log-on has the password the string leaves out.
+    QCOMPARE(m_lister->asked.size(), 1);
+    QVERIFY(m_lister->asked.first().contains(u"Password=pw"));
+    QCOMPARE(combo->currentText(), QStringLiteral("pu"));
+    QCOMPARE(m_dialog->draft().value(u"Initial Catalog"), QStringLiteral("pu"));
+    QTRY_VERIFY(combo->view()->isVisible());
+
+    combo->hidePopup();
+    QVERIFY(driver.pick("initialCatalogCombo", 1));
+    QCOMPARE(m_dialog->draft().value(u"Initial Catalog"), QStringLiteral("sales"));
+    // Opening again with the same log-on shows the same list without logging on again.
+    combo->showPopup();
+    QTest::qWait(50);
+    QCOMPARE(m_lister->asked.size(), 1);
+}
+
+void tst_DataLinkDialog::aFailedListIsOneMaskedLineUnderTheField()
+{
+    open(QStringLiteral("Provider=MSDASQL.1;Data Source=Sales;User ID=sa;Password=s3cret"));
+    m_lister->answer = drivers::LookupResult::driverFailed(
+        QStringLiteral("[unixODBC]refused\nlog-on sa with s3cret failed"));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.click("refreshDatabasesButton"));
+    auto *status = driver.find<QLabel>("databaseListStatus");
+    QTRY_VERIFY(status->text().contains(u"refused"));
+    QVERIFY2(!status->text().contains(u'\n'), qPrintable(status->text()));
+    QVERIFY2(!status->text().contains(u"s3cret"), qPrintable(status->text()));
+    QCOMPARE(driver.find<QComboBox>("initialCatalogCombo")->count(), 0);
+}
+
+void tst_DataLinkDialog::aSlowListLeavesTheFieldEditableAndCanBeStopped()
+{
+    open(QStringLiteral("Provider=SQLOLEDB.1;Data Source=db1;User ID=sa;Password=pw"));
+    m_lister->answer = drivers::LookupResult::found({QStringLiteral("late")});
+    m_lister->holding = true;
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.click("refreshDatabasesButton"));
+    auto *button = driver.find<QPushButton>("refreshDatabasesButton");
+    QCOMPARE(button->text(), QStringLiteral("Stop"));
+    QVERIFY(driver.type("initialCatalogEdit", "typed meanwhile"));
+    QCOMPARE(m_dialog->draft().value(u"Initial Catalog"), QStringLiteral("typed meanwhile"));
+
+    QVERIFY(driver.click("refreshDatabasesButton"));
+    m_lister->gate.release();
+    QTest::qWait(200);
+    QCOMPARE(driver.find<QComboBox>("initialCatalogCombo")->count(), 0);
+    QVERIFY(driver.find<QLabel>("databaseListStatus")->text().contains(u"Stopped"));
+    QVERIFY(button->text() != QStringLiteral("Stop"));
+}
+
+void tst_DataLinkDialog::serversComeFromTheTypedHostOnOpeningAndTheNetworkOnRefresh()
+{
+    open(QStringLiteral("Provider=SQLOLEDB.1;User ID=sa"));
+    DialogDriver driver(*m_dialog);
+    auto *combo = driver.find<datalink::LookupComboBox>("dataSourceCombo");
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    QTest::keyClick(m_dialog.get(), Qt::Key_V, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), combo);
+    combo->showPopup();
+    QTest::qWait(50);
+    QVERIFY2(m_browser->askedSoFar().isEmpty(), "opening without a host sends nothing");
+
+    QVERIFY(driver.type("dataSourceEdit", "db1\\OLD"));
+    combo->showPopup();
+    QTRY_COMPARE(combo->count(), 1);
+    QCOMPARE(m_browser->askedSoFar(), QStringList {QStringLiteral("db1")});
+    QCOMPARE(combo->currentText(), QStringLiteral("db1\\OLD"));
+
+    QVERIFY(driver.click("refreshServersButton"));
+    QTRY_COMPARE(combo->count(), 2);
+    QCOMPARE(m_browser->askedSoFar(),
+             (QStringList {QStringLiteral("db1"), QStringLiteral("db1"), QStringLiteral("*")}));
+    QVERIFY(driver.pick("dataSourceCombo", combo->findText(QStringLiteral("LAB\\DEV"))));
+    QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("LAB\\DEV"));
 }
 
 QTEST_MAIN(tst_DataLinkDialog)

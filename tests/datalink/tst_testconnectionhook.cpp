@@ -1,6 +1,7 @@
 #include "datalink/testconnectionhook.h"
 #include "drivers/connectiontester.h"
 #include "drivers/testconnectionrunner.h"
+#include "tests/drivers/exitprobe.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -102,6 +103,7 @@ private Q_SLOTS:
     void shouldIgnoreAPressWhileATestRuns();
     void shouldOutliveTheDialogClosedMidTest();
     void shouldGiveUpAfterTheConnectTimeout();
+    void shouldExitAtOnceWhileACancelledTestIsBlocked();
 
 private:
     std::shared_ptr<GatedTester> m_tester;
@@ -211,6 +213,15 @@ void tst_TestConnectionHook::shouldGiveUpAfterTheConnectTimeout()
     QVERIFY(m_tester->waitUntilFinished(1));
     QTest::qWait(100);
     QCOMPARE(finished.size(), 1);
+}
+
+void tst_TestConnectionHook::shouldExitAtOnceWhileACancelledTestIsBlocked()
+{
+    // Cancelled before the driver is reached, as it is reached, and long after.
+    for (int delay = 0; delay < 200; delay += 10) {
+        const QString fault = exitProbeFault({QString::number(delay)});
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
 }
 
 QTEST_MAIN(tst_TestConnectionHook)

@@ -2,6 +2,7 @@
 #include "drivers/odbcdatasources.h"
 #include "drivers/providerdispatcher.h"
 #include "drivers/sqlservertester.h"
+#include "tests/drivers/exitprobe.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void shouldReportWhatTheDriverSays();
     void shouldGiveUpOnAHungServerWithinTheConnectTimeout_data();
     void shouldGiveUpOnAHungServerWithinTheConnectTimeout();
+    void shouldExitAtOnceWhileACancelledTestWaitsForAHungServer_data();
+    void shouldExitAtOnceWhileACancelledTestWaitsForAHungServer();
     void shouldFailQuicklyOnAClosedSqlServerPort();
     void shouldListUserAndSystemDataSources();
 
@@ -214,6 +217,25 @@ void tst_RealDrivers::shouldGiveUpOnAHungServerWithinTheConnectTimeout()
     QCOMPARE(result.outcome, Outcome::Failed);
     QVERIFY2(elapsed >= 1500 && elapsed < 6000, qPrintable(QString::number(elapsed)));
     verifyNoSecret(result);
+}
+
+void tst_RealDrivers::shouldExitAtOnceWhileACancelledTestWaitsForAHungServer_data()
+{
+    shouldGiveUpOnAHungServerWithinTheConnectTimeout_data();
+}
+
+void tst_RealDrivers::shouldExitAtOnceWhileACancelledTestWaitsForAHungServer()
+{
+    QFETCH(QString, connectionString);
+    SilentServer silent;
+    QVERIFY(silent.port() > 0);
+    const QString text = expand(connectionString)
+                             .replace(QStringLiteral("%silent%"), QString::number(silent.port()));
+    // Ten times per driver: cancelled at once, and later while the driver waits for the server.
+    for (int delay = 0; delay < 500; delay += 50) {
+        const QString fault = exitProbeFault({QString::number(delay), text});
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
 }
 
 void tst_RealDrivers::shouldFailQuicklyOnAClosedSqlServerPort()

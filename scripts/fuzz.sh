@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# fuzz.sh [SECONDS]: builds the libFuzzer targets of tests/fuzz/ into build-fuzz/ (clang, with
+# the address and undefined-behaviour sanitizers) and runs each for SECONDS (60 by default),
+# starting from its seed corpus in tests/fuzz/corpus/<target>/. What a run finds is kept in
+# build-fuzz/crashes/; any finding fails the script. Prints each target's executions per second.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+seconds=${1:-60}
+[[ $seconds =~ ^[1-9][0-9]*$ ]] || { echo "usage: fuzz.sh [SECONDS]" >&2; exit 2; }
+
+corvanta_install "${CORVANTA_BUILD_PACKAGES[@]}" "${CORVANTA_TEST_PACKAGES[@]}"
+
+build=$CORVANTA_ROOT/build-fuzz
+llvm=/usr/lib/llvm-14/bin
+sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+
+corvanta_say "configuring $build (clang, libFuzzer, address and undefined-behaviour sanitizers)"
+cmake -S "$CORVANTA_ROOT" -B "$build" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER="$llvm/clang++" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+    -DCMAKE_CXX_FLAGS="$sanitize -fsanitize=fuzzer-no-link" \
+    -DCMAKE_EXE_LINKER_FLAGS="$sanitize" \
+    -DBUILD_TESTING=OFF -DCORVANTA_FUZZ=ON \
+    $(corvanta_ccache_args)
+corvanta_say "building the fuzz targets"
+cmake --build "$build" -j"$(nproc)" --target corvanta_fuzzers
+
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export ASAN_SYMBOLIZER_PATH=$llvm/llvm-symbolizer
+mkdir -p "$build/corpus" "$build/crashes" "$build/logs"
+failed=()
+summary=()
+for source in "$CORVANTA_ROOT"/tests/fuzz/fuzz_*.cpp; do
+    name=$(basename "$source" .cpp)
+    seeds=$CORVANTA_ROOT/tests/fuzz/corpus/$name
+    log=$build/logs/$name.log
+    mkdir -p "$build/corpus/$name"
+    corvanta_say "fuzzing $name for ${seconds}s"
+    # New inputs go to the build's corpus; the seeds in the tree are only read.
+    if "$build/tests/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$build/crashes/$name-" \
+        "$build/corpus/$name" "$seeds" >"$log" 2>&1; then
+        runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 \2/p' "$log")
+        read -r count took <<<"${runs:-0 0}"
+        summary+=("$(printf '%-28s %10s runs %8s exec/s' "$name" "$count" \
+            "$((took > 0 ? count / took : 0))")")
+    else
+        tail -n 60 "$log" >&2
+        failed+=("$name")
+        summary+=("$(printf '%-28s FAILED, see %s' "$name" "$log")")
+    fi
+done
+
+corvanta_say "fuzzing done"
+printf '%s\n' "${summary[@]}" >&2
+[[ ${#failed[@]} -eq 0 ]] || corvanta_say "findings in: ${failed[*]} (inputs in $build/crashes/)"
+echo "fuzz: $((${#summary[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
+[[ ${#failed[@]} -eq 0 ]]

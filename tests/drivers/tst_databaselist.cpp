@@ -1,0 +1,119 @@
+#include "drivers/databaselister.h"
+#include "drivers/sqlservertester.h"
+#include "testdb.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using drivers::LookupResult;
+
+class tst_DatabaseList : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void listsWhatTheTestUserMayOpen_data();
+    void listsWhatTheTestUserMayOpen();
+    void aRefusedLogOnIsOneMaskedLine_data();
+    void aRefusedLogOnIsOneMaskedLine();
+    void aClosedSqlServerPortFailsWithinTheConnectTimeout();
+
+private:
+    LookupResult list(const QString &connectionString) const;
+
+    TestDatabase m_db;
+    std::shared_ptr<drivers::IDatabaseLister> m_lister = drivers::makeDatabaseLister();
+};
+
+void tst_DatabaseList::initTestCase()
+{
+    if (!m_db.load())
+        QSKIP("CORVANTA_TESTDB is not set: run through ctest, whose fixture starts the database");
+    if (!m_db.unavailable.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("PostgreSQL could not be started: ") + m_db.unavailable));
+}
+
+LookupResult tst_DatabaseList::list(const QString &connectionString) const
+{
+    const std::atomic<bool> cancelled {false};
+    return drivers::listDatabases(*m_lister, m_db.expand(connectionString), cancelled);
+}
+
+void tst_DatabaseList::listsWhatTheTestUserMayOpen_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    const QString logOn = QStringLiteral(";User ID=%user%;Password=\"%password%\"");
+    QTest::newRow("by data source name")
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg") + logOn;
+    QTest::newRow("by an ODBC string naming the driver")
+        << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};"
+                          "SERVER=127.0.0.1;PORT=%port%;DATABASE=%database%\"")
+            + logOn;
+    QTest::newRow("with a half-typed database, which must not stop the log-on")
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;Initial Catalog=corv") + logOn;
+}
+
+void tst_DatabaseList::listsWhatTheTestUserMayOpen()
+{
+    QFETCH(QString, connectionString);
+    const LookupResult result = list(connectionString);
+    QVERIFY2(result.succeeded(), qPrintable(result.failure));
+    QVERIFY2(result.names.contains(m_db.value(QStringLiteral("database"))),
+             qPrintable(result.names.join(u',')));
+    QVERIFY2(!result.names.contains(m_db.value(QStringLiteral("private_database"))),
+             qPrintable(result.names.join(u',')));
+    // Open to every user, so a list of only the database connected to is not enough.
+    QVERIFY2(result.names.contains(QStringLiteral("postgres")),
+             qPrintable(result.names.join(u',')));
+    QVERIFY(!result.names.contains(QStringLiteral("template0")));
+}
+
+void tst_DatabaseList::aRefusedLogOnIsOneMaskedLine_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QString>("driverSays");
+    QTest::newRow("wrong password")
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=%user%;"
+                          "Password=\"%password%x\"")
+        << QStringLiteral("password authentication failed");
+    QTest::newRow("password echoed back as the user name")
+        << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=\"%password%\";"
+                          "Password=\"%password%\"")
+        << QStringLiteral("****");
+    QTest::newRow("a one-letter password leaves our own sentence whole")
+        << QStringLiteral("Provider=SQLOLEDB.1;Data Source=db1;Integrated Security=SSPI;"
+                          "Password=e")
+        << QStringLiteral("Listing databases needs a user name and password here");
+}
+
+void tst_DatabaseList::aRefusedLogOnIsOneMaskedLine()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QString, driverSays);
+    const LookupResult result = list(connectionString);
+    QVERIFY(!result.succeeded());
+    QVERIFY(result.names.isEmpty());
+    QVERIFY2(result.failure.contains(driverSays), qPrintable(result.failure));
+    QVERIFY2(!result.failure.contains(u'\n'), qPrintable(result.failure));
+    QVERIFY2(!result.failure.contains(m_db.value(QStringLiteral("password"))),
+             qPrintable(result.failure));
+}
+
+void tst_DatabaseList::aClosedSqlServerPortFailsWithinTheConnectTimeout()
+{
+    QVERIFY2(!drivers::findFreeTdsDriver().isEmpty(), "the Debian package tdsodbc is needed");
+    QElapsedTimer clock;
+    clock.start();
+    const LookupResult result
+        = list(QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,%down_port%;User ID=sa;"
+                              "Password=\"%password%\";Connect Timeout=3"));
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!result.succeeded());
+    QVERIFY2(result.failure.contains(QStringLiteral("[FreeTDS]")), qPrintable(result.failure));
+    QVERIFY2(!result.failure.contains(u'\n'), qPrintable(result.failure));
+    QVERIFY(!result.failure.contains(m_db.value(QStringLiteral("password"))));
+}
+
+QTEST_GUILESS_MAIN(tst_DatabaseList)
+#include "tst_databaselist.moc"

@@ -1,0 +1,54 @@
+// The secret masker against what a driver receives. The input is read as a connection string;
+// the ODBC strings the testers would hand to a driver are built from it with the ODBC reader,
+// echoed in a message the way drivers quote their input, and masked with the string's secrets.
+// No password the driver receives may then be read in the message, in any case, unless it is
+// shorter than 3 characters or holds the mask's '*' (the mask itself could spell it).
+#include "drivers/odbctester.h"
+#include "drivers/sqlservertester.h"
+#include "fuzzcheck.h"
+#include "oledb/connectionstring.h"
+#include "oledb/formaterror.h"
+#include "oledb/odbcattributes.h"
+#include "oledb/secrets.h"
+
+namespace {
+
+bool isPasswordKey(const QString &key)
+{
+    return key.compare(u"PWD", Qt::CaseInsensitive) == 0
+        || key.contains(u"password", Qt::CaseInsensitive);
+}
+
+void checkMasked(const QString &driverString, const QStringList &secrets)
+{
+    const QString message = QStringLiteral("[unixODBC][Driver] could not connect with \"")
+        + driverString + QStringLiteral("\": password authentication failed");
+    const QString masked = oledb::maskSecrets(message, secrets);
+    const auto received = oledb::OdbcAttributes::parse(driverString);
+    for (const auto &attribute : received.attributes()) {
+        const QString &password = attribute.value;
+        if (!isPasswordKey(attribute.key) || password.size() < 3 || password.contains(u'*'))
+            continue;
+        // In any case, as the masker searches.
+        FUZZ_CHECK(!masked.contains(password, Qt::CaseInsensitive),
+                   password << driverString << masked);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    oledb::ConnectionString connection;
+    try {
+        connection = oledb::ConnectionString::parse(fuzzText(data, size));
+    } catch (const oledb::FormatError &) {
+        return 0;
+    }
+    const QStringList secrets = oledb::secretsOf(connection);
+    checkMasked(drivers::OdbcTester::odbcConnectionString(connection), secrets);
+    checkMasked(
+        drivers::SqlServerTester::odbcConnectionString(connection, QStringLiteral("FreeTDS")),
+        secrets);
+    return 0;
+}
