@@ -97,7 +97,8 @@ int main(int argc, char **argv)
     if (dsn.isEmpty())
         return 0;
     testing::FixedDataSources odbcSources {{dsn}};
-    datalink::DataLinkDialog odbc(oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties(),
+    datalink::DataLinkDialog odbc(oledb::ProviderCatalogue::builtIn(),
+                                  oledb::DataLinkProperties(oledb::ProviderCatalogue::builtIn()),
                                   odbcSources);
     testing::DialogDriver odbcDriver(odbc);
     odbcDriver.chooseProvider("MSDASQL.1");
