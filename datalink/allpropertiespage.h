@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,11 +10,13 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
+class QTableView;
 class QToolButton;
 
 namespace datalink {
 
 class DataLinkDraft;
+class OtherPropertiesModel;
 class PropertyEditor;
 
 // Every property of the provider and every property the string brought that the provider does
@@ -26,32 +29,43 @@ class AllPropertiesPage final : public QWidget
 public:
     explicit AllPropertiesPage(DataLinkDraft &draft, QWidget *parent = nullptr);
 
+    // Every row from the draft; the page keeps itself up to date one row at a time otherwise.
     void refresh();
-    // nullptr when no row shows that property.
+    // For the provider's own properties; nullptr for others. Any name of the property finds it.
     PropertyEditor *editorFor(QStringView name) const;
+    // The properties the provider does not declare, however many.
+    QTableView *otherProperties() const;
 
 private:
     struct Row
     {
         QString name;
-        QLabel *label;
-        PropertyEditor *editor;
-        QToolButton *action;
+        QLabel *label = nullptr;
+        PropertyEditor *editor = nullptr;
+        QToolButton *action = nullptr;
+        // Made when the property is first set twice over, which few strings do.
+        QToolButton *keep = nullptr;
+        int gridRow = 0;
     };
 
-    QStringList customNames() const;
     void rebuildRows();
-    void addRow(QGridLayout *grid, int row, const QString &name, bool custom);
+    void addRow(const QString &name);
+    void refreshRow(Row &row);
+    void showConflict(Row &row);
     void addProperty();
 
     DataLinkDraft &m_draft;
     QScrollArea *m_scroll;
+    OtherPropertiesModel *m_model;
+    QTableView *m_others;
+    QGridLayout *m_grid = nullptr;
+    int m_nextGridRow = 0;
     QLineEdit *m_newName;
     QLineEdit *m_newValue;
     QLabel *m_addMessage;
-    QList<Row> m_rows;
-    // What the rows were built for; they are rebuilt only when it changes, so a row is never
-    // replaced while the user is typing in it.
+    // The provider's own properties, by the draft's property key.
+    QHash<QString, Row> m_rows;
+    // The provider the rows were built for.
     QString m_builtFor;
 };
 

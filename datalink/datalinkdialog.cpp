@@ -6,7 +6,9 @@
 #include "datalink/propertyeditor.h"
 #include "datalink/providerpage.h"
 #include "datalink/taborder.h"
+#include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
+#include "oledb/formaterror.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -23,6 +25,8 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <climits>
 
 namespace datalink {
 
@@ -72,6 +76,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
     , m_problems(new QLabel(this))
+    , m_notice(new QLabel(this))
 {
     setObjectName(QStringLiteral("dataLinkDialog"));
     setWindowTitle(tr("Data Link Properties"));
@@ -99,7 +104,15 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     connect(buttons, &QDialogButtonBox::accepted, this, &DataLinkDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &DataLinkDialog::reject);
 
+    m_notice->setObjectName(QStringLiteral("unreadableNotice"));
+    m_notice->setWordWrap(true);
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setFrameShape(QFrame::StyledPanel);
+    m_notice->setMargin(6);
+    m_notice->hide();
+
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_notice);
     layout->addWidget(m_tabs, 1);
     layout->addWidget(buildStringPanel());
     layout->addWidget(m_problems);
@@ -124,6 +137,7 @@ QSize DataLinkDialog::openingSize()
     if (!size.isValid()) {
         DataLinkDraft tallest(m_draft->catalogue(),
                               oledb::DataLinkProperties::fromString(
+                                  m_draft->catalogue(),
                                   QStringLiteral("Provider=MSOLEDBSQL19.1;Persist Security Info="
                                                  "True;User ID=u;Password=p")));
         ConnectionPage *page = makeConnectionPage(tallest, m_dataSources, m_chooseFile,
@@ -222,6 +236,22 @@ void DataLinkDialog::showTab(Tab tab)
     }
 }
 
+void DataLinkDialog::explainUnreadable(const QString &text)
+{
+    QString reason;
+    try {
+        oledb::ConnectionString::parse(text);
+        return;
+    } catch (const oledb::FormatError &error) {
+        reason = error.explain(text);
+    }
+    m_notice->setText(tr("The connection string in the box cannot be read, so the dialog starts "
+                         "a new one.\n%1\nOK replaces the text in the box with the string built "
+                         "here; Cancel leaves the box as it is.")
+                          .arg(reason));
+    m_notice->show();
+}
+
 void DataLinkDialog::setConnectionTester(ConnectionTester tester)
 {
     m_tester = std::move(tester);
@@ -294,12 +324,22 @@ void DataLinkDialog::refresh()
     m_providerPage->refresh();
     m_connectionPage->refresh();
     m_advancedPage->refresh();
-    m_allPage->refresh();
 
-    const QString shown
+    QString shown
         = m_reveal->isChecked() ? m_draft->connectionString() : m_draft->maskedConnectionString();
-    if (m_stringView->toPlainText() != shown)
+    // Laying out text costs time by the character, and a string of thousands of properties
+    // would be laid out again at every keystroke; four lines show a beginning anyway.
+    constexpr qsizetype Longest = 16384;
+    if (shown.size() > Longest) {
+        const qsizetype rest = shown.size() - Longest;
+        shown.truncate(Longest);
+        shown
+            += tr(" \u2026 (%n more characters)", nullptr, int(std::min<qsizetype>(rest, INT_MAX)));
+    }
+    if (shown != m_shownString) {
+        m_shownString = shown;
         m_stringView->setPlainText(shown);
+    }
 
     const QList<PropertyProblem> problems = m_draft->problems();
     if (problems.isEmpty()) {

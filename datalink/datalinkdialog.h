@@ -52,6 +52,10 @@ public:
     QString connectionString() const;
     void showTab(Tab tab);
 
+    // The text the dialog was asked to edit could not be read: says why at the top, and that OK
+    // replaces it while Cancel keeps it.
+    void explainUnreadable(const QString &text);
+
     // Without a tester the Test Connection button says that testing is not available.
     void setConnectionTester(ConnectionTester tester);
     // Replaces the file dialog, for tests.
@@ -90,7 +94,10 @@ private:
     QPlainTextEdit *m_stringView = nullptr;
     QCheckBox *m_reveal = nullptr;
     QLabel *m_problems;
+    QLabel *m_notice;
     QString m_builtFor;
+    // What the string view shows, so that an unchanged string is not laid out again.
+    QString m_shownString;
     bool m_tabOrderStale = true;
     bool m_sized = false;
 };

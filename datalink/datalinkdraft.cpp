@@ -17,52 +17,89 @@ DataLinkDraft::DataLinkDraft(const oledb::ProviderCatalogue &catalogue,
     : QObject(parent)
     , m_catalogue(catalogue)
     , m_properties(std::move(properties))
-    , m_provider(catalogue.resolve(m_properties.providerProgId()))
-{ }
+    , m_fresh(m_properties.toString().isEmpty())
+    , m_savesWithoutSaying(false)
+{
+    for (const oledb::KeywordValue &pair : m_properties.properties()) {
+        if (isSecret(pair.keyword))
+            m_savesWithoutSaying = true;
+    }
+}
 
 void DataLinkDraft::chooseProvider(const QString &progId)
 {
     const oledb::Provider *current = m_catalogue.find(providerProgId());
     if (progId == providerProgId() || (current && current == m_catalogue.find(progId)))
         return;
-    keepPasswordsOnFirstEdit();
-    const oledb::Provider next = m_catalogue.resolve(progId);
-    const oledb::KeywordValueList before = m_properties.properties();
-    for (const oledb::KeywordValue &pair : before) {
-        if (m_provider.property(pair.keyword) && !next.property(pair.keyword))
-            m_properties.remove(pair.keyword);
+    if (m_fresh) {
+        m_properties = oledb::DataLinkProperties(m_catalogue);
+        m_properties.setProviderProgId(progId);
+        seedDefaults();
+    } else {
+        m_properties.setProviderProgId(progId);
     }
-    m_properties.setProviderProgId(progId);
-    m_provider = next;
-    seedDefaults();
     Q_EMIT shapeChanged();
     Q_EMIT changed();
 }
 
 const oledb::PropertyDefinition *DataLinkDraft::definition(QStringView name) const
 {
-    return m_provider.property(name);
+    return provider().property(name);
+}
+
+std::optional<QString> DataLinkDraft::value(QStringView name) const
+{
+    if (auto written = m_properties.value(name))
+        return written;
+    const auto held = m_heldSecrets.constFind(propertyKey(name));
+    if (held == m_heldSecrets.cend())
+        return std::nullopt;
+    return held->value;
 }
 
 void DataLinkDraft::setValue(const QString &name, const QString &value)
 {
-    if (m_properties.value(name) == value)
+    if (this->value(name) == value)
         return;
-    keepPasswordsOnFirstEdit();
-    const bool added = !m_properties.value(name).has_value();
-    m_properties.setValue(name, value);
+    m_fresh = false;
+    const bool added = !this->value(name).has_value();
+    if (isSecret(name) && !m_properties.value(name) && !savesPasswords()) {
+        // Kept for the fields and for testing the connection, out of the string.
+        m_heldSecrets.insert(propertyKey(name), {name, value});
+    } else {
+        m_heldSecrets.remove(propertyKey(name));
+        m_properties.setValue(name, value);
+    }
     if (added)
         Q_EMIT shapeChanged();
+    Q_EMIT propertyChanged(name);
     Q_EMIT changed();
 }
 
 void DataLinkDraft::remove(const QString &name)
 {
-    if (!m_properties.value(name))
+    if (!value(name))
         return;
-    keepPasswordsOnFirstEdit();
+    m_fresh = false;
+    m_heldSecrets.remove(propertyKey(name));
     m_properties.remove(name);
     Q_EMIT shapeChanged();
+    Q_EMIT propertyChanged(name);
+    Q_EMIT changed();
+}
+
+std::optional<oledb::Conflict> DataLinkDraft::conflict(QStringView name) const
+{
+    return m_properties.conflict(name);
+}
+
+void DataLinkDraft::keepOnlyInEffect(const QString &name)
+{
+    if (!conflict(name))
+        return;
+    m_fresh = false;
+    m_properties.keepOnlyInEffect(name);
+    Q_EMIT propertyChanged(name);
     Q_EMIT changed();
 }
 
@@ -70,19 +107,34 @@ bool DataLinkDraft::savesPasswords() const
 {
     if (const auto persist = m_properties.value(PersistSecurityInfo))
         return oledb::PropertyDefinition::parseBoolean(*persist).value_or(false);
-    // Once edited, the first change has made the string's intent explicit.
-    if (isModified())
-        return false;
-    for (const oledb::KeywordValue &pair : m_properties.properties()) {
-        if (isSecret(pair.keyword))
-            return true;
-    }
-    return false;
+    return m_savesWithoutSaying;
 }
 
 void DataLinkDraft::setSavesPasswords(bool save)
 {
-    setValue(PersistSecurityInfo, save ? QStringLiteral("True") : QStringLiteral("False"));
+    m_fresh = false;
+    m_properties.setValue(PersistSecurityInfo,
+                          save ? QStringLiteral("True") : QStringLiteral("False"));
+    QStringList touched {PersistSecurityInfo};
+    if (save) {
+        for (const oledb::KeywordValue &held : std::as_const(m_heldSecrets)) {
+            m_properties.setValue(held.keyword, held.value);
+            touched.append(held.keyword);
+        }
+        m_heldSecrets.clear();
+    } else {
+        for (const oledb::KeywordValue &pair : m_properties.properties()) {
+            if (isSecret(pair.keyword)) {
+                m_heldSecrets.insert(propertyKey(pair.keyword), pair);
+                m_properties.remove(pair.keyword);
+                touched.append(pair.keyword);
+            }
+        }
+    }
+    Q_EMIT shapeChanged();
+    for (const QString &name : std::as_const(touched))
+        Q_EMIT propertyChanged(name);
+    Q_EMIT changed();
 }
 
 bool DataLinkDraft::isSecret(QStringView name) const
@@ -92,22 +144,17 @@ bool DataLinkDraft::isSecret(QStringView name) const
 
 QString DataLinkDraft::connectionString() const
 {
-    return m_properties.toString(m_catalogue);
+    return m_properties.toString();
 }
 
 QString DataLinkDraft::connectionStringWithSecrets() const
 {
-    const QString plain = connectionString();
-    const auto written = oledb::ConnectionString::parse(plain);
-    const auto &all = properties();
-    const bool secretLeftOut = std::any_of(all.begin(), all.end(), [&](const auto &pair) {
-        return isSecret(pair.keyword) && !pair.value.isEmpty() && !written.contains(pair.keyword);
-    });
-    if (!secretLeftOut)
-        return plain;
+    if (m_heldSecrets.isEmpty())
+        return connectionString();
     oledb::DataLinkProperties withSecrets = m_properties;
-    withSecrets.setValue(PersistSecurityInfo, QStringLiteral("True"));
-    return withSecrets.toString(m_catalogue);
+    for (const oledb::KeywordValue &held : std::as_const(m_heldSecrets))
+        withSecrets.setValue(held.keyword, held.value);
+    return withSecrets.toString();
 }
 
 QString DataLinkDraft::maskedConnectionString() const
@@ -117,12 +164,13 @@ QString DataLinkDraft::maskedConnectionString() const
 
 QList<PropertyProblem> DataLinkDraft::problems() const
 {
+    // Only declared properties have values to refuse; there are few of them, however many
+    // others the string carries.
     QList<PropertyProblem> found;
-    for (const oledb::KeywordValue &pair : m_properties.properties()) {
-        if (const oledb::PropertyDefinition *known = definition(pair.keyword)) {
-            if (auto why = known->explainInvalid(pair.value))
-                found.append({pair.keyword, *why});
-        }
+    for (const oledb::PropertyDefinition &known : provider().properties) {
+        const QString why = problemWith(known.name);
+        if (!why.isEmpty())
+            found.append({known.name, why});
     }
     return found;
 }
@@ -130,41 +178,31 @@ QList<PropertyProblem> DataLinkDraft::problems() const
 QString DataLinkDraft::problemWith(QStringView name) const
 {
     const oledb::PropertyDefinition *known = definition(name);
-    const std::optional<QString> current = value(name);
-    if (!known || !current)
+    const std::optional<oledb::KeywordValue> written = m_properties.pairInEffect(name);
+    if (!known || !written || provider().documentsValue(written->keyword, written->value))
         return {};
-    return known->explainInvalid(*current).value_or(QString());
+    const QString meant = provider().toPropertyValue(written->keyword, written->value);
+    return known->explainInvalid(meant).value_or(QString());
 }
 
-// Providers read a string that holds a password but no Persist Security Info as one that keeps
-// it, while the writer leaves passwords out unless told to keep them. Saying so explicitly
-// before the first change keeps the password the string came with.
-void DataLinkDraft::keepPasswordsOnFirstEdit()
-{
-    if (isModified() || m_properties.value(PersistSecurityInfo) || !savesPasswords())
-        return;
-    m_properties.setValue(PersistSecurityInfo, QStringLiteral("True"));
-}
-
+// Only ever on a new, empty string: what the familiar dialog starts each provider with.
 void DataLinkDraft::seedDefaults()
 {
-    if (m_provider.property(PersistSecurityInfo) && !m_properties.value(PersistSecurityInfo))
-        m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
-    switch (m_provider.family) {
+    switch (provider().family) {
     case oledb::ProviderFamily::SqlServer:
-        if (!m_properties.value(UserId) && !m_properties.value(IntegratedSecurity))
-            m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
+        m_properties.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
         break;
     case oledb::ProviderFamily::Jet:
     case oledb::ProviderFamily::Ace:
-        if (!m_properties.value(UserId))
-            m_properties.setValue(UserId, QStringLiteral("Admin"));
+        m_properties.setValue(UserId, QStringLiteral("Admin"));
         break;
     case oledb::ProviderFamily::Odbc:
     case oledb::ProviderFamily::Oracle:
     case oledb::ProviderFamily::Other:
         break;
     }
+    if (provider().property(PersistSecurityInfo))
+        m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
 }
 
 } // namespace datalink

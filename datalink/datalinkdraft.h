@@ -3,6 +3,7 @@
 #include "oledb/datalinkproperties.h"
 #include "oledb/provider.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -34,28 +35,37 @@ public:
 
     const oledb::ProviderCatalogue &catalogue() const { return m_catalogue; }
     // The catalogue's entry for the ProgID, or the generic one carrying the ProgID.
-    const oledb::Provider &provider() const { return m_provider; }
+    const oledb::Provider &provider() const { return m_properties.provider(); }
     QString providerProgId() const { return m_properties.providerProgId(); }
 
-    // The user picked a provider: what only the previous provider understood goes, what the new
-    // one shares with it or what neither knows stays, and the new one's usual settings are seeded.
+    // The user picked a provider. A string being edited changes only its Provider pair; a new
+    // one that the user has not touched otherwise is started afresh with the provider's usual
+    // settings.
     void chooseProvider(const QString &progId);
 
-    std::optional<QString> value(QStringView name) const { return m_properties.value(name); }
-    const oledb::KeywordValueList &properties() const { return m_properties.properties(); }
+    // Under the property's name or any synonym. A password typed while saving passwords is off
+    // has a value, though the string does not carry it.
+    std::optional<QString> value(QStringView name) const;
+    oledb::KeywordValueList properties() const { return m_properties.properties(); }
     const oledb::PropertyDefinition *definition(QStringView name) const;
     void setValue(const QString &name, const QString &value);
     void remove(const QString &name);
+    // Two pairs setting the property to different values; see oledb::Conflict.
+    std::optional<oledb::Conflict> conflict(QStringView name) const;
+    void keepOnlyInEffect(const QString &name);
+    // The same for every name of one property: rows and fields are found by it.
+    QString propertyKey(QStringView name) const { return m_properties.propertyKey(name); }
 
-    // Whether the string keeps passwords. A string that carries one without saying whether it
-    // may is taken to keep it, so editing it does not drop the password without a word.
+    // Whether the string keeps passwords: as Persist Security Info says, or, where it says
+    // nothing, whether the string came with one.
     bool savesPasswords() const;
+    // Writes Persist Security Info; saving none also takes the passwords out of the string (the
+    // fields keep them, and a connection test still uses them).
     void setSavesPasswords(bool save);
     // Secret properties are left out of the string unless saving passwords is allowed, and
     // their editors hide what is typed.
     bool isSecret(QStringView name) const;
 
-    bool isModified() const { return m_properties.isModified(); }
     QString connectionString() const;
     // For display: the string with every secret in it, nested ones too, masked in place.
     QString maskedConnectionString() const;
@@ -70,14 +80,20 @@ Q_SIGNALS:
     void changed();
     // Properties were added or removed, or the provider changed: lists of rows need rebuilding.
     void shapeChanged();
+    // One property's value (or its conflict) changed, under the name it was changed by.
+    void propertyChanged(const QString &name);
 
 private:
-    void keepPasswordsOnFirstEdit();
     void seedDefaults();
 
     const oledb::ProviderCatalogue &m_catalogue;
     oledb::DataLinkProperties m_properties;
-    oledb::Provider m_provider;
+    // A new connection the user has done nothing with but pick a provider.
+    bool m_fresh;
+    // What a string without Persist Security Info is taken to say.
+    bool m_savesWithoutSaying;
+    // Passwords typed while saving is off, by property key: name and value.
+    QHash<QString, oledb::KeywordValue> m_heldSecrets;
 };
 
 } // namespace datalink

@@ -35,7 +35,8 @@ QString DataLinks::defaultProvider()
 
 std::shared_ptr<platform::IDispatch> DataLinks::PromptNew()
 {
-    const std::optional<QString> built = prompt({}, DataLinkDialog::ProviderTab);
+    const std::optional<QString> built
+        = prompt(oledb::DataLinkProperties(m_catalogue), DataLinkDialog::ProviderTab);
     if (!built)
         return {};
     auto connection = std::make_shared<oledb::Connection>();
@@ -48,8 +49,19 @@ bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
     const std::shared_ptr<platform::IConnection> target = platform::queryConnection(connection);
     if (!target)
         throw platform::Error(QStringLiteral("Object variable not set."), 91);
-    const auto properties = oledb::DataLinkProperties::fromString(target->ConnectionString());
-    const std::optional<QString> built = prompt(properties, DataLinkDialog::ConnectionTab);
+    // A connection that refused the text it was given opens as a new one, with the reason the
+    // text could not be read on top; OK then replaces that text, Cancel keeps it.
+    const auto *ours = dynamic_cast<const oledb::Connection *>(target.get());
+    const QString refused = ours ? ours->refusedText() : QString();
+    const QString current = target->ConnectionString();
+    std::optional<QString> built;
+    if (current.isEmpty() && !refused.isEmpty()) {
+        built
+            = prompt(oledb::DataLinkProperties(m_catalogue), DataLinkDialog::ProviderTab, refused);
+    } else {
+        built = prompt(oledb::DataLinkProperties::fromString(m_catalogue, current),
+                       DataLinkDialog::ConnectionTab);
+    }
     if (!built)
         return false;
     target->SetConnectionString(*built);
@@ -57,13 +69,15 @@ bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
 }
 
 std::optional<QString> DataLinks::prompt(const oledb::DataLinkProperties &properties,
-                                         DataLinkDialog::Tab firstTab)
+                                         DataLinkDialog::Tab firstTab, const QString &unreadable)
 {
     // An unknown or stale handle leaves the dialog without an owner rather than failing: the
     // user still gets the dialog.
     QWidget *owner = m_owners ? m_owners(m_hWnd) : nullptr;
     DataLinkDialog dialog(m_catalogue, properties, *m_dataSources, owner);
     dialog.setConnectionTester(m_tester);
+    if (!unreadable.isEmpty())
+        dialog.explainUnreadable(unreadable);
     if (firstTab == DataLinkDialog::ProviderTab && properties.providerProgId().isEmpty())
         dialog.draft().chooseProvider(defaultProvider());
     dialog.showTab(firstTab);

@@ -45,9 +45,11 @@ public:
     static QString defaultProvider();
 
 private:
-    // The string built on OK, nothing on Cancel.
+    // The string built on OK, nothing on Cancel. Unreadable text, when given, is explained at
+    // the top of the dialog.
     std::optional<QString> prompt(const oledb::DataLinkProperties &properties,
-                                  DataLinkDialog::Tab firstTab);
+                                  DataLinkDialog::Tab firstTab,
+                                  const QString &unreadable = QString());
 
     const oledb::ProviderCatalogue &m_catalogue;
     std::shared_ptr<drivers::IOdbcDataSources> m_dataSources;

@@ -74,12 +74,6 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
     // passes it on. Tab skips a widget with a proxy, so this adds no stop of its own.
     setFocusPolicy(focusProxy()->focusPolicy());
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    m_problemIcon = new QLabel(this);
-    m_problemIcon->setObjectName(QStringLiteral("problemIcon"));
-    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);
-    m_problemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side));
-    m_problemIcon->hide();
-    layout->addWidget(m_problemIcon, 0, Qt::AlignTop);
 }
 
 void PropertyEditor::buildFlagList(const oledb::PropertyDefinition &definition)
@@ -120,6 +114,16 @@ void PropertyEditor::showValue(const std::optional<QString> &value)
 
 void PropertyEditor::markProblem(const QString &explanation)
 {
+    // Made on the first problem: the All tab may hold thousands of editors without one.
+    if (!m_problemIcon && explanation.isEmpty())
+        return;
+    if (!m_problemIcon) {
+        m_problemIcon = new QLabel(this);
+        m_problemIcon->setObjectName(QStringLiteral("problemIcon"));
+        const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);
+        m_problemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side));
+        static_cast<QHBoxLayout *>(layout())->addWidget(m_problemIcon, 0, Qt::AlignTop);
+    }
     m_problemIcon->setVisible(!explanation.isEmpty());
     m_problemIcon->setToolTip(explanation);
     setToolTip(explanation);

@@ -16,8 +16,13 @@ public:
     // Throws FormatError for a malformed string and keeps the string it held.
     void SetConnectionString(const QString &value) override;
 
+    // The last text refused, until a string is accepted: what the Data Link dialog explains
+    // when it is asked to edit a connection whose text could not be read.
+    QString refusedText() const { return m_refused; }
+
 private:
     QString m_connectionString;
+    QString m_refused;
 };
 
 } // namespace oledb

@@ -23,9 +23,6 @@ bool isQuote(QChar c)
 // far more likely damage than data, and some readers would stop at it.
 bool isForbiddenControl(QChar c)
 {
-    // Printable ASCII, nearly every character of a real string, needs no table.
-    if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
-        return false;
     return c.category() == QChar::Other_Control && !c.isSpace();
 }
 
@@ -37,17 +34,17 @@ QStringView trimmedRight(QStringView text)
     return text.first(end);
 }
 
-// Keywords and values come out as views: of the text itself where nothing was undone (the common
-// case), else of a buffer that is reused from pair to pair, so reading allocates next to nothing.
+// One pass over the text, reading each pair where it stands: the pairs come with their spans, so
+// an editor can rewrite one of them and copy the rest of the text as it was.
 class Parser
 {
 public:
-    Parser(QStringView text, QList<ConnectionString::ValueSpan> *spans)
+    explicit Parser(QStringView text)
         : m_text(text)
-        , m_spans(spans)
     { }
 
-    void run(PairVisitor &visitor)
+    // Hands each pair to `sink` as soon as it is read, so a caller need not hold them all.
+    template<typename Sink> void run(Sink &&sink)
     {
         while (true) {
             skipSpace();
@@ -57,16 +54,17 @@ public:
                 ++m_pos;
                 continue;
             }
-            m_pairStart = m_pos;
-            const QStringView keyword = readKeyword();
-            const QStringView value = readValue();
-            if (m_spans)
-                m_spans->append(m_valueSpan);
-            visitor.visit(keyword, value);
+            ParsedPair parsed;
+            parsed.span.start = m_pairStart = m_pos;
+            parsed.pair.keyword = readKeyword();
+            parsed.pair.value = readValue(parsed.span);
+            sink(std::move(parsed));
         }
     }
 
 private:
+    using Reason = FormatError::Reason;
+
     bool atEnd() const { return m_pos >= m_text.size(); }
 
     void skipSpace()
@@ -75,121 +73,106 @@ private:
             ++m_pos;
     }
 
-    [[noreturn]] void fail() const { throw FormatError(m_pairStart); }
+    [[noreturn]] void fail(Reason reason) const { throw FormatError(m_pairStart, reason); }
 
     // Ends at the first `=` that is not part of `==`; `==` stands for a literal `=`.
-    QStringView readKeyword()
+    QString readKeyword()
     {
-        bool escaped = false;
-        const qsizetype start = m_pos;
+        QString keyword;
         qsizetype chunk = m_pos;
         while (true) {
             if (atEnd())
-                fail();
+                fail(Reason::NoAssign);
             const QChar c = m_text[m_pos];
-            if (c == Separator || isForbiddenControl(c))
-                fail();
+            if (c == Separator)
+                fail(Reason::NoAssign);
+            if (isForbiddenControl(c))
+                fail(Reason::ControlCharacter);
             if (c == Assign) {
                 if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == Assign) {
-                    if (!escaped)
-                        m_keyword.truncate(0); // keeps the buffer of an earlier pair
-                    m_keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
-                    escaped = true;
+                    keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
                     m_pos += 2;
                     chunk = m_pos;
                     continue;
                 }
-                if (escaped)
-                    m_keyword += m_text.sliced(chunk, m_pos - chunk);
+                keyword += m_text.sliced(chunk, m_pos - chunk);
                 ++m_pos;
                 break;
             }
             ++m_pos;
         }
-        const QStringView keyword
-            = (escaped ? QStringView(m_keyword) : m_text.sliced(start, m_pos - 1 - start))
-                  .trimmed();
+        keyword = std::move(keyword).trimmed();
         if (keyword.isEmpty())
-            fail();
+            fail(Reason::NoKeyword);
         return keyword;
     }
 
-    QStringView readValue()
+    QString readValue(PairSpan &span)
     {
         skipSpace();
-        m_valueSpan = {m_pos, m_pos};
+        span.valueStart = span.end = m_pos;
         if (atEnd())
             return {};
         if (isQuote(m_text[m_pos]))
-            return readQuotedValue();
+            return readQuotedValue(span);
 
         qsizetype end = m_text.indexOf(Separator, m_pos);
         if (end < 0)
             end = m_text.size();
         const QStringView value = trimmedRight(m_text.sliced(m_pos, end - m_pos));
-        m_valueSpan.end = m_pos + value.size();
+        span.end = m_pos + value.size();
         m_pos = end + 1;
         // A quote at the end of a bare value means the writer meant to quote and got it wrong;
         // guessing where the value ends would change what the string says.
         if (!value.isEmpty() && isQuote(value.back()))
-            fail();
+            fail(Reason::StrayQuote);
         for (QChar c : value) {
             if (isForbiddenControl(c))
-                fail();
+                fail(Reason::ControlCharacter);
         }
-        return value;
+        return value.toString();
     }
 
-    QStringView readQuotedValue()
+    QString readQuotedValue(PairSpan &span)
     {
         const QChar quote = m_text[m_pos++];
-        bool escaped = false;
-        const qsizetype start = m_pos;
+        QString value;
         qsizetype chunk = m_pos;
-        QStringView value;
         while (true) {
             const qsizetype close = m_text.indexOf(quote, m_pos);
             if (close < 0)
-                fail();
+                fail(Reason::UnclosedQuote);
             if (close + 1 < m_text.size() && m_text[close + 1] == quote) {
-                if (!escaped)
-                    m_value.truncate(0); // keeps the buffer of an earlier pair
-                m_value += m_text.sliced(chunk, close + 1 - chunk);
-                escaped = true;
+                value += m_text.sliced(chunk, close + 1 - chunk);
                 m_pos = close + 2;
                 chunk = m_pos;
                 continue;
             }
-            if (escaped) {
-                m_value += m_text.sliced(chunk, close - chunk);
-                value = m_value;
-            } else {
-                value = m_text.sliced(start, close - start);
-            }
+            value += m_text.sliced(chunk, close - chunk);
             m_pos = close + 1;
-            m_valueSpan.end = m_pos;
             break;
         }
+        span.end = m_pos;
         skipSpace();
         if (!atEnd()) {
             if (m_text[m_pos] != Separator)
-                fail();
+                fail(Reason::TextAfterQuote);
             ++m_pos;
         }
         return value;
     }
 
     QStringView m_text;
-    QList<ConnectionString::ValueSpan> *m_spans;
     qsizetype m_pos = 0;
     qsizetype m_pairStart = 0;
-    ConnectionString::ValueSpan m_valueSpan;
-    QString m_keyword;
-    QString m_value;
 };
 
-bool canStayBare(QStringView value)
+} // namespace
+
+bool ConnectionString::canStayBare(QStringView value)
 {
+    if (value.isEmpty())
+        return true;
     const QChar first = value.front();
     const QChar last = value.back();
     // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
@@ -202,6 +185,8 @@ bool canStayBare(QStringView value)
     return true;
 }
 
+namespace {
+
 void appendDoubled(QString &out, QStringView text, QChar special)
 {
     qsizetype chunk = 0;
@@ -213,23 +198,20 @@ void appendDoubled(QString &out, QStringView text, QChar special)
     out += text.sliced(chunk);
 }
 
-void appendValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
+void writeValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
 {
     if (value.isEmpty()) {
         if (emptyValues == EmptyValueStyle::Quoted)
             out += QLatin1String("\"\"");
         return;
     }
-    if (canStayBare(value)) {
+    if (ConnectionString::canStayBare(value)) {
         out += value;
         return;
     }
     // Single quotes spare the reader a value full of doubled double quotes.
     const bool single = value.contains(DoubleQuote) && !value.contains(SingleQuote);
-    const QChar quote = single ? SingleQuote : DoubleQuote;
-    out += quote;
-    appendDoubled(out, value, quote);
-    out += quote;
+    ConnectionString::appendQuoted(out, value, single ? SingleQuote : DoubleQuote);
 }
 
 } // namespace
@@ -243,23 +225,28 @@ ConnectionString::ConnectionString(KeywordValueList pairs)
     : m_pairs(std::move(pairs))
 { }
 
+QList<ParsedPair> parsePairs(QStringView text)
+{
+    QList<ParsedPair> pairs;
+    Parser(text).run([&pairs](ParsedPair &&one) { pairs.append(std::move(one)); });
+    return pairs;
+}
+
 ConnectionString ConnectionString::parse(QStringView text, QList<ValueSpan> *spans)
 {
-    struct Collect final : PairVisitor
-    {
-        KeywordValueList pairs;
-        void visit(QStringView keyword, QStringView value) override
-        {
-            pairs.append({keyword.toString(), value.toString()});
-        }
-    } collect;
-    Parser(text, spans).run(collect);
-    return ConnectionString(std::move(collect.pairs));
+    KeywordValueList pairs;
+    Parser(text).run([&](ParsedPair &&one) {
+        if (spans)
+            spans->append({one.span.valueStart, one.span.end});
+        pairs.append(std::move(one.pair));
+    });
+    return ConnectionString(std::move(pairs));
 }
 
 void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
 {
-    Parser(text, nullptr).run(visitor);
+    Parser(text).run(
+        [&visitor](ParsedPair &&one) { visitor.visit(one.pair.keyword, one.pair.value); });
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const
@@ -315,6 +302,18 @@ bool ConnectionString::isWritableKeyword(QStringView keyword)
     return true;
 }
 
+void ConnectionString::appendValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
+{
+    writeValue(out, value, emptyValues);
+}
+
+void ConnectionString::appendQuoted(QString &out, QStringView value, QChar quote)
+{
+    out += quote;
+    appendDoubled(out, value, quote);
+    out += quote;
+}
+
 void ConnectionString::appendPair(QString &out, const KeywordValue &pair,
                                   EmptyValueStyle emptyValues)
 {
@@ -325,7 +324,7 @@ void ConnectionString::appendPair(QString &out, const KeywordValue &pair,
     }
     appendDoubled(out, pair.keyword, Assign);
     out += Assign;
-    appendValue(out, pair.value, emptyValues);
+    writeValue(out, pair.value, emptyValues);
 }
 
 } // namespace oledb

@@ -31,6 +31,25 @@ protected:
     ~PairVisitor() = default;
 };
 
+// Where a pair stands in the text it was read from, in UTF-16 code units: the keyword starts at
+// `start`; the value as written (quotes included, surrounding white space not) runs from
+// `valueStart` to `end`.
+struct PairSpan
+{
+    qsizetype start = 0;
+    qsizetype valueStart = 0;
+    qsizetype end = 0;
+};
+
+struct ParsedPair
+{
+    KeywordValue pair;
+    PairSpan span;
+};
+
+// Every pair with its span, in one pass. Throws FormatError for a string that breaks the syntax.
+QList<ParsedPair> parsePairs(QStringView text);
+
 // `A=` is the shortest way to write an empty value; the Data Link dialog writes `A=""`.
 enum class EmptyValueStyle { Bare, Quoted };
 
@@ -76,6 +95,12 @@ public:
     static bool isWritableKeyword(QStringView keyword);
     // Appends `keyword=value`, quoting the value only when it must. Throws like toString().
     static void appendPair(QString &out, const KeywordValue &pair, EmptyValueStyle emptyValues);
+    // The value alone, quoted only when it must be.
+    static void appendValue(QString &out, QStringView value, EmptyValueStyle emptyValues);
+    // The value in the given quote, doubling that quote inside; any value can be written so.
+    static void appendQuoted(QString &out, QStringView value, QChar quote);
+    // Whether the value reads back the same written without quotes.
+    static bool canStayBare(QStringView value);
 
 private:
     KeywordValueList m_pairs;

@@ -10,16 +10,31 @@ namespace oledb {
 class FormatError final : public platform::Error
 {
 public:
-    explicit FormatError(qsizetype offset);
+    // What went wrong at the offset, so that a person can be told how to mend it.
+    enum class Reason {
+        NoAssign, // the pair ends (at `;` or the end) before any `=`
+        NoKeyword, // nothing but white space before the `=`
+        UnclosedQuote,
+        TextAfterQuote, // a closing quote followed by something other than `;`
+        StrayQuote, // an unquoted value that ends in a quote
+        ControlCharacter,
+    };
+
+    explicit FormatError(qsizetype offset, Reason reason = Reason::NoAssign);
 
     qsizetype offset() const { return m_offset; }
+    Reason reason() const { return m_reason; }
 
     static QString text();
+    // What is wrong, in plain words, quoting the faulty pair of the text the error came from and
+    // saying where it starts (counting from 0).
+    QString explain(QStringView text) const;
     // The HRESULT that OLE DB consumers report for this failure.
     static constexpr qint64 Code = 0x80040E73;
 
 private:
     qsizetype m_offset;
+    Reason m_reason;
 };
 
 } // namespace oledb

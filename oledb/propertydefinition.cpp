@@ -32,6 +32,24 @@ QString quoted(QStringView value)
 
 } // namespace
 
+QString Synonym::toPropertyValue(const QString &written) const
+{
+    for (const auto &[as, meant] : values) {
+        if (as.compare(written, Qt::CaseInsensitive) == 0)
+            return meant;
+    }
+    return written;
+}
+
+QString Synonym::toWrittenValue(const QString &meant) const
+{
+    for (const auto &[as, meaning] : values) {
+        if (meaning.compare(meant, Qt::CaseInsensitive) == 0)
+            return as;
+    }
+    return meant;
+}
+
 std::optional<qint64> PropertyDefinition::parseInteger(QStringView text)
 {
     bool negative = false;

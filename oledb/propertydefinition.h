@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <utility>
+
 #include <optional>
 
 namespace oledb {
@@ -12,6 +14,22 @@ enum class PropertyType { Text, Integer, Boolean, Enumeration, FlagSet };
 
 // Where the Data Link dialog shows a property besides the page that lists them all.
 enum class PropertyPage { Connection, Advanced, All };
+
+// Another keyword that sets the same property, as the provider's documentation gives it, with
+// the values it takes where they are spelt differently from the property's own.
+struct Synonym
+{
+    QString keyword;
+    // As written under the synonym, and what the property itself would say: `yes` -> `SSPI`.
+    // Compared case-insensitively; the first pair for a meaning is how it is written back.
+    QList<std::pair<QString, QString>> values;
+    // Where the provider documents it.
+    QString source;
+
+    // Values without a pair pass through unchanged.
+    QString toPropertyValue(const QString &written) const;
+    QString toWrittenValue(const QString &meant) const;
+};
 
 // One initialization property as a provider declares it.
 struct PropertyDefinition
@@ -25,6 +43,7 @@ struct PropertyDefinition
     // Secret values are written out only where the user allows saving them.
     bool secret = false;
     PropertyPage page = PropertyPage::All;
+    QList<Synonym> synonyms;
 
     // Why the value is not one this property takes, in words for the user; nothing when it is.
     std::optional<QString> explainInvalid(QStringView value) const;

@@ -4,19 +4,54 @@
 
 namespace oledb {
 
-const PropertyDefinition *Provider::property(QStringView name) const
+QString keywordKey(QStringView keyword)
 {
-    const qsizetype index = indexOf(name);
+    return keyword.toString().toCaseFolded();
+}
+
+const PropertyDefinition *Provider::property(QStringView keyword) const
+{
+    const qsizetype index = indexOf(keyword);
     return index < 0 ? nullptr : &properties.at(index);
 }
 
-qsizetype Provider::indexOf(QStringView name) const
+qsizetype Provider::indexOf(QStringView keyword) const
 {
-    for (qsizetype i = 0; i < properties.size(); ++i) {
-        if (sameKeyword(properties.at(i).name, name))
-            return i;
+    return meaning(keyword).property;
+}
+
+Provider::Meaning Provider::meaning(QStringView keyword) const
+{
+    return m_keywords.value(keywordKey(keyword));
+}
+
+QString Provider::toPropertyValue(QStringView keyword, const QString &written) const
+{
+    const Meaning found = meaning(keyword);
+    if (found.synonym < 0)
+        return written;
+    return properties.at(found.property).synonyms.at(found.synonym).toPropertyValue(written);
+}
+
+QString Provider::toWrittenValue(QStringView keyword, const QString &meant) const
+{
+    const Meaning found = meaning(keyword);
+    if (found.synonym < 0)
+        return meant;
+    return properties.at(found.property).synonyms.at(found.synonym).toWrittenValue(meant);
+}
+
+bool Provider::documentsValue(QStringView keyword, QStringView written) const
+{
+    const Meaning found = meaning(keyword);
+    if (found.synonym < 0)
+        return false;
+    const Synonym &synonym = properties.at(found.property).synonyms.at(found.synonym);
+    for (const auto &pair : synonym.values) {
+        if (pair.first.compare(written, Qt::CaseInsensitive) == 0)
+            return true;
     }
-    return -1;
+    return false;
 }
 
 bool Provider::answersTo(QStringView name) const
@@ -28,6 +63,33 @@ bool Provider::answersTo(QStringView name) const
             return true;
     }
     return false;
+}
+
+bool Provider::index(QString *clash)
+{
+    m_keywords.clear();
+    const auto claim = [&](const QString &keyword, Meaning meaning) {
+        const QString key = keywordKey(keyword);
+        if (m_keywords.contains(key)) {
+            if (clash)
+                *clash = keyword;
+            return false;
+        }
+        m_keywords.insert(key, meaning);
+        return true;
+    };
+    for (qsizetype i = 0; i < properties.size(); ++i) {
+        if (!claim(properties.at(i).name, {i, -1}))
+            return false;
+    }
+    for (qsizetype i = 0; i < properties.size(); ++i) {
+        const QList<Synonym> &synonyms = properties.at(i).synonyms;
+        for (qsizetype j = 0; j < synonyms.size(); ++j) {
+            if (!claim(synonyms.at(j).keyword, {i, j}))
+                return false;
+        }
+    }
+    return true;
 }
 
 } // namespace oledb

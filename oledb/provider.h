@@ -3,6 +3,7 @@
 #include "oledb/propertydefinition.h"
 #include "oledb/providerfamily.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,10 +24,36 @@ struct Provider
     // In the order the provider lists them, which is the order the dialog writes them in.
     QList<PropertyDefinition> properties;
 
-    // Case-insensitive, like every keyword; nullptr for a property the provider does not declare.
-    const PropertyDefinition *property(QStringView name) const;
-    qsizetype indexOf(QStringView name) const;
+    // What a keyword sets: the property and, for a synonym, which one (-1 for the property's
+    // own name). Indexes, so that copies of a provider stay sound.
+    struct Meaning
+    {
+        qsizetype property = -1;
+        qsizetype synonym = -1;
+    };
+
+    // By the property's name or any synonym, case-insensitively like every keyword; nullptr for
+    // a keyword the provider does not declare. Hashed: call index() once the properties are set.
+    const PropertyDefinition *property(QStringView keyword) const;
+    qsizetype indexOf(QStringView keyword) const;
+    Meaning meaning(QStringView keyword) const;
+    // The property's value as the keyword writes it, and back; unchanged for the property's own
+    // name and for keywords the provider does not declare.
+    QString toPropertyValue(QStringView keyword, const QString &written) const;
+    QString toWrittenValue(QStringView keyword, const QString &meant) const;
+    // Whether the keyword is a synonym that documents this value (`Trusted_Connection=no`), which
+    // makes it valid whatever it stands for.
+    bool documentsValue(QStringView keyword, QStringView written) const;
     bool answersTo(QStringView name) const;
+
+    // Builds the lookup by keyword; false when two properties claim the same keyword.
+    bool index(QString *clash = nullptr);
+
+private:
+    QHash<QString, Meaning> m_keywords;
 };
+
+// How keywords compare: case-insensitively, whatever the case of the letters.
+QString keywordKey(QStringView keyword);
 
 } // namespace oledb

@@ -1,9 +1,11 @@
 #include "oledb/providercatalogue.h"
 
 #include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
 #include "platform/error.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -149,7 +151,87 @@ QStringView withoutVersion(QStringView progId)
 
 namespace {
 
-Provider readProvider(const QJsonObject &object, qsizetype index)
+// Keyword tables from the providers' documentation: name -> the keywords, each with the
+// property it sets, the values it spells differently and where the provider documents it.
+using SynonymSets = QHash<QString, QList<std::pair<QString, Synonym>>>;
+
+SynonymSets readSynonymSets(const QJsonObject &top)
+{
+    const QString where = QStringLiteral("synonyms");
+    QHash<QString, QString> sources;
+    const QJsonValue sourceList = top.value(QLatin1String("sources"));
+    if (!sourceList.isUndefined() && !sourceList.isObject())
+        refuse(where, QStringLiteral("\"sources\" must be an object of texts"));
+    const QJsonObject sourceObject = sourceList.toObject();
+    for (auto it = sourceObject.begin(); it != sourceObject.end(); ++it) {
+        if (!it->isString() || it->toString().isEmpty())
+            refuse(where, QStringLiteral("source \"%1\" must be a non-empty text").arg(it.key()));
+        sources.insert(it.key(), it->toString());
+    }
+
+    SynonymSets sets;
+    const QJsonValue setList = top.value(QLatin1String("synonymSets"));
+    if (!setList.isUndefined() && !setList.isObject())
+        refuse(where, QStringLiteral("\"synonymSets\" must be an object of lists"));
+    const QJsonObject setObject = setList.toObject();
+    for (auto it = setObject.begin(); it != setObject.end(); ++it) {
+        const QString at = QStringLiteral("synonym set \"%1\"").arg(it.key());
+        if (!it->isArray())
+            refuse(at, QStringLiteral("must be a list"));
+        QList<std::pair<QString, Synonym>> &set = sets[it.key()];
+        for (const QJsonValue &item : it->toArray()) {
+            const QJsonObject entry = item.toObject();
+            Synonym synonym;
+            synonym.keyword = text(entry, QLatin1String("keyword"), at, true);
+            const QString property = text(entry, QLatin1String("property"), at, true);
+            const QString source = text(entry, QLatin1String("source"), at, true);
+            if (!ConnectionString::isWritableKeyword(synonym.keyword)
+                || sameKeyword(synonym.keyword, property::Provider))
+                refuse(at,
+                       QStringLiteral("\"%1\" is not a keyword a string can hold")
+                           .arg(synonym.keyword));
+            // Data is only as good as where it came from.
+            if (!sources.contains(source))
+                refuse(at,
+                       QStringLiteral("\"%1\" cites an unknown source \"%2\"")
+                           .arg(synonym.keyword, source));
+            synonym.source = sources.value(source);
+            for (const QJsonValue &pair : entry.value(QLatin1String("values")).toArray()) {
+                const QJsonArray parts = pair.toArray();
+                if (parts.size() != 2 || !parts.at(0).isString() || !parts.at(1).isString())
+                    refuse(at,
+                           QStringLiteral("\"%1\": values are [written, meant] pairs")
+                               .arg(synonym.keyword));
+                synonym.values.append({parts.at(0).toString(), parts.at(1).toString()});
+            }
+            set.append({property, std::move(synonym)});
+        }
+    }
+    return sets;
+}
+
+// A later set's keyword replaces an earlier one's, so a version can mend what it reads
+// differently; a keyword for a property the provider does not declare means nothing to it.
+void applySynonyms(Provider &provider, const QStringList &setNames, const SynonymSets &sets,
+                   const QString &where)
+{
+    for (const QString &name : setNames) {
+        const auto set = sets.constFind(name);
+        if (set == sets.cend())
+            refuse(where, QStringLiteral("unknown synonym set \"%1\"").arg(name));
+        for (const auto &[propertyName, synonym] : *set) {
+            for (PropertyDefinition &property : provider.properties) {
+                property.synonyms.removeIf([&](const Synonym &known) {
+                    return sameKeyword(known.keyword, synonym.keyword);
+                });
+                if (sameKeyword(property.name, propertyName))
+                    property.synonyms.append(synonym);
+            }
+        }
+    }
+}
+
+Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymSets &synonyms)
 {
     const QString where = QStringLiteral("provider %1").arg(index + 1);
     Provider provider;
@@ -164,11 +246,9 @@ Provider readProvider(const QJsonObject &object, qsizetype index)
     for (const QJsonValue &item : properties.toArray()) {
         if (!item.isObject())
             refuse(where, QStringLiteral("every property must be an object"));
-        PropertyDefinition property = readProperty(item.toObject(), where);
-        if (provider.property(property.name))
-            refuse(where, QStringLiteral("property \"%1\" listed twice").arg(property.name));
-        provider.properties.append(std::move(property));
+        provider.properties.append(readProperty(item.toObject(), where));
     }
+    applySynonyms(provider, texts(object, QLatin1String("synonyms"), where), synonyms, where);
     return provider;
 }
 
@@ -186,11 +266,15 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
 
     ProviderCatalogue catalogue;
     catalogue.m_families = readFamilies(document.object());
+    const SynonymSets synonyms = readSynonymSets(document.object());
     const QJsonArray list = providers.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list.at(i).isObject())
             refuse(QStringLiteral("provider %1").arg(i + 1), QStringLiteral("not an object"));
-        Provider provider = readProvider(list.at(i).toObject(), i);
+        Provider provider = readProvider(list.at(i).toObject(), i, synonyms);
+        if (QString clash; !provider.index(&clash))
+            refuse(QStringLiteral("provider %1").arg(i + 1),
+                   QStringLiteral("\"%1\" names two properties").arg(clash));
         if (!provider.generic)
             provider.family = catalogue.familyOf(provider.progId);
         QStringList names = provider.aliases;

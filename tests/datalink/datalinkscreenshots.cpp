@@ -51,7 +51,8 @@ int main(int argc, char **argv)
     const QString directory = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     testing::FixedDataSources dataSources {{QStringLiteral("Sales")}};
     datalink::DataLinkDialog dialog(oledb::ProviderCatalogue::builtIn(),
-                                    oledb::DataLinkProperties(), dataSources);
+                                    oledb::DataLinkProperties(oledb::ProviderCatalogue::builtIn()),
+                                    dataSources);
     testing::DialogDriver driver(dialog);
     driver.chooseProvider("SQLOLEDB.1");
     driver.type("dataSourceEdit", "(local)");
@@ -78,7 +79,8 @@ int main(int argc, char **argv)
 
     // SQL Server has little to set there; an Access database shows the access permissions.
     datalink::DataLinkDialog access(oledb::ProviderCatalogue::builtIn(),
-                                    oledb::DataLinkProperties(), dataSources);
+                                    oledb::DataLinkProperties(oledb::ProviderCatalogue::builtIn()),
+                                    dataSources);
     testing::DialogDriver accessDriver(access);
     accessDriver.chooseProvider("Microsoft.ACE.OLEDB.16.0");
     accessDriver.type("dataSourceEdit", "/srv/data/northwind.accdb");
@@ -95,7 +97,8 @@ int main(int argc, char **argv)
     if (dsn.isEmpty())
         return 0;
     testing::FixedDataSources odbcSources {{dsn}};
-    datalink::DataLinkDialog odbc(oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties(),
+    datalink::DataLinkDialog odbc(oledb::ProviderCatalogue::builtIn(),
+                                  oledb::DataLinkProperties(oledb::ProviderCatalogue::builtIn()),
                                   odbcSources);
     testing::DialogDriver odbcDriver(odbc);
     odbcDriver.chooseProvider("MSDASQL.1");

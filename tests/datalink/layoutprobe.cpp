@@ -84,8 +84,9 @@ int main(int argc, char **argv)
     QStringList problems;
     for (const char *progId : {"SQLOLEDB.1", "MSOLEDBSQL19.1", "Microsoft.ACE.OLEDB.16.0",
                                "MSDASQL.1", "MSDAORA.1", "Vendor.Provider.1"}) {
-        datalink::DataLinkDialog dialog(oledb::ProviderCatalogue::builtIn(),
-                                        oledb::DataLinkProperties(), dataSources);
+        datalink::DataLinkDialog dialog(
+            oledb::ProviderCatalogue::builtIn(),
+            oledb::DataLinkProperties(oledb::ProviderCatalogue::builtIn()), dataSources);
         testing::DialogDriver driver(dialog);
         driver.chooseProvider(progId);
         driver.click("specificUserRadio");

@@ -16,7 +16,9 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 #include <mutex>
@@ -139,7 +141,7 @@ private Q_SLOTS:
     void untouchedStringComesBackExactly_data();
     void untouchedStringComesBackExactly();
     void editingKeepsUnknownPropertiesOnce();
-    void switchingProviderDropsWhatOnlyTheOldOneKnew();
+    void choosingAnotherProviderRewritesOnlyTheProviderPair();
     void passwordIsMaskedUntilRevealed();
     void savingPasswordFollowsPersistSecurityInfo();
     void blankPasswordIsWrittenOnlyWhenSaved();
@@ -148,6 +150,8 @@ private Q_SLOTS:
     void invalidValueRefusesOkUntilFixed_data();
     void invalidValueRefusesOkUntilFixed();
     void customPropertiesCanBeAddedAndRemoved();
+    void pagesShowAndEditValuesUnderTheStringsOwnKeywords();
+    void aConflictShowsThePairInEffectAndKeepsItOnAClick();
     void keyboardEnterAcceptsEscapeCancels_data();
     void keyboardEnterAcceptsEscapeCancels();
     void tabFollowsTheReadingOrderOnEveryPage_data();
@@ -177,7 +181,8 @@ private:
 datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
 {
     m_dialog = std::make_unique<datalink::DataLinkDialog>(
-        oledb::ProviderCatalogue::builtIn(), oledb::DataLinkProperties::fromString(text),
+        oledb::ProviderCatalogue::builtIn(),
+        oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
         m_dataSources);
     // No test reaches a real server or the network.
     m_lister = std::make_shared<FakeLister>();
@@ -207,7 +212,7 @@ void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
         << Script {provider(sql), type("dataSourceEdit", "(local)"),
                    click("integratedSecurityRadio"), type("initialCatalogEdit", "pubs")}
         << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-           "Initial Catalog=pubs;Data Source=(local)";
+           "Data Source=(local);Initial Catalog=pubs";
     QTest::newRow("sql server, user with saved password")
         << Script {provider(sql),
                    type("dataSourceEdit", "srv"),
@@ -215,12 +220,12 @@ void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
                    type("userNameEdit", "sa"),
                    type("passwordEdit", "s3cret"),
                    click("allowSavingPasswordCheck")}
-        << "Provider=SQLOLEDB.1;Password=s3cret;Persist Security Info=True;User ID=sa;"
-           "Data Source=srv";
+        << "Provider=SQLOLEDB.1;Persist Security Info=True;Data Source=srv;User ID=sa;"
+           "Password=s3cret";
     QTest::newRow("sql server, password not saved")
         << Script {provider(sql), type("dataSourceEdit", "srv"), click("specificUserRadio"),
                    type("userNameEdit", "sa"), type("passwordEdit", "s3cret")}
-        << "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Data Source=srv";
+        << "Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv;User ID=sa";
     QTest::newRow("sql server driver, attached file and encryption")
         << Script {provider("MSOLEDBSQL.1"),
                    type("dataSourceEdit", "srv"),
@@ -230,7 +235,7 @@ void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
                    click("encryptCheck"),
                    click("trustServerCertificateCheck")}
         << "Provider=MSOLEDBSQL.1;Integrated Security=SSPI;Persist Security Info=False;"
-           "Initial Catalog=App;Data Source=srv;Initial File Name=/data/app.mdf;"
+           "Data Source=srv;Initial File Name=/data/app.mdf;Initial Catalog=App;"
            "Use Encryption for Data=True;Trust Server Certificate=True";
     QTest::newRow("sql server driver 19, encryption choice")
         << Script {provider("MSOLEDBSQL19.1"), type("dataSourceEdit", "srv"),
@@ -239,28 +244,28 @@ void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
            "Data Source=srv;Use Encryption for Data=Strict";
     QTest::newRow("access database")
         << Script {provider("Microsoft.ACE.OLEDB.12.0"), type("dataSourceEdit", "/srv/nw.accdb")}
-        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Data Source=/srv/nw.accdb;"
-           "Persist Security Info=False";
+        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Persist Security Info=False;"
+           "Data Source=/srv/nw.accdb";
     QTest::newRow("excel workbook follows its format")
         << Script {provider("Microsoft.ACE.OLEDB.12.0"), pick("fileTypeCombo", 1),
                    type("dataSourceEdit", "/srv/sales.xlsx")}
-        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Data Source=/srv/sales.xlsx;"
-           "Persist Security Info=False;Extended Properties=\"Excel 12.0 Xml;HDR=YES\"";
+        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Persist Security Info=False;"
+           "Extended Properties=\"Excel 12.0 Xml;HDR=YES\";Data Source=/srv/sales.xlsx";
     QTest::newRow("jet, folder of text files")
         << Script {provider("Microsoft.Jet.OLEDB.4.0"), pick("fileTypeCombo", 2),
                    type("dataSourceEdit", "/srv/csv")}
-        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=/srv/csv;"
-           "Persist Security Info=False;Extended Properties=\"text;HDR=YES;FMT=Delimited\"";
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False;"
+           "Extended Properties=\"text;HDR=YES;FMT=Delimited\";Data Source=/srv/csv";
     QTest::newRow("jet, access permissions several at once")
         << Script {provider("Microsoft.Jet.OLEDB.4.0"), type("dataSourceEdit", "a.mdb"),
                    tick("modeEditor", "Read"), tick("modeEditor", "Share Deny None"),
                    tick("modeEditor", "Share Deny Write")}
-        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=a.mdb;"
-           "Persist Security Info=False;Mode=Read|Share Deny Write";
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False;"
+           "Data Source=a.mdb;Mode=Read|Share Deny Write";
     QTest::newRow("odbc data source name")
         << Script {provider("MSDASQL.1"), type("dsnCombo", "Sales"), type("userNameEdit", "app"),
                    type("initialCatalogEdit", "crm")}
-        << "Provider=MSDASQL.1;Persist Security Info=False;User ID=app;Data Source=Sales;"
+        << "Provider=MSDASQL.1;Persist Security Info=False;Data Source=Sales;User ID=app;"
            "Initial Catalog=crm";
     QTest::newRow("odbc connection string replaces the name")
         << Script {provider("MSDASQL.1"), type("dsnCombo", "Sales"), click("connectionStringRadio"),
@@ -270,8 +275,8 @@ void tst_DataLinkDialog::eachProviderPageWritesItsProperties_data()
     QTest::newRow("oracle, net service name")
         << Script {provider("OraOLEDB.Oracle.1"), type("dataSourceEdit", "ORCL"),
                    type("userNameEdit", "scott"), type("connectTimeoutEditor", "30")}
-        << "Provider=OraOLEDB.Oracle.1;Persist Security Info=False;User ID=scott;"
-           "Data Source=ORCL;Connect Timeout=30";
+        << "Provider=OraOLEDB.Oracle.1;Persist Security Info=False;Data Source=ORCL;"
+           "User ID=scott;Connect Timeout=30";
     QTest::newRow("provider the catalogue does not know")
         << Script {provider("PGNP.1"), type("dataSourceEdit", "db"), type("locationEdit", "x"),
                    pick("impersonationLevelEditor", 3)}
@@ -318,20 +323,22 @@ void tst_DataLinkDialog::editingKeepsUnknownPropertiesOnce()
     QVERIFY(driver.find<QRadioButton>("specificUserRadio")->isChecked());
     QVERIFY(driver.type("dataSourceEdit", "srv2"));
     QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=\"x;y\";"
-                            "Data Source=srv2;Foo=2"));
-    QVERIFY(driver.find<datalink::PropertyEditor>("value:Foo"));
+             QStringLiteral("provider = sqloledb ;data source=srv2;user id=sa;Foo=1;FOO=2;"
+                            "Initial Catalog='x;y'"));
+    auto *others = driver.find<QTableView>("otherPropertiesTable")->model();
+    QCOMPARE(others->rowCount(), 1);
+    QCOMPARE(others->index(0, 1).data(), QStringLiteral("2"));
 }
 
-void tst_DataLinkDialog::switchingProviderDropsWhatOnlyTheOldOneKnew()
+void tst_DataLinkDialog::choosingAnotherProviderRewritesOnlyTheProviderPair()
 {
     open(QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=pubs;"
                         "Data Source=srv;Custom=1"));
     DialogDriver driver(*m_dialog);
     QVERIFY(driver.chooseProvider("Microsoft.Jet.OLEDB.4.0"));
     QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=srv;"
-                            "Persist Security Info=False;Custom=1"));
+             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Integrated Security=SSPI;"
+                            "Initial Catalog=pubs;Data Source=srv;Custom=1"));
     // The page that fits the new provider replaces the old one.
     QVERIFY(driver.find<QComboBox>("fileTypeCombo"));
     QVERIFY(!driver.find<QRadioButton>("integratedSecurityRadio"));
@@ -371,14 +378,14 @@ void tst_DataLinkDialog::blankPasswordIsWrittenOnlyWhenSaved()
     QVERIFY(driver.click("blankPasswordCheck"));
     QVERIFY(!driver.find<QLineEdit>("passwordEdit")->isEnabled());
     QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=MSDAORA.1;User ID=scott;Persist Security Info=False"));
+             QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False;User ID=scott"));
     QVERIFY(driver.click("allowSavingPasswordCheck"));
     QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=MSDAORA.1;Password=\"\";User ID=scott;"
-                            "Persist Security Info=True"));
+             QStringLiteral("Provider=MSDAORA.1;Persist Security Info=True;User ID=scott;"
+                            "Password=\"\""));
     QVERIFY(driver.click("blankPasswordCheck"));
     QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=MSDAORA.1;User ID=scott;Persist Security Info=True"));
+             QStringLiteral("Provider=MSDAORA.1;Persist Security Info=True;User ID=scott"));
 }
 
 void tst_DataLinkDialog::plainTextNoteShowsOnlyForASavedPassword()
@@ -403,8 +410,12 @@ void tst_DataLinkDialog::passwordWithoutPersistFlagSurvivesAnEdit()
     QVERIFY(driver.find<QCheckBox>("allowSavingPasswordCheck")->isChecked());
     QVERIFY(driver.type("dataSourceEdit", "new"));
     QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;"
-                            "User ID=sa;Data Source=new"));
+             QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Password=pw;Data Source=new"));
+    // Unticking is what takes the password out, and says so in the string.
+    QVERIFY(driver.click("allowSavingPasswordCheck"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Data Source=new;"
+                            "Persist Security Info=False"));
 }
 
 void tst_DataLinkDialog::invalidValueRefusesOkUntilFixed_data()
@@ -420,7 +431,7 @@ void tst_DataLinkDialog::invalidValueRefusesOkUntilFixed_data()
         << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb";
     QTest::newRow("flag set, ticking a valid flag")
         << jet << "Mode" << Script {tick("modeEditor", "Read")}
-        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb;Mode=Read";
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Mode=Read;Data Source=a.mdb";
     QTest::newRow("integer, typing a number")
         << "Provider=SQLOLEDB.1;Connect Timeout=soon"
         << "Connect Timeout" << Script {type("value:Connect Timeout", "30")}
@@ -473,12 +484,53 @@ void tst_DataLinkDialog::customPropertiesCanBeAddedAndRemoved()
     QVERIFY(driver.click("addPropertyButton"));
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False;App Tag=a=b"));
+    auto *table = driver.find<QTableView>("otherPropertiesTable");
+    QCOMPARE(table->currentIndex().data(Qt::EditRole), QStringLiteral("a=b"));
+    table->edit(table->currentIndex());
     QVERIFY(driver.type("value:App Tag", "c"));
     QVERIFY(m_dialog->connectionString().endsWith(u";App Tag=c"));
-    QVERIFY(driver.click("remove:App Tag"));
+    const QRect remove = table->visualRect(table->model()->index(0, 2));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, remove.center());
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=MSDAORA.1;Persist Security Info=False"));
-    QVERIFY(!driver.find<QWidget>("value:App Tag"));
+    QCOMPARE(table->model()->rowCount(), 0);
+}
+
+void tst_DataLinkDialog::pagesShowAndEditValuesUnderTheStringsOwnKeywords()
+{
+    open(QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:x,1433;Database=db;UID=u;PWD=p;"
+                        "Encrypt=yes;Connect Timeout=30"));
+    DialogDriver driver(*m_dialog);
+    QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("tcp:x,1433"));
+    QCOMPARE(driver.find<QLineEdit>("initialCatalogEdit")->text(), QStringLiteral("db"));
+    QCOMPARE(driver.find<QLineEdit>("userNameEdit")->text(), QStringLiteral("u"));
+    QVERIFY(driver.find<QCheckBox>("encryptCheck")->isChecked());
+    QVERIFY(driver.type("dataSourceEdit", "tcp:y,1433"));
+    QVERIFY(driver.click("encryptCheck"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:y,1433;Database=db;UID=u;PWD=p;"
+                            "Encrypt=no;Connect Timeout=30"));
+    // The All tab shows them under the catalogue's names, and nothing twice.
+    QCOMPARE(driver.find<datalink::PropertyEditor>("value:Data Source")->lineEdit()->text(),
+             QStringLiteral("tcp:y,1433"));
+    QCOMPARE(driver.find<QTableView>("otherPropertiesTable")->model()->rowCount(), 0);
+}
+
+void tst_DataLinkDialog::aConflictShowsThePairInEffectAndKeepsItOnAClick()
+{
+    open(QStringLiteral("Provider=MSOLEDBSQL;Server=a;Data Source=b;Foo=1;foo=2"));
+    DialogDriver driver(*m_dialog);
+    auto *keep = driver.find<QToolButton>("keep:Data Source");
+    QVERIFY(keep && !keep->isHidden());
+    QVERIFY(keep->text().contains(u"Data Source=b"));
+    QVERIFY(driver.click("keep:Data Source"));
+    QVERIFY(keep->isHidden());
+    auto *table = driver.find<QTableView>("otherPropertiesTable");
+    const QModelIndex keepFoo = table->model()->index(0, 3);
+    QVERIFY(keepFoo.data().toString().contains(u"foo=2"));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(keepFoo).center());
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSOLEDBSQL;Data Source=b;foo=2"));
 }
 
 void tst_DataLinkDialog::keyboardEnterAcceptsEscapeCancels_data()
@@ -762,11 +814,10 @@ void tst_DataLinkDialog::testConnectionRunsTheHookOrSaysItIsMissing()
     QCOMPARE(parent, m_dialog.get());
 
     // The test logs on with the password even where the string taken away leaves it out.
-    open(QStringLiteral(
-        "Provider=MSDAORA.1;User ID=scott;Password=tiger;Persist Security Info=False"));
+    open(QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
     m_dialog->setConnectionTester([&](const QString &text, QWidget *) { tested = text; });
     DialogDriver edited(*m_dialog);
-    QVERIFY(edited.type("userNameEdit", "system"));
+    QVERIFY(edited.click("allowSavingPasswordCheck"));
     QVERIFY(edited.click("testConnectionButton"));
     QVERIFY(!m_dialog->connectionString().contains(u"tiger"));
     QVERIFY(tested.contains(QStringLiteral("Password=tiger")));

@@ -10,8 +10,9 @@ namespace {
 
 DataLinkDraft draftOf(const QString &text)
 {
-    return DataLinkDraft(oledb::ProviderCatalogue::builtIn(),
-                         oledb::DataLinkProperties::fromString(text));
+    return DataLinkDraft(
+        oledb::ProviderCatalogue::builtIn(),
+        oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
 }
 
 } // namespace
@@ -23,8 +24,8 @@ class tst_DataLinkDraft : public QObject
 private Q_SLOTS:
     void savesPasswords_data();
     void savesPasswords();
-    void choosingAProviderKeepsWhatItUnderstands_data();
-    void choosingAProviderKeepsWhatItUnderstands();
+    void choosingAProviderChangesOnlyWhatItMust_data();
+    void choosingAProviderChangesOnlyWhatItMust();
     void choosingTheSameProviderIsNoEdit();
     void problemsNameOnlyKnownPropertiesWithBadValues();
     void shapeChangesOnlyWhenPropertiesComeOrGo();
@@ -49,7 +50,7 @@ void tst_DataLinkDraft::savesPasswords()
     QCOMPARE(draftOf(text).savesPasswords(), saves);
 }
 
-void tst_DataLinkDraft::choosingAProviderKeepsWhatItUnderstands_data()
+void tst_DataLinkDraft::choosingAProviderChangesOnlyWhatItMust_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("progId");
@@ -62,17 +63,20 @@ void tst_DataLinkDraft::choosingAProviderKeepsWhatItUnderstands_data()
         << ""
         << "Microsoft.Jet.OLEDB.4.0"
         << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False";
-    QTest::newRow("shared and foreign properties stay, the old provider's own go")
-        << "Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1"
+    QTest::newRow("a string being edited changes its Provider pair only")
+        << "provider=SQLOLEDB.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1"
         << "MSDAORA.1"
-        << "Provider=MSDAORA.1;User ID=sa;Persist Security Info=False;Foo=1";
-    QTest::newRow("a saved password stays saved")
-        << "Provider=SQLOLEDB.1;User ID=sa;Password=p"
+        << "provider=MSDAORA.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1";
+    QTest::newRow("a saved password stays as it was") << "Provider=SQLOLEDB.1;User ID=sa;Password=p"
+                                                      << "MSDAORA.1"
+                                                      << "Provider=MSDAORA.1;User ID=sa;Password=p";
+    QTest::newRow("a string without a provider gets one first")
+        << " Data Source=x;"
         << "MSDAORA.1"
-        << "Provider=MSDAORA.1;Password=p;User ID=sa;Persist Security Info=True";
+        << " Provider=MSDAORA.1;Data Source=x;";
 }
 
-void tst_DataLinkDraft::choosingAProviderKeepsWhatItUnderstands()
+void tst_DataLinkDraft::choosingAProviderChangesOnlyWhatItMust()
 {
     QFETCH(QString, text);
     QFETCH(QString, progId);

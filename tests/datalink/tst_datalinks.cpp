@@ -2,6 +2,7 @@
 
 #include "datalink/datalinks.h"
 #include "oledb/connection.h"
+#include "oledb/formaterror.h"
 #include "platform/error.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void noConnectionOnCancel();
     void editWritesBackOnOk();
     void editChangesNothingOnCancel();
+    void unreadableTextIsExplainedAtTheTop();
     void editRefusesAnEmptyReference();
     void dialogIsOwnedByTheHandlesWindow_data();
     void dialogIsOwnedByTheHandlesWindow();
@@ -94,8 +96,8 @@ void tst_DataLinks::newConnectionOnOk()
     QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
     QCOMPARE(platform::defaultValueText(created),
              QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;"
-                            "Persist Security Info=False;Initial Catalog=pubs;"
-                            "Data Source=(local)"));
+                            "Persist Security Info=False;Data Source=(local);"
+                            "Initial Catalog=pubs"));
     QVERIFY(platform::queryConnection(created));
 }
 
@@ -132,6 +134,29 @@ void tst_DataLinks::editChangesNothingOnCancel()
     QVERIFY(!m_dataLinks->PromptEdit(argument));
     QCOMPARE(argument, connection);
     QCOMPARE(connection->ConnectionString(), before);
+}
+
+void tst_DataLinks::unreadableTextIsExplainedAtTheTop()
+{
+    auto connection = std::make_shared<oledb::Connection>();
+    QVERIFY_THROWS_EXCEPTION(
+        oledb::FormatError,
+        connection->SetConnectionString(QStringLiteral("Password=passw;ord;Database=x")));
+    std::shared_ptr<platform::IDispatch> argument = connection;
+    QString notice;
+    script(
+        [&](DialogDriver &driver) {
+            auto *label = driver.find<QLabel>("unreadableNotice");
+            QVERIFY(label && !label->isHidden());
+            notice = label->text();
+        },
+        QDialog::Rejected);
+    QVERIFY(!m_dataLinks->PromptEdit(argument));
+    QVERIFY2(notice.contains(u"character 15") && notice.contains(u"\u201cord\u201d")
+                 && notice.contains(u"OK replaces") && notice.contains(u"Cancel leaves"),
+             qPrintable(notice));
+    QCOMPARE(connection->ConnectionString(), QString());
+    QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
 }
 
 void tst_DataLinks::editRefusesAnEmptyReference()

@@ -1,4 +1,5 @@
 #include "oledb/connectionstring.h"
+#include "oledb/connectionstringdocument.h"
 #include "oledb/formaterror.h"
 
 #include <QRandomGenerator>
@@ -6,6 +7,8 @@
 
 using namespace oledb;
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(oledb::FormatError::Reason)
 
 namespace {
 
@@ -93,34 +96,50 @@ private Q_SLOTS:
         QCOMPARE(flat(ConnectionString::parse(text).pairs()), pairs);
     }
 
-    void refusesMalformed_data()
+    void refusesMalformedAndSaysWhy_data()
     {
+        using Reason = FormatError::Reason;
         QTest::addColumn<QString>("text");
         QTest::addColumn<qsizetype>("offset");
+        QTest::addColumn<Reason>("reason");
 
-        QTest::newRow("keyword: runs to the end") << u"a=1; b"_s << qsizetype(5);
+        QTest::newRow("keyword: runs to the end")
+            << u"a=1; b"_s << qsizetype(5) << Reason::NoAssign;
         QTest::newRow("keyword: runs to ;, not split")
-            << u"Password=passw;ord;Database=x"_s << qsizetype(15);
-        QTest::newRow("keyword: blank") << u"a=1;  =x"_s << qsizetype(6);
-        QTest::newRow("keyword: == only") << u"a==b"_s << qsizetype(0);
-        QTest::newRow("keyword: control character") << u"a\u0001=1"_s << qsizetype(0);
-        QTest::newRow("value: ends with a quote") << u"a=1;b=x'"_s << qsizetype(4);
-        QTest::newRow("value: NUL") << u"a=x"_s + QChar(0) + u"y;b=2"_s << qsizetype(0);
-        QTest::newRow("quoted: unterminated") << u"a=1;b=\"x;c=2"_s << qsizetype(4);
-        QTest::newRow("quoted: ends in a doubled quote") << u"b=\"x\"\""_s << qsizetype(0);
-        QTest::newRow("quoted: text after the closing quote") << u"a=\"x\"y;b=1"_s << qsizetype(0);
-        QTest::newRow("quoted: other quote does not close") << u"a=\"x'"_s << qsizetype(0);
+            << u"Password=passw;ord;Database=x"_s << qsizetype(15) << Reason::NoAssign;
+        QTest::newRow("keyword: blank") << u"a=1;  =x"_s << qsizetype(6) << Reason::NoKeyword;
+        QTest::newRow("keyword: == only") << u"a==b"_s << qsizetype(0) << Reason::NoAssign;
+        QTest::newRow("keyword: control character")
+            << u"a\u0001=1"_s << qsizetype(0) << Reason::ControlCharacter;
+        QTest::newRow("value: ends with a quote")
+            << u"a=1;b=x'"_s << qsizetype(4) << Reason::StrayQuote;
+        QTest::newRow("value: NUL")
+            << u"a=x"_s + QChar(0) + u"y;b=2"_s << qsizetype(0) << Reason::ControlCharacter;
+        QTest::newRow("quoted: unterminated")
+            << u"a=1;b=\"x;c=2"_s << qsizetype(4) << Reason::UnclosedQuote;
+        QTest::newRow("quoted: ends in a doubled quote")
+            << u"b=\"x\"\""_s << qsizetype(0) << Reason::UnclosedQuote;
+        QTest::newRow("quoted: text after the closing quote")
+            << u"a=\"x\"y;b=1"_s << qsizetype(0) << Reason::TextAfterQuote;
+        QTest::newRow("quoted: other quote does not close")
+            << u"a=\"x'"_s << qsizetype(0) << Reason::UnclosedQuote;
     }
 
-    void refusesMalformed()
+    void refusesMalformedAndSaysWhy()
     {
         QFETCH(QString, text);
         QFETCH(qsizetype, offset);
+        QFETCH(FormatError::Reason, reason);
         try {
             ConnectionString::parse(text);
             QFAIL("accepted");
         } catch (const FormatError &error) {
             QCOMPARE(error.offset(), offset);
+            QCOMPARE(error.reason(), reason);
+            // The explanation quotes the pair as the user wrote it.
+            const QString pair = text.sliced(offset).section(u';', 0, 0).left(8);
+            if (!pair.contains(QChar(0)) && !pair.contains(QChar(1)))
+                QVERIFY2(error.explain(text).contains(pair), qPrintable(error.explain(text)));
         }
     }
 
@@ -201,6 +220,21 @@ private Q_SLOTS:
             QCOMPARE(plainData(read), plainData(text));
             QCOMPARE(flat(ConnectionString::parse(ConnectionString(pairs).toString()).pairs()),
                      flat(pairs));
+
+            // Kept as written: untouched it comes back byte for byte, edited it reads back the
+            // edit and nothing else, and the edit undone gives the text back.
+            ConnectionStringDocument document = ConnectionStringDocument::parse(text);
+            QCOMPARE(document.toString(), text);
+            if (pairs.isEmpty())
+                continue;
+            const qsizetype at = random.bounded(int(pairs.size()));
+            const QString value = randomText(random, 6);
+            document.setValue(at, value);
+            KeywordValueList expected = pairs;
+            expected[at].value = value;
+            QCOMPARE(flat(ConnectionString::parse(document.toString()).pairs()), flat(expected));
+            document.setValue(at, pairs.at(at).value);
+            QCOMPARE(document.toString(), text);
         }
     }
 };

@@ -37,6 +37,16 @@ private Q_SLOTS:
             << u"format"_s << json("[[['a=b', 'x;y']], []]") << 0 << json("['a==b=\\'x;y\\'', '']");
         QTest::newRow("format: keyword no string can hold")
             << u"format"_s << json("[[[' a', '1']]]") << 1 << json("[null]");
+        QTest::newRow("edit: a synonym, a removal, a malformed string")
+            << u"edit"_s
+            << json("[{'string': 'Provider=MSOLEDBSQL;Server=a;UID=u;', 'set': [['Data Source', "
+                    "'b']], 'remove': ['User ID']}, {'string': 'a=1;b'}]")
+            << 1
+            << json(QByteArray("[{'ok': true, 'string': 'Provider=MSOLEDBSQL;Server=b;'}, "
+                               "{'ok': false, 'offset': 4, 'message': '"
+                               + oledb::FormatError::text().toUtf8() + "'}]")
+                        .constData());
+        QTest::newRow("edit: no string") << u"edit"_s << json("[{'set': []}]") << 2 << QByteArray();
         QTest::newRow("mask: a password, and a malformed string")
             << u"mask"_s << json("['a=1;PWD=\\'x;y\\'', 'a=1;b']") << 1
             << json(QByteArray("[{'ok': true, 'masked': 'a=1;PWD=********'}, {'ok': false, "

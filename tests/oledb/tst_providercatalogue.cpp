@@ -1,5 +1,5 @@
 #include "oledb/connectionstring.h"
-#include "oledb/datalinkwriter.h"
+#include "oledb/datalinkproperties.h"
 #include "oledb/providercatalogue.h"
 #include "platform/error.h"
 
@@ -68,20 +68,42 @@ private Q_SLOTS:
         const ProviderCatalogue &catalogue = ProviderCatalogue::builtIn();
         QVERIFY(catalogue.providers().size() >= 12);
         for (const Provider &provider : catalogue.providers()) {
-            KeywordValueList defaults;
+            DataLinkProperties properties(catalogue);
+            if (!provider.generic)
+                properties.setProviderProgId(provider.progId);
             for (const PropertyDefinition &property : provider.properties)
-                defaults.append({property.name, property.defaultValue});
-            // Secrets are written only where saving them is allowed.
-            defaults.append({u"Persist Security Info"_s, u"True"_s});
-            const ConnectionString written
-                = ConnectionString::parse(writeDataLinkString(provider, defaults));
+                properties.setValue(property.name, property.defaultValue);
+            const ConnectionString written = ConnectionString::parse(properties.toString());
             if (!provider.generic)
                 QCOMPARE(catalogue.find(*written.value(u"Provider"))->progId, provider.progId);
-            for (const PropertyDefinition &property : provider.properties) {
-                if (property.name != u"Persist Security Info")
-                    QCOMPARE(written.value(property.name), property.defaultValue);
-            }
+            for (const PropertyDefinition &property : provider.properties)
+                QCOMPARE(written.value(property.name), property.defaultValue);
         }
+    }
+
+    void readsTheKeywordsTheProvidersDocument_data()
+    {
+        QTest::addColumn<QString>("progId");
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("property"); // empty: not the provider's keyword
+
+        QTest::newRow("SQL Server: Server") << u"MSOLEDBSQL"_s << u"server"_s << u"Data Source"_s;
+        QTest::newRow("SQL Server: Addr") << u"SQLNCLI11"_s << u"Addr"_s << u"Network Address"_s;
+        QTest::newRow("old SQL Server: no Address") << u"SQLOLEDB"_s << u"Address"_s << QString();
+        QTest::newRow("ODBC: DSN") << u"MSDASQL"_s << u"DSN"_s << u"Data Source"_s;
+        QTest::newRow("Analysis Services: Catalog")
+            << u"MSOLAP"_s << u"Catalog"_s << u"Initial Catalog"_s;
+        QTest::newRow("Jet: none") << u"Microsoft.Jet.OLEDB.4.0"_s << u"UID"_s << QString();
+    }
+
+    void readsTheKeywordsTheProvidersDocument()
+    {
+        QFETCH(QString, progId);
+        QFETCH(QString, keyword);
+        QFETCH(QString, property);
+        const PropertyDefinition *found
+            = ProviderCatalogue::builtIn().resolve(progId).property(keyword);
+        QCOMPARE(found ? found->name : QString(), property);
     }
 
     void validatesValues_data()
@@ -134,6 +156,21 @@ private Q_SLOTS:
         QTest::newRow("invalid default") << generic
                 + provider.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', 'default': 'x'}"_s)
                                          << false;
+        const QString synonyms
+            = u"{'progId': 'S', 'synonyms': ['s'], 'description': 'd', "
+              "'properties': [{'name': 'T', 'type': 'text', 'page': 'all'}, "
+              "{'name': 'U', 'type': 'text', 'page': 'all'}]}], "
+              "'sources': {'doc': 'where'}, 'synonymSets': {'s': [%1]}, 'notes': ["_s;
+        QTest::newRow("synonym") << generic
+                + synonyms.arg(u"{'keyword': 'V', 'property': 'T', "
+                               "'source': 'doc'}"_s)
+                                 << true;
+        QTest::newRow("synonym without a source")
+            << generic + synonyms.arg(u"{'keyword': 'V', 'property': 'T', 'source': 'x'}"_s)
+            << false;
+        QTest::newRow("synonym that is another property's name")
+            << generic + synonyms.arg(u"{'keyword': 'u', 'property': 'T', 'source': 'doc'}"_s)
+            << false;
     }
 
     void checksCatalogueOnLoading()

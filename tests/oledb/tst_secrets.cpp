@@ -185,8 +185,9 @@ void tst_Secrets::noPasswordIsShownAnywhere()
     QFETCH(QString, masked);
 
     const QStringList passwords = passwordsIn(text) + alsoSecret;
-    const datalink::DataLinkDraft draft(oledb::ProviderCatalogue::builtIn(),
-                                        oledb::DataLinkProperties::fromString(text));
+    const datalink::DataLinkDraft draft(
+        oledb::ProviderCatalogue::builtIn(),
+        oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
     EchoingTester tester;
     const std::atomic<bool> notCancelled {false};
     const QString message = drivers::testConnectionString(tester, text, notCancelled).message;

@@ -1,4 +1,4 @@
-// corvanta-connstr parse|format|mask: JSON on standard input, JSON on standard output.
+// corvanta-connstr parse|format|mask|edit: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable
 // or the output could not be written.
 //
@@ -7,12 +7,15 @@
 // written leaves the output array unterminated; exit status 2 says not to use it.
 
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
+#include "oledb/providercatalogue.h"
 #include "oledb/secrets.h"
 #include "platform/error.h"
 #include "tools/connstr/jsonstream.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
 
 #include <csignal>
 #include <cstdio>
@@ -148,6 +151,73 @@ bool formatPairList(const Element &input, JsonWriter &out)
     }
 }
 
+struct EditRequest
+{
+    QString text;
+    oledb::KeywordValueList set;
+    QStringList remove;
+};
+
+EditRequest readEditRequest(const QJsonValue &item, qsizetype index)
+{
+    const auto wrongShape = [index] {
+        return UnusableInput {QStringLiteral("item %1 is not {\"string\": text, \"set\": [[name, "
+                                             "value], ...], \"remove\": [name, ...]}")
+                                  .arg(index)};
+    };
+    const QJsonObject object = item.toObject();
+    if (!item.isObject() || !object.value(QLatin1String("string")).isString())
+        throw wrongShape();
+    EditRequest request;
+    request.text = object.value(QLatin1String("string")).toString();
+    const QJsonValue set = object.value(QLatin1String("set"));
+    if (!set.isUndefined()) {
+        try {
+            request.set = readPairs(set, index);
+        } catch (const UnusableInput &) {
+            throw wrongShape();
+        }
+    }
+    const QJsonValue remove = object.value(QLatin1String("remove"));
+    if (!remove.isUndefined()) {
+        if (!remove.isArray())
+            throw wrongShape();
+        for (const QJsonValue &name : remove.toArray()) {
+            if (!name.isString())
+                throw wrongShape();
+            request.remove.append(name.toString());
+        }
+    }
+    return request;
+}
+
+// The editing itself is the library's, as the dialog does it; this reads and writes JSON.
+bool editRequest(const Element &input, JsonWriter &out)
+{
+    const EditRequest request = readEditRequest(input.value, input.index);
+    try {
+        const QString edited = oledb::editConnectionString(
+            oledb::ProviderCatalogue::builtIn(), request.text, request.set, request.remove);
+        out.beginObject();
+        out.key(QLatin1StringView("ok"));
+        out.boolean(true);
+        out.key(QLatin1StringView("string"));
+        out.string(edited);
+        out.endObject();
+        return true;
+    } catch (const oledb::FormatError &error) {
+        writeFormatError(out, error);
+    } catch (const platform::Error &error) {
+        out.beginObject();
+        out.key(QLatin1StringView("message"));
+        out.string(error.message());
+        out.key(QLatin1StringView("ok"));
+        out.boolean(false);
+        out.endObject();
+    }
+    return false;
+}
+
 struct Command
 {
     const char *name;
@@ -160,6 +230,7 @@ constexpr Command commands[] = {
     {"parse", ElementShape::String, "a JSON array of strings", parseString},
     {"format", ElementShape::Value, "a JSON array of [keyword, value] pair lists", formatPairList},
     {"mask", ElementShape::String, "a JSON array of strings", maskString},
+    {"edit", ElementShape::Value, "a JSON array of edit requests", editRequest},
 };
 
 int run(const Command &command)
@@ -203,6 +274,8 @@ int main(int argc, char *argv[])
             "  parse   a JSON array of strings in, the keyword/value pairs of each out\n"
             "  format  a JSON array of [keyword, value] pair lists in, a string for each out\n"
             "  mask    a JSON array of strings in, each with its passwords masked out\n"
+            "  edit    a JSON array of {\"string\", \"set\", \"remove\"} requests in, each string\n"
+            "          edited in place, changing only the pairs named, out\n"
             "\n"
             "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input or\n"
             "output that could not be written.\n",
@@ -219,6 +292,6 @@ int main(int argc, char *argv[])
                 return run(command);
         }
     }
-    printError(QStringLiteral("usage: corvanta-connstr parse|format|mask < input.json"));
+    printError(QStringLiteral("usage: corvanta-connstr parse|format|mask|edit < input.json"));
     return Unusable;
 }
