@@ -220,10 +220,11 @@ void applySynonyms(Provider &provider, const QStringList &setNames, const Synony
         if (set == sets.cend())
             refuse(where, QStringLiteral("unknown synonym set \"%1\"").arg(name));
         for (const auto &[propertyName, synonym] : *set) {
+            // A plain name: clang 14 cannot capture a structured binding.
+            const QString &keyword = synonym.keyword;
             for (PropertyDefinition &property : provider.properties) {
-                property.synonyms.removeIf([&](const Synonym &known) {
-                    return sameKeyword(known.keyword, synonym.keyword);
-                });
+                property.synonyms.removeIf(
+                    [&](const Synonym &known) { return sameKeyword(known.keyword, keyword); });
                 if (sameKeyword(property.name, propertyName))
                     property.synonyms.append(synonym);
             }
