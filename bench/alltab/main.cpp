@@ -45,9 +45,9 @@ public:
 private:
     static double now()
     {
-        timespec spec {};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spec);
-        return double(spec.tv_sec) + double(spec.tv_nsec) / 1e9;
+        timespec reading {};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &reading);
+        return double(reading.tv_sec) + double(reading.tv_nsec) / 1e9;
     }
     double m_start = now();
 };
