@@ -19,6 +19,25 @@ corvanta_ccache_args()
     fi
 }
 
+# corvanta_configure_sanitized DIR [CMAKE-ARGUMENT...]: configures DIR for clang 14 with the
+# address and undefined-behaviour sanitizers, stopping at the first report. -O1: the sanitizers'
+# own advice, and a quicker build than the usual -O2. The sanitizer build and the fuzz targets
+# share it, so a finding in one reproduces in the other.
+CORVANTA_LLVM=/usr/lib/llvm-14/bin
+CORVANTA_SANITIZE="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+corvanta_configure_sanitized()
+{
+    local build=$1
+    shift
+    cmake -S "$CORVANTA_ROOT" -B "$build" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER="$CORVANTA_LLVM/clang++" \
+        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+        -DCMAKE_CXX_FLAGS="$CORVANTA_SANITIZE" \
+        -DCMAKE_EXE_LINKER_FLAGS="$CORVANTA_SANITIZE" \
+        $(corvanta_ccache_args) "$@"
+}
+
 corvanta_missing_packages()
 {
     local package status

@@ -11,18 +11,13 @@ seconds=${1:-60}
 corvanta_install "${CORVANTA_BUILD_PACKAGES[@]}" "${CORVANTA_TEST_PACKAGES[@]}"
 
 build=$CORVANTA_ROOT/build-fuzz
-llvm=/usr/lib/llvm-14/bin
-sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+llvm=$CORVANTA_LLVM
 
 corvanta_say "configuring $build (clang, libFuzzer, address and undefined-behaviour sanitizers)"
-cmake -S "$CORVANTA_ROOT" -B "$build" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER="$llvm/clang++" \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
-    -DCMAKE_CXX_FLAGS="$sanitize -fsanitize=fuzzer-no-link" \
-    -DCMAKE_EXE_LINKER_FLAGS="$sanitize" \
-    -DBUILD_TESTING=OFF -DCORVANTA_FUZZ=ON \
-    $(corvanta_ccache_args)
+# A later -DCMAKE_CXX_FLAGS wins, so the fuzzer's coverage flag is added to the shared ones.
+corvanta_configure_sanitized "$build" \
+    -DCMAKE_CXX_FLAGS="$CORVANTA_SANITIZE -fsanitize=fuzzer-no-link" \
+    -DBUILD_TESTING=OFF -DCORVANTA_FUZZ=ON
 corvanta_say "building the fuzz targets"
 cmake --build "$build" -j"$(nproc)" --target corvanta_fuzzers
 

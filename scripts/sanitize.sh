@@ -8,18 +8,10 @@ corvanta_install "${CORVANTA_BUILD_PACKAGES[@]}" "${CORVANTA_TEST_PACKAGES[@]}"
 bash "$CORVANTA_ROOT/scripts/testdb/install.sh"
 
 build=$CORVANTA_ROOT/build-sanitize
-llvm=/usr/lib/llvm-14/bin
-sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+llvm=$CORVANTA_LLVM
 
 corvanta_say "configuring $build (clang, address and undefined-behaviour sanitizers)"
-# -O1: the sanitizers' own advice, and a quicker build than the usual -O2.
-cmake -S "$CORVANTA_ROOT" -B "$build" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER="$llvm/clang++" \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
-    -DCMAKE_CXX_FLAGS="$sanitize" \
-    -DCMAKE_EXE_LINKER_FLAGS="$sanitize" \
-    $(corvanta_ccache_args)
+corvanta_configure_sanitized "$build"
 corvanta_say "building $build"
 cmake --build "$build" -j"$(nproc)"
 
