@@ -27,24 +27,25 @@ bool isQuote(QChar c)
     return c == DoubleQuote || c == SingleQuote;
 }
 
-// Space to `~`: nearly every character of a real string, and none of them a control or white
-// space other than the space itself.
-constexpr bool isPrintableAscii(char16_t c)
+// Unicode's control characters are U+0000-U+001F and U+007F-U+009F, a set that never grows:
+// nothing else can be one, and a scan need not look any other character up.
+constexpr bool mayBeControl(char16_t c)
 {
-    return char16_t(c - 0x20) < 0x5f;
+    return c < 0x20 || char16_t(c - 0x7f) < 0x21;
 }
 
 // Outside quotes only white space may be a control character: a stray NUL or escape code is
-// far more likely damage than data, and some readers would stop at it.
-bool isForbiddenControl(QChar c)
+// far more likely damage than data, and some readers would stop at it. The white space among
+// the controls is tab to carriage return and U+0085.
+constexpr bool isForbiddenControl(char16_t c)
 {
-    if (isPrintableAscii(c.unicode()))
-        return false;
-    return c.category() == QChar::Other_Control && !c.isSpace();
+    if (c < 0x20)
+        return c < 0x09 || c > 0x0d;
+    return mayBeControl(c) && c != 0x85;
 }
 
-// The first character from `at` that is `a`, `b`, `c` or not printable ASCII, else `end`: the
-// characters a scan has to look at closely. Eight at a time where the processor can.
+// The first character from `at` that is `a`, `b`, `c` or may be a control character, else `end`:
+// the characters a scan has to look at closely. Eight at a time where the processor can.
 const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a, char16_t b,
                             char16_t c)
 {
@@ -52,24 +53,26 @@ const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a,
     const __m128i wantA = _mm_set1_epi16(short(a));
     const __m128i wantB = _mm_set1_epi16(short(b));
     const __m128i wantC = _mm_set1_epi16(short(c));
-    const __m128i space = _mm_set1_epi16(0x20);
-    // Unsigned `c - 0x20 < 0x5f` with the signed comparison SSE2 has: both sides shifted by 0x8000.
+    // SSE2 compares signed; flipping the top bit of both sides makes that an unsigned comparison.
     const __m128i flip = _mm_set1_epi16(short(0x8000));
-    const __m128i printableBound = _mm_set1_epi16(short(0x5f - 0x8000));
+    const __m128i belowSpace = _mm_set1_epi16(short(0x20 ^ 0x8000));
+    const __m128i delete_ = _mm_set1_epi16(0x7f);
+    const __m128i pastC1 = _mm_set1_epi16(short(0x21 ^ 0x8000));
     for (; end - at >= 8; at += 8) {
         const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-        const __m128i shifted = _mm_xor_si128(_mm_sub_epi16(chars, space), flip);
-        const __m128i printable = _mm_cmplt_epi16(shifted, printableBound);
+        const __m128i c0 = _mm_cmplt_epi16(_mm_xor_si128(chars, flip), belowSpace);
+        const __m128i c1
+            = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(chars, delete_), flip), pastC1);
         const __m128i wanted = _mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi16(chars, wantA), _mm_cmpeq_epi16(chars, wantB)),
             _mm_cmpeq_epi16(chars, wantC));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(wanted, _mm_andnot_si128(printable, flip)));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(wanted, _mm_or_si128(c0, c1)));
         if (mask != 0)
             return at + std::countr_zero(unsigned(mask)) / 2;
     }
 #endif
     for (; at != end; ++at) {
-        if (!isPrintableAscii(*at) || *at == a || *at == b || *at == c)
+        if (mayBeControl(*at) || *at == a || *at == b || *at == c)
             return at;
     }
     return end;
@@ -105,7 +108,7 @@ bool hasSeparatorOrControl(QStringView text)
     const char16_t *const end = text.utf16() + text.size();
     for (const char16_t *at = findSpecial(text.utf16(), end, Separator.unicode(), 0, 0); at != end;
          at = findSpecial(at + 1, end, Separator.unicode(), 0, 0)) {
-        if (*at == Separator || isForbiddenControl(QChar(*at)))
+        if (*at == Separator || isForbiddenControl(*at))
             return true;
     }
     return false;
@@ -168,7 +171,7 @@ private:
             if (m_at == m_end || *m_at == Separator)
                 fail(Reason::NoAssign);
             if (*m_at != Assign) {
-                if (isForbiddenControl(QChar(*m_at)))
+                if (isForbiddenControl(*m_at))
                     fail(Reason::ControlCharacter);
                 ++m_at;
                 continue;
@@ -206,12 +209,12 @@ private:
             return readQuotedValue(span);
 
         const char16_t *const start = m_at;
-        bool unusual = false;
+        bool control = false;
         while (true) {
             m_at = findSpecial(m_at, m_end, Separator.unicode(), 0, 0);
             if (m_at == m_end || *m_at == Separator)
                 break;
-            unusual = true;
+            control = control || isForbiddenControl(*m_at);
             ++m_at;
         }
         const QStringView value = QStringView(start, m_at).trimmed();
@@ -222,7 +225,7 @@ private:
         // guessing where the value ends would change what the string says.
         if (!value.isEmpty() && isQuote(value.back()))
             fail(Reason::StrayQuote);
-        if (unusual && hasSeparatorOrControl(value))
+        if (control)
             fail(Reason::ControlCharacter);
         return value;
     }
@@ -308,7 +311,7 @@ ValueContent scanValue(QStringView value)
             content.doubleQuote = true;
         else if (*at == SingleQuote)
             content.singleQuote = true;
-        else if (*at == Separator || isForbiddenControl(QChar(*at)))
+        else if (*at == Separator || isForbiddenControl(*at))
             content.separatorOrControl = true;
         if (content.separatorOrControl && content.doubleQuote && content.singleQuote)
             break;
