@@ -10,9 +10,9 @@
 #include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <cstdlib>
 #include <optional>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -114,42 +114,17 @@ inline bool isPlain(unsigned c)
     return c < 256 && plainTable[c];
 }
 
-// Where the run of plain bytes that starts at `at` ends.
-inline const char *plainRunEnd(const char *at, const char *end)
-{
 #if defined(__SSE2__)
-    const __m128i space = _mm_set1_epi8(0x20);
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i backslash = _mm_set1_epi8('\\');
-    for (; end - at >= 16; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-        // Compared as signed, the bytes from 0x80 up fall below the space with the controls.
-        const __m128i special = _mm_or_si128(
-            _mm_cmplt_epi8(bytes, space),
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
-        if (const int mask = _mm_movemask_epi8(special))
-            return at + std::countr_zero(unsigned(mask));
-    }
-#endif
-    while (at != end && isPlain(static_cast<unsigned char>(*at)))
-        ++at;
-    return at;
-}
-
-// ASCII is its own UTF-16.
-inline void widen(const char *from, qsizetype count, char16_t *to)
+// One bit for each of the sixteen bytes that is not plain.
+inline unsigned specialBytes(__m128i bytes)
 {
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; count >= 16; count -= 16, from += 16, to += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_unpacklo_epi8(bytes, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 8), _mm_unpackhi_epi8(bytes, zero));
-    }
-#endif
-    for (qsizetype i = 0; i < count; ++i)
-        to[i] = static_cast<unsigned char>(from[i]);
+    // Compared as signed, the bytes from 0x80 up fall below the space with the controls.
+    const __m128i special = _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
+                                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))));
+    return unsigned(_mm_movemask_epi8(special));
 }
+#endif
 
 inline int hexDigit(char c)
 {
@@ -243,8 +218,8 @@ inline int decodeUtf8(const char *at, const char *end, char32_t *code)
         // Neither an overlong form nor beyond U+10FFFF.
         if ((c == 0xf0 && s[1] < 0x90) || (c == 0xf4 && s[1] > 0x8f))
             return 0;
-        *code = char32_t((c & 0x07) << 18 | (s[1] & 0x3f) << 12 | (s[2] & 0x3f) << 6
-                         | (s[3] & 0x3f));
+        *code
+            = char32_t((c & 0x07) << 18 | (s[1] & 0x3f) << 12 | (s[2] & 0x3f) << 6 | (s[3] & 0x3f));
         return 4;
     }
     return 0;
@@ -341,49 +316,77 @@ using Reader = rapidjson::GenericReader<rapidjson::UTF8<>, Utf16, StackAllocator
 
 // The reader's hook for copying a string's run of ordinary characters at once: without it the
 // reader takes each character through its decoder and its output stack one at a time, which
-// costs ten times as much. Escapes and well-formed UTF-8 are decoded here too; the reader sees
-// only the closing quote and what is wrong or cut by the end of the buffer, and handles those
-// exactly as it would have.
+// costs ten times as much. Escapes and well-formed UTF-8 are decoded here too, a piece of the
+// buffer at a time into a scratch area whose content then goes onto the reader's stack at once;
+// the reader sees only the closing quote and what is wrong or cut by the end of the buffer, and
+// handles those exactly as it would have.
 template<>
 template<>
 inline void connstr::Reader::ScanCopyUnescapedString(connstr::InputStream &in,
                                                      connstr::Reader::StackStream<char16_t> &out)
 {
-    // A run copied in pieces stays in the first-level cache between the scan and the copy.
     constexpr qsizetype piece = 4096;
-    while (!in.atEnd()) {
-        const char *const at = in.current();
+    // An escape or a sequence that starts in the piece may end past it.
+    char16_t scratch[piece + 8];
+    for (;;) {
+        const char *const start = in.current();
         const char *const end = in.end();
-        const char *const runEnd = connstr::plainRunEnd(at, at + std::min<qsizetype>(piece, end - at));
-        if (runEnd != at) {
-            const qsizetype count = runEnd - at;
-            connstr::widen(at, count, static_cast<char16_t *>(out.Push(rapidjson::SizeType(count))));
-            in.skip(count);
-            continue;
-        }
-        const unsigned char c = static_cast<unsigned char>(*at);
-        if (c == '\\') {
-            char16_t unit;
-            const int taken = connstr::unescape(at, end, &unit);
-            if (taken == 0)
-                return;
-            out.Put(unit);
-            in.skip(taken);
-        } else if (c >= 0x80) {
-            char32_t code;
-            const int taken = connstr::decodeUtf8(at, end, &code);
-            if (taken == 0)
-                return;
-            if (QChar::requiresSurrogates(code)) {
-                out.Put(QChar::highSurrogate(code));
-                out.Put(QChar::lowSurrogate(code));
-            } else {
-                out.Put(char16_t(code));
+        const char *const limit = start + std::min<qsizetype>(piece, end - start);
+        const char *at = start;
+        char16_t *copy = scratch;
+        bool handedBack = false;
+        while (at < limit) {
+#if defined(__SSE2__)
+            // Sixteen bytes widened and stored at once; when a special one is among them, the
+            // plain ones before it are kept.
+            if (limit - at >= 16) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(copy), _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(copy + 8),
+                                 _mm_unpackhi_epi8(bytes, zero));
+                const unsigned mask = connstr::specialBytes(bytes);
+                const int plain = mask ? std::countr_zero(mask) : 16;
+                at += plain;
+                copy += plain;
+                if (plain == 16)
+                    continue;
+            } else
+#endif
+                if (connstr::isPlain(static_cast<unsigned char>(*at))) {
+                *copy++ = static_cast<unsigned char>(*at++);
+                continue;
             }
-            in.skip(taken);
-        } else {
-            return; // the closing quote, or a control character the reader refuses
+            const unsigned char c = static_cast<unsigned char>(*at);
+            int taken = 0;
+            if (c == '\\') {
+                taken = connstr::unescape(at, end, copy);
+                copy += taken != 0;
+            } else if (c >= 0x80) {
+                char32_t code;
+                taken = connstr::decodeUtf8(at, end, &code);
+                if (taken == 0) {
+                } else if (QChar::requiresSurrogates(code)) {
+                    *copy++ = QChar::highSurrogate(code);
+                    *copy++ = QChar::lowSurrogate(code);
+                } else {
+                    *copy++ = char16_t(code);
+                }
+            }
+            // Otherwise the closing quote, or a control character the reader refuses.
+            if (taken == 0) {
+                handedBack = true;
+                break;
+            }
+            at += taken;
         }
+        if (const qsizetype count = copy - scratch) {
+            std::memcpy(out.Push(rapidjson::SizeType(count)), scratch,
+                        size_t(count) * sizeof(char16_t));
+        }
+        in.skip(at - start);
+        if (handedBack || in.atEnd())
+            return;
     }
 }
 
@@ -556,11 +559,12 @@ void readArray(int fd, ElementShape shape, const char *shapeName,
 
 JsonWriter::JsonWriter(int fd)
     : m_fd(fd)
+    , m_buffer(std::make_unique_for_overwrite<char[]>(capacity))
 { }
 
 void JsonWriter::flush()
 {
-    const char *data = m_buffer;
+    const char *data = m_buffer.get();
     qsizetype left = m_used;
     while (left > 0) {
         const ssize_t written = ::write(m_fd, data, size_t(left));
@@ -579,10 +583,10 @@ void JsonWriter::flush()
 void JsonWriter::put(const char *text, qsizetype size)
 {
     while (size > 0) {
-        if (m_used == qsizetype(sizeof m_buffer))
+        if (m_used == capacity)
             flush();
-        const qsizetype chunk = std::min(size, qsizetype(sizeof m_buffer) - m_used);
-        std::memcpy(m_buffer + m_used, text, size_t(chunk));
+        const qsizetype chunk = std::min(size, capacity - m_used);
+        std::memcpy(m_buffer.get() + m_used, text, size_t(chunk));
         m_used += chunk;
         text += chunk;
         size -= chunk;
@@ -637,23 +641,46 @@ void JsonWriter::key(QLatin1StringView name)
     m_afterKey = true;
 }
 
-// UTF-8 with JSON's escapes, a block at a time: the room a block can need at most is made first,
-// so the loop over its characters needs no bounds checks.
+// UTF-8 with JSON's escapes, as many characters at a time as the buffer has room for at their
+// widest, so the loop over them needs no bounds checks.
 void JsonWriter::string(QStringView text)
 {
     separate();
     put('"');
     static constexpr char hex[] = "0123456789abcdef";
-    constexpr qsizetype block = 1024;
     constexpr qsizetype widest = 6; // \u001f
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
     while (at != end) {
-        if (qsizetype(sizeof m_buffer) - m_used < block * widest)
+        if (room() < widest)
             flush();
-        const char16_t *const stop = at + std::min<qsizetype>(block, end - at);
-        char *out = m_buffer + m_used;
+        const char16_t *const stop = at + std::min<qsizetype>(end - at, room() / widest);
+        char *out = m_buffer.get() + m_used;
         while (at != stop) {
+#if defined(__SSE2__)
+            // Sixteen plain characters at once. When a special one is among them, the plain
+            // ones before it are kept of the sixteen bytes stored, which the room made for
+            // sixteen characters holds.
+            if (stop - at >= 16) {
+                const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+                const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 8));
+                const auto special = [](__m128i units) {
+                    // Compared as signed, the units from 0x8000 up fall below the space.
+                    return _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
+                                                     _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7f))),
+                                        _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
+                                                     _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'))));
+                };
+                const unsigned mask
+                    = unsigned(_mm_movemask_epi8(_mm_packs_epi16(special(low), special(high))));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(low, high));
+                const int plain = mask ? std::countr_zero(mask) : 16;
+                out += plain;
+                at += plain;
+                if (plain == 16)
+                    continue;
+            }
+#endif
             const char16_t c = *at++;
             if (isPlain(c)) {
                 *out++ = char(c);
@@ -692,8 +719,7 @@ void JsonWriter::string(QStringView text)
                 *out++ = char(0xc0 | (c >> 6));
                 *out++ = char(0x80 | (c & 0x3f));
             } else if (QChar::isHighSurrogate(c) && at != end && QChar::isLowSurrogate(*at)) {
-                // A pair may straddle the block's end: one unit more than the block fits in
-                // the room made for it.
+                // A pair may straddle the stop: its four bytes fit in the room made for one unit.
                 const char32_t u = QChar::surrogateToUcs4(c, *at++);
                 *out++ = char(0xf0 | (u >> 18));
                 *out++ = char(0x80 | ((u >> 12) & 0x3f));
@@ -709,7 +735,7 @@ void JsonWriter::string(QStringView text)
                 *out++ = char(0x80 | (u & 0x3f));
             }
         }
-        m_used = out - m_buffer;
+        m_used = out - m_buffer.get();
     }
     put('"');
 }
@@ -745,6 +771,20 @@ void JsonWriter::newline()
 void JsonWriter::discard()
 {
     m_used = 0;
+}
+
+JsonWriter::Mark JsonWriter::mark() const
+{
+    return Mark {m_used, m_filled.size(), !m_filled.empty() && m_filled.back(), m_afterKey};
+}
+
+void JsonWriter::rollback(const Mark &mark)
+{
+    m_used = mark.used;
+    m_filled.resize(mark.depth);
+    if (!m_filled.empty())
+        m_filled.back() = mark.filled;
+    m_afterKey = mark.afterKey;
 }
 
 } // namespace connstr

@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace connstr {
@@ -25,7 +26,7 @@ struct WriteFailed
     QString message;
 };
 
-// Compact JSON written straight to a file descriptor through a small buffer; every failed write
+// Compact JSON written straight to a file descriptor through a buffer; every failed write
 // throws WriteFailed at once, so a failure cannot hide in a buffer flushed at exit.
 class JsonWriter
 {
@@ -49,11 +50,27 @@ public:
     // Forgets what is buffered and not yet written, for an answer that turns out unusable early.
     void discard();
 
+    // An answer can be written tentatively and taken back, as long as it stays in the buffer:
+    // what room() says can be written without a flush, and a string of `size` UTF-16 units never
+    // takes more than stringBound(size).
+    struct Mark
+    {
+        qsizetype used;
+        size_t depth;
+        bool filled;
+        bool afterKey;
+    };
+    Mark mark() const;
+    void rollback(const Mark &mark);
+    qsizetype room() const { return capacity - m_used; }
+    static constexpr qsizetype capacity = 256 * 1024;
+    static constexpr qsizetype stringBound(qsizetype size) { return 6 * size + 3; }
+
 private:
     void separate();
     void put(char c)
     {
-        if (m_used == sizeof m_buffer)
+        if (m_used == capacity)
             flush();
         m_buffer[m_used++] = c;
     }
@@ -64,7 +81,7 @@ private:
     // Whether the container being written already has an element, innermost last.
     std::vector<char> m_filled;
     bool m_afterKey = false;
-    char m_buffer[64 * 1024];
+    std::unique_ptr<char[]> m_buffer;
 };
 
 // What a command reads as one element of its input array.
