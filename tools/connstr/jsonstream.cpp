@@ -498,7 +498,8 @@ private:
             thrown = std::current_exception();
             return false;
         }
-        m_element.value = QJsonValue();
+        if (m_shape == ElementShape::Value)
+            m_element.value = QJsonValue();
         ++m_element.index;
         return true;
     }
@@ -580,7 +581,7 @@ void JsonWriter::flush()
     m_used = 0;
 }
 
-void JsonWriter::put(const char *text, qsizetype size)
+void JsonWriter::putInPieces(const char *text, qsizetype size)
 {
     while (size > 0) {
         if (m_used == capacity)
@@ -591,54 +592,6 @@ void JsonWriter::put(const char *text, qsizetype size)
         text += chunk;
         size -= chunk;
     }
-}
-
-void JsonWriter::separate()
-{
-    if (m_afterKey) {
-        m_afterKey = false;
-        return;
-    }
-    if (!m_filled.empty()) {
-        if (m_filled.back())
-            put(',');
-        m_filled.back() = true;
-    }
-}
-
-void JsonWriter::beginArray()
-{
-    separate();
-    put('[');
-    m_filled.push_back(false);
-}
-
-void JsonWriter::endArray()
-{
-    put(']');
-    m_filled.pop_back();
-}
-
-void JsonWriter::beginObject()
-{
-    separate();
-    put('{');
-    m_filled.push_back(false);
-}
-
-void JsonWriter::endObject()
-{
-    put('}');
-    m_filled.pop_back();
-}
-
-void JsonWriter::key(QLatin1StringView name)
-{
-    separate();
-    put('"');
-    put(name.data(), name.size());
-    put("\":", 2);
-    m_afterKey = true;
 }
 
 // UTF-8 with JSON's escapes, as many characters at a time as the buffer has room for at their
@@ -738,15 +691,6 @@ void JsonWriter::string(QStringView text)
         m_used = out - m_buffer.get();
     }
     put('"');
-}
-
-void JsonWriter::boolean(bool value)
-{
-    separate();
-    if (value)
-        put("true", 4);
-    else
-        put("false", 5);
 }
 
 void JsonWriter::number(qint64 value)

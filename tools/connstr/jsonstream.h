@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -35,13 +36,46 @@ public:
     JsonWriter(const JsonWriter &) = delete;
     JsonWriter &operator=(const JsonWriter &) = delete;
 
-    void beginArray();
-    void endArray();
-    void beginObject();
-    void endObject();
-    void key(QLatin1StringView name);
+    // Inline: a small answer is mostly brackets, keys and separators.
+    void beginArray()
+    {
+        separate();
+        put('[');
+        m_filled.push_back(false);
+    }
+    void endArray()
+    {
+        put(']');
+        m_filled.pop_back();
+    }
+    void beginObject()
+    {
+        separate();
+        put('{');
+        m_filled.push_back(false);
+    }
+    void endObject()
+    {
+        put('}');
+        m_filled.pop_back();
+    }
+    void key(QLatin1StringView name)
+    {
+        separate();
+        put('"');
+        put(name.data(), name.size());
+        put("\":", 2);
+        m_afterKey = true;
+    }
     void string(QStringView text);
-    void boolean(bool value);
+    void boolean(bool value)
+    {
+        separate();
+        if (value)
+            put("true", 4);
+        else
+            put("false", 5);
+    }
     void number(qint64 value);
     void null();
     void newline();
@@ -67,14 +101,34 @@ public:
     static constexpr qsizetype stringBound(qsizetype size) { return 6 * size + 3; }
 
 private:
-    void separate();
+    void separate()
+    {
+        if (m_afterKey) {
+            m_afterKey = false;
+            return;
+        }
+        if (!m_filled.empty()) {
+            if (m_filled.back())
+                put(',');
+            m_filled.back() = true;
+        }
+    }
     void put(char c)
     {
         if (m_used == capacity)
             flush();
         m_buffer[m_used++] = c;
     }
-    void put(const char *text, qsizetype size);
+    void put(const char *text, qsizetype size)
+    {
+        if (size <= room()) {
+            std::memcpy(m_buffer.get() + m_used, text, size_t(size));
+            m_used += size;
+        } else {
+            putInPieces(text, size);
+        }
+    }
+    void putInPieces(const char *text, qsizetype size);
 
     int m_fd;
     qsizetype m_used = 0;
