@@ -5,6 +5,14 @@
 
 #include <QHash>
 
+#include <bit>
+#include <cstring>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace oledb {
 
 namespace {
@@ -19,152 +27,249 @@ bool isQuote(QChar c)
     return c == DoubleQuote || c == SingleQuote;
 }
 
+// Space to `~`: nearly every character of a real string, and none of them a control or white
+// space other than the space itself.
+constexpr bool isPrintableAscii(char16_t c)
+{
+    return char16_t(c - 0x20) < 0x5f;
+}
+
 // Outside quotes only white space may be a control character: a stray NUL or escape code is
 // far more likely damage than data, and some readers would stop at it.
 bool isForbiddenControl(QChar c)
 {
+    if (isPrintableAscii(c.unicode()))
+        return false;
     return c.category() == QChar::Other_Control && !c.isSpace();
 }
 
-QStringView trimmedRight(QStringView text)
+// The first character from `at` that is `a`, `b`, `c` or not printable ASCII, else `end`: the
+// characters a scan has to look at closely. Eight at a time where the processor can.
+const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a, char16_t b,
+                            char16_t c)
 {
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1].isSpace())
-        --end;
-    return text.first(end);
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi16(short(a));
+    const __m128i wantB = _mm_set1_epi16(short(b));
+    const __m128i wantC = _mm_set1_epi16(short(c));
+    const __m128i space = _mm_set1_epi16(0x20);
+    // Unsigned `c - 0x20 < 0x5f` with the signed comparison SSE2 has: both sides shifted by 0x8000.
+    const __m128i flip = _mm_set1_epi16(short(0x8000));
+    const __m128i printableBound = _mm_set1_epi16(short(0x5f - 0x8000));
+    for (; end - at >= 8; at += 8) {
+        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        const __m128i shifted = _mm_xor_si128(_mm_sub_epi16(chars, space), flip);
+        const __m128i printable = _mm_cmplt_epi16(shifted, printableBound);
+        const __m128i wanted = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi16(chars, wantA), _mm_cmpeq_epi16(chars, wantB)),
+            _mm_cmpeq_epi16(chars, wantC));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(wanted, _mm_andnot_si128(printable, flip)));
+        if (mask != 0)
+            return at + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    for (; at != end; ++at) {
+        if (!isPrintableAscii(*at) || *at == a || *at == b || *at == c)
+            return at;
+    }
+    return end;
+}
+
+// The first `wanted` from `at`, else `end`.
+const char16_t *findChar(const char16_t *at, const char16_t *end, char16_t wanted)
+{
+#if defined(__SSE2__)
+    const __m128i want = _mm_set1_epi16(short(wanted));
+    for (; end - at >= 8; at += 8) {
+        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(chars, want));
+        if (mask != 0)
+            return at + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    for (; at != end; ++at) {
+        if (*at == wanted)
+            return at;
+    }
+    return end;
+}
+
+void appendTo(std::u16string &buffer, const char16_t *from, const char16_t *to)
+{
+    buffer.append(from, size_t(to - from));
+}
+
+// Whether the text holds `;` or a control character other than white space.
+bool hasSeparatorOrControl(QStringView text)
+{
+    const char16_t *const end = text.utf16() + text.size();
+    for (const char16_t *at = findSpecial(text.utf16(), end, Separator.unicode(), 0, 0); at != end;
+         at = findSpecial(at + 1, end, Separator.unicode(), 0, 0)) {
+        if (*at == Separator || isForbiddenControl(QChar(*at)))
+            return true;
+    }
+    return false;
 }
 
 // One pass over the text, reading each pair where it stands: the pairs come with their spans, so
-// an editor can rewrite one of them and copy the rest of the text as it was.
+// an editor can rewrite one of them and copy the rest of the text as it was. Keywords and values
+// come out as views: of the text itself where nothing was undone (the common case), else of a
+// buffer reused from pair to pair, so reading allocates next to nothing.
 class Parser
 {
 public:
     explicit Parser(QStringView text)
-        : m_text(text)
+        : m_begin(text.utf16())
+        , m_end(m_begin + text.size())
+        , m_at(m_begin)
     { }
 
-    // Hands each pair to `sink` as soon as it is read, so a caller need not hold them all.
+    // Hands each pair to `sink(keyword, value, span)` as soon as it is read, so a caller need not
+    // hold them all. The views are good until the next call.
     template<typename Sink> void run(Sink &&sink)
     {
         while (true) {
             skipSpace();
-            if (atEnd())
+            if (m_at == m_end)
                 break;
-            if (m_text[m_pos] == Separator) {
-                ++m_pos;
+            if (*m_at == Separator) {
+                ++m_at;
                 continue;
             }
-            ParsedPair parsed;
-            parsed.span.start = m_pairStart = m_pos;
-            parsed.pair.keyword = readKeyword();
-            parsed.pair.value = readValue(parsed.span);
-            sink(std::move(parsed));
+            PairSpan span;
+            span.start = m_pairStart = offset(m_at);
+            const QStringView keyword = readKeyword();
+            const QStringView value = readValue(span);
+            sink(keyword, value, span);
         }
     }
 
 private:
     using Reason = FormatError::Reason;
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    qsizetype offset(const char16_t *at) const { return at - m_begin; }
 
     void skipSpace()
     {
-        while (!atEnd() && m_text[m_pos].isSpace())
-            ++m_pos;
+        while (m_at != m_end && (*m_at == u' ' || QChar::isSpace(*m_at)))
+            ++m_at;
     }
 
     [[noreturn]] void fail(Reason reason) const { throw FormatError(m_pairStart, reason); }
 
     // Ends at the first `=` that is not part of `==`; `==` stands for a literal `=`.
-    QString readKeyword()
+    QStringView readKeyword()
     {
-        QString keyword;
-        qsizetype chunk = m_pos;
+        const char16_t *const start = m_at;
+        const char16_t *chunk = m_at;
+        bool escaped = false;
         while (true) {
-            if (atEnd())
+            m_at = findSpecial(m_at, m_end, Assign.unicode(), Separator.unicode(), 0);
+            if (m_at == m_end || *m_at == Separator)
                 fail(Reason::NoAssign);
-            const QChar c = m_text[m_pos];
-            if (c == Separator)
-                fail(Reason::NoAssign);
-            if (isForbiddenControl(c))
-                fail(Reason::ControlCharacter);
-            if (c == Assign) {
-                if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == Assign) {
-                    keyword += m_text.sliced(chunk, m_pos + 1 - chunk);
-                    m_pos += 2;
-                    chunk = m_pos;
-                    continue;
-                }
-                keyword += m_text.sliced(chunk, m_pos - chunk);
-                ++m_pos;
-                break;
+            if (*m_at != Assign) {
+                if (isForbiddenControl(QChar(*m_at)))
+                    fail(Reason::ControlCharacter);
+                ++m_at;
+                continue;
             }
-            ++m_pos;
+            if (m_at + 1 != m_end && m_at[1] == Assign) {
+                if (!escaped)
+                    m_keyword.clear();
+                escaped = true;
+                appendTo(m_keyword, chunk, m_at + 1);
+                m_at += 2;
+                chunk = m_at;
+                continue;
+            }
+            break;
         }
-        keyword = std::move(keyword).trimmed();
+        QStringView keyword(start, m_at);
+        if (escaped) {
+            appendTo(m_keyword, chunk, m_at);
+            keyword = QStringView(m_keyword.data(), qsizetype(m_keyword.size()));
+        }
+        ++m_at;
+        keyword = keyword.trimmed();
         if (keyword.isEmpty())
             fail(Reason::NoKeyword);
         return keyword;
     }
 
-    QString readValue(PairSpan &span)
+    QStringView readValue(PairSpan &span)
     {
         skipSpace();
-        span.valueStart = span.end = m_pos;
-        if (atEnd())
+        span.valueStart = span.end = offset(m_at);
+        if (m_at == m_end)
             return {};
-        if (isQuote(m_text[m_pos]))
+        if (isQuote(QChar(*m_at)))
             return readQuotedValue(span);
 
-        qsizetype end = m_text.indexOf(Separator, m_pos);
-        if (end < 0)
-            end = m_text.size();
-        const QStringView value = trimmedRight(m_text.sliced(m_pos, end - m_pos));
-        span.end = m_pos + value.size();
-        m_pos = end + 1;
+        const char16_t *const start = m_at;
+        bool unusual = false;
+        while (true) {
+            m_at = findSpecial(m_at, m_end, Separator.unicode(), 0, 0);
+            if (m_at == m_end || *m_at == Separator)
+                break;
+            unusual = true;
+            ++m_at;
+        }
+        const QStringView value = QStringView(start, m_at).trimmed();
+        span.end = offset(start) + value.size();
+        if (m_at != m_end)
+            ++m_at;
         // A quote at the end of a bare value means the writer meant to quote and got it wrong;
         // guessing where the value ends would change what the string says.
         if (!value.isEmpty() && isQuote(value.back()))
             fail(Reason::StrayQuote);
-        for (QChar c : value) {
-            if (isForbiddenControl(c))
-                fail(Reason::ControlCharacter);
-        }
-        return value.toString();
+        if (unusual && hasSeparatorOrControl(value))
+            fail(Reason::ControlCharacter);
+        return value;
     }
 
-    QString readQuotedValue(PairSpan &span)
+    QStringView readQuotedValue(PairSpan &span)
     {
-        const QChar quote = m_text[m_pos++];
-        QString value;
-        qsizetype chunk = m_pos;
+        const char16_t quote = *m_at++;
+        const char16_t *const start = m_at;
+        const char16_t *chunk = m_at;
+        bool escaped = false;
         while (true) {
-            const qsizetype close = m_text.indexOf(quote, m_pos);
-            if (close < 0)
+            m_at = findChar(m_at, m_end, quote);
+            if (m_at == m_end)
                 fail(Reason::UnclosedQuote);
-            if (close + 1 < m_text.size() && m_text[close + 1] == quote) {
-                value += m_text.sliced(chunk, close + 1 - chunk);
-                m_pos = close + 2;
-                chunk = m_pos;
+            if (m_at + 1 != m_end && m_at[1] == quote) {
+                if (!escaped)
+                    m_value.clear();
+                escaped = true;
+                appendTo(m_value, chunk, m_at + 1);
+                m_at += 2;
+                chunk = m_at;
                 continue;
             }
-            value += m_text.sliced(chunk, close - chunk);
-            m_pos = close + 1;
             break;
         }
-        span.end = m_pos;
+        QStringView value(start, m_at);
+        if (escaped) {
+            appendTo(m_value, chunk, m_at);
+            value = QStringView(m_value.data(), qsizetype(m_value.size()));
+        }
+        ++m_at;
+        span.end = offset(m_at);
         skipSpace();
-        if (!atEnd()) {
-            if (m_text[m_pos] != Separator)
+        if (m_at != m_end) {
+            if (*m_at != Separator)
                 fail(Reason::TextAfterQuote);
-            ++m_pos;
+            ++m_at;
         }
         return value;
     }
 
-    QStringView m_text;
-    qsizetype m_pos = 0;
+    const char16_t *m_begin;
+    const char16_t *m_end;
+    const char16_t *m_at;
     qsizetype m_pairStart = 0;
+    std::u16string m_keyword;
+    std::u16string m_value;
 };
 
 } // namespace
@@ -178,40 +283,106 @@ bool ConnectionString::canStayBare(QStringView value)
     // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
     if (first.isSpace() || isQuote(first) || first == Assign || last.isSpace() || isQuote(last))
         return false;
-    for (QChar c : value) {
-        if (c == Separator || isForbiddenControl(c))
-            return false;
-    }
-    return true;
+    return !hasSeparatorOrControl(value);
 }
 
 namespace {
 
-void appendDoubled(QString &out, QStringView text, QChar special)
+// What decides how a value is written, found in one scan.
+struct ValueContent
 {
-    qsizetype chunk = 0;
-    for (qsizetype at = text.indexOf(special); at >= 0; at = text.indexOf(special, chunk)) {
-        out += text.sliced(chunk, at + 1 - chunk);
-        out += special;
-        chunk = at + 1;
+    bool separatorOrControl = false;
+    bool doubleQuote = false;
+    bool singleQuote = false;
+};
+
+ValueContent scanValue(QStringView value)
+{
+    ValueContent content;
+    const char16_t *const end = value.utf16() + value.size();
+    for (const char16_t *at = findSpecial(value.utf16(), end, Separator.unicode(),
+                                          DoubleQuote.unicode(), SingleQuote.unicode());
+         at != end; at = findSpecial(at + 1, end, Separator.unicode(), DoubleQuote.unicode(),
+                                     SingleQuote.unicode())) {
+        if (*at == DoubleQuote)
+            content.doubleQuote = true;
+        else if (*at == SingleQuote)
+            content.singleQuote = true;
+        else if (*at == Separator || isForbiddenControl(QChar(*at)))
+            content.separatorOrControl = true;
+        if (content.separatorOrControl && content.doubleQuote && content.singleQuote)
+            break;
     }
-    out += text.sliced(chunk);
+    return content;
 }
 
-void writeValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
+char16_t *copy(char16_t *out, QStringView text)
+{
+    std::memcpy(out, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    return out + text.size();
+}
+
+// Copies the text with every `special` written twice.
+char16_t *copyDoubling(char16_t *out, QStringView text, char16_t special)
+{
+    const char16_t *at = text.utf16();
+    const char16_t *const end = at + text.size();
+    while (true) {
+        const char16_t *const hit = findChar(at, end, special);
+        out = copy(out, QStringView(at, hit));
+        if (hit == end)
+            return out;
+        *out++ = special;
+        *out++ = special;
+        at = hit + 1;
+    }
+}
+
+// Writes through a pointer, after making room at the end of `out` for the most `write` can
+// write; QString grows geometrically, so a long run of appends stays linear.
+template<typename Write> void appendWithin(QString &out, qsizetype most, Write &&write)
+{
+    const qsizetype used = out.size();
+    out.resize(used + most);
+    char16_t *const start = reinterpret_cast<char16_t *>(out.data()) + used;
+    out.resize(used + (write(start) - start));
+}
+
+// Room for any value: every character doubled, and the quotes.
+qsizetype mostForValue(QStringView value)
+{
+    return 2 * value.size() + 2;
+}
+
+char16_t *writeQuoted(char16_t *out, QStringView value, char16_t quote)
+{
+    *out++ = quote;
+    out = copyDoubling(out, value, quote);
+    *out++ = quote;
+    return out;
+}
+
+char16_t *writeValue(char16_t *out, QStringView value, EmptyValueStyle emptyValues)
 {
     if (value.isEmpty()) {
-        if (emptyValues == EmptyValueStyle::Quoted)
-            out += QLatin1String("\"\"");
-        return;
+        if (emptyValues == EmptyValueStyle::Quoted) {
+            *out++ = DoubleQuote.unicode();
+            *out++ = DoubleQuote.unicode();
+        }
+        return out;
     }
-    if (ConnectionString::canStayBare(value)) {
-        out += value;
-        return;
-    }
+    const ValueContent content = scanValue(value);
+    const QChar first = value.front();
+    const QChar last = value.back();
+    // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
+    const bool bare = !content.separatorOrControl && !first.isSpace() && !isQuote(first)
+        && first != Assign && !last.isSpace() && !isQuote(last);
+    if (bare)
+        return copy(out, value);
     // Single quotes spare the reader a value full of doubled double quotes.
-    const bool single = value.contains(DoubleQuote) && !value.contains(SingleQuote);
-    ConnectionString::appendQuoted(out, value, single ? SingleQuote : DoubleQuote);
+    if (content.doubleQuote && !content.singleQuote)
+        return writeQuoted(out, value, SingleQuote.unicode());
+    return writeQuoted(out, value, DoubleQuote.unicode());
 }
 
 } // namespace
@@ -228,25 +399,28 @@ ConnectionString::ConnectionString(KeywordValueList pairs)
 QList<ParsedPair> parsePairs(QStringView text)
 {
     QList<ParsedPair> pairs;
-    Parser(text).run([&pairs](ParsedPair &&one) { pairs.append(std::move(one)); });
+    Parser(text).run([&pairs](QStringView keyword, QStringView value, const PairSpan &span) {
+        pairs.append({{keyword.toString(), value.toString()}, span});
+    });
     return pairs;
 }
 
 ConnectionString ConnectionString::parse(QStringView text, QList<ValueSpan> *spans)
 {
     KeywordValueList pairs;
-    Parser(text).run([&](ParsedPair &&one) {
+    Parser(text).run([&](QStringView keyword, QStringView value, const PairSpan &span) {
         if (spans)
-            spans->append({one.span.valueStart, one.span.end});
-        pairs.append(std::move(one.pair));
+            spans->append({span.valueStart, span.end});
+        pairs.append({keyword.toString(), value.toString()});
     });
     return ConnectionString(std::move(pairs));
 }
 
 void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
 {
-    Parser(text).run(
-        [&visitor](ParsedPair &&one) { visitor.visit(one.pair.keyword, one.pair.value); });
+    Parser(text).run([&visitor](QStringView keyword, QStringView value, const PairSpan &) {
+        visitor.visit(keyword, value);
+    });
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const
@@ -282,7 +456,7 @@ QString ConnectionString::toString(EmptyValueStyle emptyValues) const
     for (const KeywordValue &pair : m_pairs)
         estimate += pair.keyword.size() + pair.value.size() + 4;
     QString out;
-    out.reserve(estimate + estimate / 16);
+    out.reserve(estimate + estimate / 8);
     for (const KeywordValue &pair : m_pairs) {
         if (!out.isEmpty())
             out += Separator;
@@ -295,23 +469,19 @@ bool ConnectionString::isWritableKeyword(QStringView keyword)
 {
     if (keyword.isEmpty() || keyword.front().isSpace() || keyword.back().isSpace())
         return false;
-    for (QChar c : keyword) {
-        if (c == Separator || isForbiddenControl(c))
-            return false;
-    }
-    return true;
+    return !hasSeparatorOrControl(keyword);
 }
 
 void ConnectionString::appendValue(QString &out, QStringView value, EmptyValueStyle emptyValues)
 {
-    writeValue(out, value, emptyValues);
+    appendWithin(out, mostForValue(value),
+                 [&](char16_t *at) { return writeValue(at, value, emptyValues); });
 }
 
 void ConnectionString::appendQuoted(QString &out, QStringView value, QChar quote)
 {
-    out += quote;
-    appendDoubled(out, value, quote);
-    out += quote;
+    appendWithin(out, mostForValue(value),
+                 [&](char16_t *at) { return writeQuoted(at, value, quote.unicode()); });
 }
 
 void ConnectionString::appendPair(QString &out, const KeywordValue &pair,
@@ -322,9 +492,11 @@ void ConnectionString::appendPair(QString &out, const KeywordValue &pair,
                                              "connection string.")
                                   .arg(pair.keyword));
     }
-    appendDoubled(out, pair.keyword, Assign);
-    out += Assign;
-    writeValue(out, pair.value, emptyValues);
+    appendWithin(out, 2 * pair.keyword.size() + 1 + mostForValue(pair.value), [&](char16_t *at) {
+        at = copyDoubling(at, pair.keyword, Assign.unicode());
+        *at++ = Assign.unicode();
+        return writeValue(at, pair.value, emptyValues);
+    });
 }
 
 } // namespace oledb

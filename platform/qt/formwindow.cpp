@@ -2,6 +2,7 @@
 
 #include "platform/formevents.h"
 #include "platform/qt/eventdispatch.h"
+#include "platform/qt/picture.h"
 #include "platform/qt/traymessageevent.h"
 #include "platform/qt/twips.h"
 #include "platform/window.h"
@@ -9,6 +10,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QTimer>
+#include <QtMath>
 
 namespace platform::qt {
 
@@ -16,6 +18,13 @@ FormWindow::FormWindow(const EventDispatch &dispatch, int scaleMode)
     : m_dispatch(dispatch)
     , m_scaleMode(scaleMode)
 { }
+
+void FormWindow::setIcon(const Picture &picture)
+{
+    m_icon = picture.icon();
+    // Taskbars and switchers show at most 64 pixels a side at 1x.
+    setWindowIcon(picture.icon(qCeil(64 * devicePixelRatio())));
+}
 
 void FormWindow::unload()
 {

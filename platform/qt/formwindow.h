@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 
 namespace platform::qt {
 
 class EventDispatch;
+class Picture;
 
 // The form's top-level window: turns Qt's window events into the form's resize, mouse and
 // unload events, and decides when the first resize may run.
@@ -14,6 +16,12 @@ public:
     FormWindow(const EventDispatch &dispatch, int scaleMode);
 
     int scaleMode() const { return m_scaleMode; }
+
+    // The window's own icon, every rendering included, for the notification area and the like.
+    // The window manager is handed the small ones only: X11 sends it every size the window
+    // offers, each read and decoded before the window can show.
+    void setIcon(const Picture &picture);
+    QIcon icon() const { return m_icon; }
 
     // Raises the unload event; unless cancelled, destroys the window and, with no window left,
     // ends the program. Safe to call again while it runs (the close that follows comes back here).
@@ -37,6 +45,7 @@ private:
 
     const EventDispatch &m_dispatch;
     int m_scaleMode;
+    QIcon m_icon;
     bool m_unloading = false;
     bool m_suppressStateEvent = false;
     bool m_frameSettled = false;

@@ -146,7 +146,7 @@ QtWindow::QtWindow(FormWindow *window)
     : m_window(window)
     , m_name(window->objectName())
     , m_handle(HandleTable::registerWindow(window))
-    , m_icon(HandleTable::registerIcon(window->windowIcon()))
+    , m_icon(HandleTable::registerIcon(window->icon()))
 { }
 
 quint32 QtWindow::hWnd()

@@ -4,14 +4,12 @@
 #include "platform/formevents.h"
 #include "platform/qt/eventdispatch.h"
 #include "platform/qt/formwindow.h"
+#include "platform/qt/picture.h"
 #include "platform/qt/qtcontrols.h"
 #include "platform/qt/twips.h"
 
 #include <QApplication>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QFrame>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -49,32 +47,6 @@ protected:
         QPushButton::keyPressEvent(event);
     }
 };
-
-// Read as the format its name says. Left to guess, Qt loads every image plugin on the system
-// (and the libraries behind them) to ask whether it can read the file, before trying its own
-// readers: a good part of the start-up's time and memory for a few small pictures.
-QPixmap loadPicture(const QString &path)
-{
-    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    return image.isNull() ? QPixmap(path) : QPixmap::fromImage(image);
-}
-
-// A picture is a bitmap drawn for 1x (`bitmap`, read from `path`). Sharper renderings of the same
-// drawing, where there are any, lie beside it in a folder named after it (picture.xpm,
-// picture/64.png, ...); the icon offers them all and each use takes the one that fits its size
-// and scale.
-QIcon pictureWithRenderings(const QString &path, const QPixmap &bitmap)
-{
-    QIcon icon(bitmap);
-    const QFileInfo picture(path);
-    QDirIterator renderings(picture.path() + u'/' + picture.completeBaseName(),
-                            {QStringLiteral("*.png")}, QDir::Files);
-    while (renderings.hasNext())
-        icon.addPixmap(loadPicture(renderings.next()));
-    return icon;
-}
 
 } // namespace
 
@@ -151,8 +123,7 @@ void QtForm::build(const platform::FormDescription &description)
     window->setObjectName(description.name);
     window->setWindowTitle(description.caption);
     if (!description.icon.isEmpty())
-        window->setWindowIcon(
-            pictureWithRenderings(description.icon, loadPicture(description.icon)));
+        window->setIcon(Picture(description.icon));
 
     std::map<int, QWidget *> tabOrder;
     QHash<QString, QWidget *> byName;
@@ -268,11 +239,7 @@ QWidget *QtForm::createControl(const platform::ControlDescription &control, QWid
         break;
     case platform::ControlKind::Image: {
         auto *image = new QLabel(parent);
-        // Shown at the bitmap's own size, from the rendering that suits the screen's scale.
-        const QPixmap bitmap = loadPicture(control.picture);
-        image->setPixmap(bitmap.isNull() ? bitmap
-                                         : pictureWithRenderings(control.picture, bitmap)
-                                               .pixmap(bitmap.size(), qApp->devicePixelRatio()));
+        image->setPixmap(Picture(control.picture).pixmap(qApp->devicePixelRatio()));
         widget = image;
         break;
     }

@@ -1,4 +1,5 @@
 #include "app/frmmaindescription.h"
+#include "platform/qt/formwindow.h"
 #include "platform/qt/qtapplication.h"
 #include "platform/qt/qtform.h"
 #include "tests/doubles/recordingformevents.h"
@@ -175,9 +176,14 @@ private Q_SLOTS:
 
     void iconAndBannerComeSharpAtLargerSizes()
     {
-        const QList<QSize> sizes = window()->windowIcon().availableSizes();
+        const QList<QSize> sizes
+            = static_cast<platform::qt::FormWindow *>(window())->icon().availableSizes();
         for (int side : {16, 32, 48, 64, 128, 256})
             QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+        QCOMPARE(window()->windowIcon().availableSizes(),
+                 QList<QSize>({{16, 16}, {32, 32}, {48, 48}, {64, 64}}));
+        QCOMPARE(static_cast<platform::qt::FormWindow *>(window())->icon().pixmap(256).size(),
+                 QSize(256, 256));
         const QPixmap banner = child<QLabel>("Image1")->pixmap();
         QCOMPARE(banner.deviceIndependentSize().toSize(), QSize(32, 32));
         QCOMPARE(banner.devicePixelRatio(), qApp->devicePixelRatio());

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace platform::qt {
+
+// A picture is a bitmap drawn for 1x, read from `path`. Sharper renderings of the same drawing,
+// where there are any, lie beside it in a folder named after it and are named by their size in
+// pixels (picture.xpm, picture/64.png, ...).
+class Picture
+{
+public:
+    explicit Picture(const QString &path);
+
+    bool isNull() const { return m_bitmap.isNull(); }
+    QSize size() const { return m_bitmap.size(); }
+
+    // Every rendering on offer, each read only when a use first asks for its size: a window's
+    // notification-area icon and its banner need one each, not all of them at start-up.
+    QIcon icon() const;
+    // The renderings up to `largest` pixels only, for uses that take every size they are offered
+    // (an X11 window hands each one to the window manager).
+    QIcon icon(int largest) const;
+    // The bitmap's own size at the screen's scale, from the rendering that suits it.
+    QPixmap pixmap(qreal devicePixelRatio) const;
+
+private:
+    QString m_path;
+    QPixmap m_bitmap;
+};
+
+// Read as the format its name says. Left to guess, Qt loads every image plugin on the system (and
+// the libraries behind them) to ask whether it can read the file, before trying its own readers.
+QPixmap loadPicture(const QString &path);
+
+} // namespace platform::qt
