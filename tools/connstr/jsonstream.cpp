@@ -611,27 +611,65 @@ void JsonWriter::string(QStringView text)
         char *out = m_buffer.get() + m_used;
         while (at != stop) {
 #if defined(__SSE2__)
-            // Sixteen plain characters at once. When a special one is among them, the plain
-            // ones before it are kept of the sixteen bytes stored, which the room made for
-            // sixteen characters holds.
+            // Sixteen characters at once, as long as the only special ones among them are quotes
+            // and backslashes, which take a backslash before them; otherwise the plain ones
+            // before the first special one. The room made for sixteen characters holds the
+            // sixteen-byte stores.
             if (stop - at >= 16) {
                 const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
                 const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 8));
-                const auto special = [](__m128i units) {
-                    // Compared as signed, the units from 0x8000 up fall below the space.
-                    return _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
-                                                     _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7f))),
-                                        _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
-                                                     _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'))));
+                const auto escapedMask = [](__m128i low, __m128i high) {
+                    const auto escaped = [](__m128i units) {
+                        return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
+                                            _mm_cmpeq_epi16(units, _mm_set1_epi16('\\')));
+                    };
+                    return unsigned(
+                        _mm_movemask_epi8(_mm_packs_epi16(escaped(low), escaped(high))));
                 };
-                const unsigned mask
-                    = unsigned(_mm_movemask_epi8(_mm_packs_epi16(special(low), special(high))));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(low, high));
-                const int plain = mask ? std::countr_zero(mask) : 16;
+                const auto otherMask = [](__m128i low, __m128i high) {
+                    // Compared as signed, the units from 0x8000 up fall below the space.
+                    const auto other = [](__m128i units) {
+                        return _mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
+                                            _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7f)));
+                    };
+                    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(other(low), other(high))));
+                };
+                const __m128i bytes = _mm_packus_epi16(low, high);
+                unsigned escaped = escapedMask(low, high);
+                const unsigned others = otherMask(low, high);
+                if (others == 0) {
+                    if (escaped == 0) {
+                        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+                        out += 16;
+                        at += 16;
+                        continue;
+                    }
+                    alignas(16) char block[32];
+                    _mm_store_si128(reinterpret_cast<__m128i *>(block), bytes);
+                    _mm_store_si128(reinterpret_cast<__m128i *>(block + 16), _mm_setzero_si128());
+                    int done = 0;
+                    do {
+                        const int next = std::countr_zero(escaped);
+                        _mm_storeu_si128(
+                            reinterpret_cast<__m128i *>(out),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + done)));
+                        out += next - done;
+                        *out++ = '\\';
+                        *out++ = block[next];
+                        done = next + 1;
+                        escaped &= escaped - 1;
+                    } while (escaped);
+                    _mm_storeu_si128(
+                        reinterpret_cast<__m128i *>(out),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + done)));
+                    out += 16 - done;
+                    at += 16;
+                    continue;
+                }
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+                const int plain = std::countr_zero(escaped | others);
                 out += plain;
                 at += plain;
-                if (plain == 16)
-                    continue;
             }
 #endif
             const char16_t c = *at++;
