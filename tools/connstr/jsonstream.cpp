@@ -227,9 +227,9 @@ inline int decodeUtf8(const char *at, const char *end, char32_t *code)
 
 // The reader's stack holds the string being read, which may be as long as the input, as UTF-16.
 // Touched a page at a time, memory that size costs more in page faults than everything else the
-// tool does with it. Past a huge page, blocks are mappings of their own, aligned to huge pages
-// and grown by moving the pages already written, so that the kernel can back them with huge
-// pages (where it has them) and 512 times fewer faults.
+// tool does with it. Past 64 KiB, blocks are mappings of their own, whole huge pages aligned to
+// them and grown by moving the pages already written, so that the kernel can back them with
+// huge pages (where it has them) and 512 times fewer faults.
 class StackAllocator
 {
 public:
@@ -244,7 +244,7 @@ public:
         }
         Header *const old = block ? static_cast<Header *>(block) - 1 : nullptr;
         const size_t total = size + sizeof(Header);
-        if (total < huge && (!old || old->mapped == 0)) {
+        if (total <= small && (!old || old->mapped == 0)) {
             auto *const header = static_cast<Header *>(std::realloc(old, total));
             if (!header)
                 return nullptr;
@@ -283,6 +283,7 @@ public:
     }
 
 private:
+    static constexpr size_t small = 64 * 1024;
     static constexpr size_t huge = 2 * 1024 * 1024;
 
     struct alignas(16) Header
