@@ -86,6 +86,9 @@ private Q_SLOTS:
             const QString mixedValue
                 = u"x\"\u00e9\u20ac\U0001f600\\\t/ then \"only\" ASCII \\ for a while"_s.repeated(
                     10000);
+            // Appended, not braced: a braced array of one array is a copy to some compilers.
+            QJsonArray mixedPairs;
+            mixedPairs.append(QJsonArray {u"k"_s, mixedValue});
             QJsonArray manyPairs;
             for (int i = 0; i < 70000; ++i)
                 manyPairs.append(QJsonArray {u"a"_s, u"1"_s});
@@ -96,8 +99,7 @@ private Q_SLOTS:
                              {u"message"_s, oledb::FormatError::text()}},
                 QJsonObject {
                     {u"ok"_s, false}, {u"offset"_s, 4}, {u"message"_s, oledb::FormatError::text()}},
-                QJsonObject {{u"ok"_s, true},
-                             {u"pairs"_s, QJsonArray {QJsonArray {u"k"_s, mixedValue}}}},
+                QJsonObject {{u"ok"_s, true}, {u"pairs"_s, mixedPairs}},
             };
             QTest::newRow("parse: long answers, and a fault past the first 280,000 characters")
                 << u"parse"_s

@@ -233,7 +233,8 @@ inline int decodeUtf8(const char *at, const char *end, char32_t *code)
 class StackAllocator
 {
 public:
-    static const bool kNeedFree = true;
+    // Part of RapidJSON's allocator concept, which its reader's stack never asks about.
+    [[maybe_unused]] static constexpr bool kNeedFree = true;
 
     void *Malloc(size_t size) { return Realloc(nullptr, 0, size); }
     void *Realloc(void *block, size_t oldSize, size_t size)
