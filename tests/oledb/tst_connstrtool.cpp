@@ -64,6 +64,9 @@ private Q_SLOTS:
             << u"parse"_s << QByteArray("[\"a=1\"]\0x", 9) << 2 << QByteArray();
         QTest::newRow("parse: invalid UTF-8 is not JSON")
             << u"parse"_s << QByteArray("[\"a=\xff\"]") << 2 << QByteArray();
+        QTest::newRow("parse: a lone low surrogate escape comes back as U+FFFD")
+            << u"parse"_s << json("['a=\\udc00']") << 0
+            << json("[{'ok': true, 'pairs': [['a', '\xef\xbf\xbd']]}]");
         QTest::newRow("parse: UTF-8 of a surrogate is not JSON")
             << u"parse"_s << QByteArray("[\"a=\xed\xa0\x80\"]") << 2 << QByteArray();
         QTest::newRow("parse: an overlong UTF-8 form is not JSON")

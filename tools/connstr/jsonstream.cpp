@@ -138,8 +138,10 @@ inline int hexDigit(char c)
 }
 
 // The escape at `at` (a backslash) as one UTF-16 unit and the bytes it takes, or 0 bytes for
-// what is left to the reader: an escape cut by the end of the buffer, a surrogate (which needs
-// its pair) and every fault, so that errors and their offsets stay the reader's own.
+// what is left to the reader: an escape cut by the end of the buffer, a high surrogate (which
+// needs its pair) and every fault, so that errors and their offsets stay the reader's own. A lone
+// low surrogate is kept as the unit it is, as the reader's release build keeps it (its debug
+// build stops at an assertion instead).
 inline int unescape(const char *at, const char *end, char16_t *unit)
 {
     if (end - at < 2)
@@ -175,7 +177,7 @@ inline int unescape(const char *at, const char *end, char16_t *unit)
                 return 0;
             code = code << 4 | unsigned(digit);
         }
-        if (QChar::isSurrogate(code))
+        if (QChar::isHighSurrogate(code))
             return 0;
         *unit = char16_t(code);
         return 6;
