@@ -103,9 +103,19 @@ QPixmap loadPicture(const QString &path)
 }
 
 Picture::Picture(const QString &path)
-    : m_path(path)
-    , m_bitmap(loadPicture(path))
-{ }
+    : m_bitmap(loadPicture(path))
+{
+    // Listed without a name filter: Qt matches those with a regular expression, which loads and
+    // compiles one.
+    const QFileInfo picture(path);
+    QDirIterator found(picture.path() + u'/' + picture.completeBaseName(), QDir::Files);
+    while (found.hasNext()) {
+        const QFileInfo rendering(found.next());
+        const int pixels = rendering.completeBaseName().toInt();
+        if (rendering.suffix() == u"png" && pixels > m_bitmap.width())
+            m_renderings.emplace_back(pixels, rendering.filePath());
+    }
+}
 
 QIcon Picture::icon() const
 {
@@ -115,14 +125,9 @@ QIcon Picture::icon() const
 QIcon Picture::icon(int largest) const
 {
     Renderings renderings;
-    const QFileInfo picture(m_path);
-    QDirIterator found(picture.path() + u'/' + picture.completeBaseName(),
-                       {QStringLiteral("*.png")}, QDir::Files);
-    while (found.hasNext()) {
-        const QFileInfo rendering(found.next());
-        const int pixels = rendering.completeBaseName().toInt();
-        if (pixels > m_bitmap.width() && pixels <= largest)
-            renderings.paths.emplace(pixels, rendering.filePath());
+    for (const auto &[pixels, path] : m_renderings) {
+        if (pixels <= largest)
+            renderings.paths.emplace(pixels, path);
     }
     return QIcon(new PictureEngine(m_bitmap, std::move(renderings)));
 }

@@ -4,6 +4,9 @@
 #include <QPixmap>
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 namespace platform::qt {
 
 // A picture is a bitmap drawn for 1x, read from `path`. Sharper renderings of the same drawing,
@@ -27,8 +30,9 @@ public:
     QPixmap pixmap(qreal devicePixelRatio) const;
 
 private:
-    QString m_path;
     QPixmap m_bitmap;
+    // Size in pixels and path of each rendering larger than the bitmap.
+    std::vector<std::pair<int, QString>> m_renderings;
 };
 
 // Read as the format its name says. Left to guess, Qt loads every image plugin on the system (and
