@@ -598,141 +598,178 @@ void JsonWriter::putInPieces(const char *text, qsizetype size)
     }
 }
 
-// UTF-8 with JSON's escapes, as many characters at a time as the buffer has room for at their
-// widest, so the loop over them needs no bounds checks.
+namespace {
+
+constexpr qsizetype widest = 6; // \u001f
+
+// Writes [at, stop) as UTF-8 with JSON's escapes to `out`, which has room for every character at
+// its widest, and returns where the output ends. A surrogate pair that straddles `stop` is taken
+// whole, its four bytes in the room made for one unit; `at` says where the reading ended.
+char *escape(const char16_t *&at, const char16_t *const stop, const char16_t *const end, char *out)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    while (at != stop) {
+#if defined(__SSE2__)
+        // Sixteen characters at once, as long as the only special ones among them are quotes
+        // and backslashes, which take a backslash before them; otherwise the plain ones
+        // before the first special one. The room made for sixteen characters holds the
+        // sixteen-byte stores.
+        if (stop - at >= 16) {
+            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+            const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 8));
+            const auto escapedMask = [](__m128i low, __m128i high) {
+                const auto escaped = [](__m128i units) {
+                    return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
+                                        _mm_cmpeq_epi16(units, _mm_set1_epi16('\\')));
+                };
+                return unsigned(_mm_movemask_epi8(_mm_packs_epi16(escaped(low), escaped(high))));
+            };
+            const auto otherMask = [](__m128i low, __m128i high) {
+                // Compared as signed, the units from 0x8000 up fall below the space.
+                const auto other = [](__m128i units) {
+                    return _mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
+                                        _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7f)));
+                };
+                return unsigned(_mm_movemask_epi8(_mm_packs_epi16(other(low), other(high))));
+            };
+            const __m128i bytes = _mm_packus_epi16(low, high);
+            unsigned escaped = escapedMask(low, high);
+            const unsigned others = otherMask(low, high);
+            if (others == 0) {
+                if (escaped == 0) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+                    out += 16;
+                    at += 16;
+                    continue;
+                }
+                alignas(16) char block[32];
+                _mm_store_si128(reinterpret_cast<__m128i *>(block), bytes);
+                _mm_store_si128(reinterpret_cast<__m128i *>(block + 16), _mm_setzero_si128());
+                int done = 0;
+                do {
+                    const int next = std::countr_zero(escaped);
+                    _mm_storeu_si128(
+                        reinterpret_cast<__m128i *>(out),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + done)));
+                    out += next - done;
+                    *out++ = '\\';
+                    *out++ = block[next];
+                    done = next + 1;
+                    escaped &= escaped - 1;
+                } while (escaped);
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + done)));
+                out += 16 - done;
+                at += 16;
+                continue;
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+            const int plain = std::countr_zero(escaped | others);
+            out += plain;
+            at += plain;
+        }
+#endif
+        const char16_t c = *at++;
+        if (isPlain(c)) {
+            *out++ = char(c);
+        } else if (c < 0x80) {
+            *out++ = '\\';
+            switch (c) {
+            case u'"':
+                *out++ = '"';
+                break;
+            case u'\\':
+                *out++ = '\\';
+                break;
+            case u'\b':
+                *out++ = 'b';
+                break;
+            case u'\f':
+                *out++ = 'f';
+                break;
+            case u'\n':
+                *out++ = 'n';
+                break;
+            case u'\r':
+                *out++ = 'r';
+                break;
+            case u'\t':
+                *out++ = 't';
+                break;
+            default:
+                *out++ = 'u';
+                *out++ = '0';
+                *out++ = '0';
+                *out++ = hex[c >> 4];
+                *out++ = hex[c & 0xf];
+            }
+        } else if (c < 0x800) {
+            *out++ = char(0xc0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3f));
+        } else if (QChar::isHighSurrogate(c) && at != end && QChar::isLowSurrogate(*at)) {
+            // A pair may straddle the stop: its four bytes fit in the room made for one unit.
+            const char32_t u = QChar::surrogateToUcs4(c, *at++);
+            *out++ = char(0xf0 | (u >> 18));
+            *out++ = char(0x80 | ((u >> 12) & 0x3f));
+            *out++ = char(0x80 | ((u >> 6) & 0x3f));
+            *out++ = char(0x80 | (u & 0x3f));
+            if (at > stop)
+                break;
+        } else {
+            // A lone surrogate has no UTF-8 form; U+FFFD says something was there.
+            const char16_t u = QChar::isSurrogate(c) ? char16_t(0xfffd) : c;
+            *out++ = char(0xe0 | (u >> 12));
+            *out++ = char(0x80 | ((u >> 6) & 0x3f));
+            *out++ = char(0x80 | (u & 0x3f));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// As many characters at a time as the buffer has room for at their widest, so the loop over them
+// needs no bounds checks.
 void JsonWriter::string(QStringView text)
 {
     separate();
     put('"');
-    static constexpr char hex[] = "0123456789abcdef";
-    constexpr qsizetype widest = 6; // \u001f
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
     while (at != end) {
         if (room() < widest)
             flush();
         const char16_t *const stop = at + std::min<qsizetype>(end - at, room() / widest);
-        char *out = m_buffer.get() + m_used;
-        while (at != stop) {
-#if defined(__SSE2__)
-            // Sixteen characters at once, as long as the only special ones among them are quotes
-            // and backslashes, which take a backslash before them; otherwise the plain ones
-            // before the first special one. The room made for sixteen characters holds the
-            // sixteen-byte stores.
-            if (stop - at >= 16) {
-                const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-                const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 8));
-                const auto escapedMask = [](__m128i low, __m128i high) {
-                    const auto escaped = [](__m128i units) {
-                        return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
-                                            _mm_cmpeq_epi16(units, _mm_set1_epi16('\\')));
-                    };
-                    return unsigned(
-                        _mm_movemask_epi8(_mm_packs_epi16(escaped(low), escaped(high))));
-                };
-                const auto otherMask = [](__m128i low, __m128i high) {
-                    // Compared as signed, the units from 0x8000 up fall below the space.
-                    const auto other = [](__m128i units) {
-                        return _mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
-                                            _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7f)));
-                    };
-                    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(other(low), other(high))));
-                };
-                const __m128i bytes = _mm_packus_epi16(low, high);
-                unsigned escaped = escapedMask(low, high);
-                const unsigned others = otherMask(low, high);
-                if (others == 0) {
-                    if (escaped == 0) {
-                        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
-                        out += 16;
-                        at += 16;
-                        continue;
-                    }
-                    alignas(16) char block[32];
-                    _mm_store_si128(reinterpret_cast<__m128i *>(block), bytes);
-                    _mm_store_si128(reinterpret_cast<__m128i *>(block + 16), _mm_setzero_si128());
-                    int done = 0;
-                    do {
-                        const int next = std::countr_zero(escaped);
-                        _mm_storeu_si128(
-                            reinterpret_cast<__m128i *>(out),
-                            _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + done)));
-                        out += next - done;
-                        *out++ = '\\';
-                        *out++ = block[next];
-                        done = next + 1;
-                        escaped &= escaped - 1;
-                    } while (escaped);
-                    _mm_storeu_si128(
-                        reinterpret_cast<__m128i *>(out),
-                        _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + done)));
-                    out += 16 - done;
-                    at += 16;
-                    continue;
-                }
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
-                const int plain = std::countr_zero(escaped | others);
-                out += plain;
-                at += plain;
-            }
-#endif
-            const char16_t c = *at++;
-            if (isPlain(c)) {
-                *out++ = char(c);
-            } else if (c < 0x80) {
-                *out++ = '\\';
-                switch (c) {
-                case u'"':
-                    *out++ = '"';
-                    break;
-                case u'\\':
-                    *out++ = '\\';
-                    break;
-                case u'\b':
-                    *out++ = 'b';
-                    break;
-                case u'\f':
-                    *out++ = 'f';
-                    break;
-                case u'\n':
-                    *out++ = 'n';
-                    break;
-                case u'\r':
-                    *out++ = 'r';
-                    break;
-                case u'\t':
-                    *out++ = 't';
-                    break;
-                default:
-                    *out++ = 'u';
-                    *out++ = '0';
-                    *out++ = '0';
-                    *out++ = hex[c >> 4];
-                    *out++ = hex[c & 0xf];
-                }
-            } else if (c < 0x800) {
-                *out++ = char(0xc0 | (c >> 6));
-                *out++ = char(0x80 | (c & 0x3f));
-            } else if (QChar::isHighSurrogate(c) && at != end && QChar::isLowSurrogate(*at)) {
-                // A pair may straddle the stop: its four bytes fit in the room made for one unit.
-                const char32_t u = QChar::surrogateToUcs4(c, *at++);
-                *out++ = char(0xf0 | (u >> 18));
-                *out++ = char(0x80 | ((u >> 12) & 0x3f));
-                *out++ = char(0x80 | ((u >> 6) & 0x3f));
-                *out++ = char(0x80 | (u & 0x3f));
-                if (at > stop)
-                    break;
-            } else {
-                // A lone surrogate has no UTF-8 form; U+FFFD says something was there.
-                const char16_t u = QChar::isSurrogate(c) ? char16_t(0xfffd) : c;
-                *out++ = char(0xe0 | (u >> 12));
-                *out++ = char(0x80 | ((u >> 6) & 0x3f));
-                *out++ = char(0x80 | (u & 0x3f));
-            }
-        }
-        m_used = out - m_buffer.get();
+        m_used = escape(at, stop, end, m_buffer.get() + m_used) - m_buffer.get();
     }
     put('"');
+}
+
+void JsonWriter::pair(QStringView first, QStringView second)
+{
+    // Brackets, quotes, comma and the separator before them.
+    constexpr qsizetype around = 8;
+    if (room() < widest * (first.size() + second.size()) + around) {
+        beginArray();
+        string(first);
+        string(second);
+        endArray();
+        return;
+    }
+    separate();
+    char *out = m_buffer.get() + m_used;
+    *out++ = '[';
+    *out++ = '"';
+    const char16_t *at = first.utf16();
+    out = escape(at, at + first.size(), at + first.size(), out);
+    *out++ = '"';
+    *out++ = ',';
+    *out++ = '"';
+    at = second.utf16();
+    out = escape(at, at + second.size(), at + second.size(), out);
+    *out++ = '"';
+    *out++ = ']';
+    m_used = out - m_buffer.get();
 }
 
 void JsonWriter::number(qint64 value)

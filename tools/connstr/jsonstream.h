@@ -68,6 +68,8 @@ public:
         m_afterKey = true;
     }
     void string(QStringView text);
+    // [first, second], the shape of most of what the tool writes.
+    void pair(QStringView first, QStringView second);
     void boolean(bool value)
     {
         separate();

@@ -94,10 +94,7 @@ struct WritePairs final : oledb::PairVisitor
             overflowed = true;
             return;
         }
-        out.beginArray();
-        out.string(keyword);
-        out.string(value);
-        out.endArray();
+        out.pair(keyword, value);
     }
 };
 
