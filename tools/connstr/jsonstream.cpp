@@ -304,7 +304,7 @@ private:
         const uintptr_t aligned = (start + huge - 1) & ~uintptr_t(huge - 1);
         if (aligned != start)
             ::munmap(wide, aligned - start);
-        if (const uintptr_t tail = start + length + huge - (aligned + length))
+        if (const uintptr_t tail = start + huge - aligned)
             ::munmap(reinterpret_cast<void *>(aligned + length), tail);
 #if defined(MADV_HUGEPAGE)
         ::madvise(reinterpret_cast<void *>(aligned), length, MADV_HUGEPAGE);
@@ -369,11 +369,10 @@ inline void connstr::Reader::ScanCopyUnescapedString(connstr::InputStream &in,
             } else if (c >= 0x80) {
                 char32_t code;
                 taken = connstr::decodeUtf8(at, end, &code);
-                if (taken == 0) {
-                } else if (QChar::requiresSurrogates(code)) {
+                if (taken != 0 && QChar::requiresSurrogates(code)) {
                     *copy++ = QChar::highSurrogate(code);
                     *copy++ = QChar::lowSurrogate(code);
-                } else {
+                } else if (taken != 0) {
                     *copy++ = char16_t(code);
                 }
             }

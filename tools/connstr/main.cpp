@@ -98,8 +98,8 @@ struct WritePairs final : oledb::PairVisitor
     }
 };
 
-// Writes the answer for a string the engine reads to the end, and returns false when it is not.
-bool writeParsed(QStringView text, JsonWriter &out, WritePairs &write)
+// Writes the answer for a sound string; throws FormatError for one that is not.
+void writeParsed(QStringView text, JsonWriter &out, WritePairs &write)
 {
     out.beginObject();
     out.key(QLatin1StringView("ok"));
@@ -109,7 +109,6 @@ bool writeParsed(QStringView text, JsonWriter &out, WritePairs &write)
     oledb::ConnectionString::visitPairs(text, write);
     out.endArray();
     out.endObject();
-    return true;
 }
 
 // One reading when the answer fits in the writer's buffer, which is every string but the longest;
@@ -133,7 +132,8 @@ bool parseString(const Element &input, JsonWriter &out)
     }
     out.rollback(mark);
     WritePairs write(out, false);
-    return writeParsed(input.text, out, write);
+    writeParsed(input.text, out, write);
+    return true;
 }
 
 // What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
