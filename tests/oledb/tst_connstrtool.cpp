@@ -81,14 +81,15 @@ private Q_SLOTS:
                     "['b', 'x\\'y'], ['c', '\\u0001\\n']]}]");
         {
             // Answers longer than the tool's output buffer, a fault found only past that length,
-            // and escapes and UTF-8 cut anywhere by the tool's reads.
+            // escapes and UTF-8 cut anywhere by the tool's reads, and a string that outgrows
+            // its first few mappings as it is read.
             const QByteArray pairs = QByteArray("a=1;").repeated(70000);
             const QByteArray mixed = QByteArray("x\\\"\xc3\xa9\\u20ac\xf0\x9f\x98\x80\\\\\\t/ "
                                                 "then \\\"only\\\" ASCII \\\\ for a while")
-                                         .repeated(10000);
+                                         .repeated(50000);
             const QString mixedValue
                 = u"x\"\u00e9\u20ac\U0001f600\\\t/ then \"only\" ASCII \\ for a while"_s.repeated(
-                    10000);
+                    50000);
             // Appended, not braced: a braced array of one array is a copy to some compilers.
             QJsonArray mixedPairs;
             mixedPairs.append(QJsonArray {u"k"_s, mixedValue});
