@@ -332,7 +332,8 @@ inline void connstr::Reader::ScanCopyUnescapedString(connstr::InputStream &in,
     constexpr qsizetype piece = 4096;
     // An escape or a sequence that starts in the piece may end past it.
     char16_t scratch[piece + 8];
-    for (;;) {
+    // Never a read past the end of the input: on a terminal it would wait for more.
+    while (!in.atEnd()) {
         const char *const start = in.current();
         const char *const end = in.end();
         const char *const limit = start + std::min<qsizetype>(piece, end - start);
@@ -387,8 +388,9 @@ inline void connstr::Reader::ScanCopyUnescapedString(connstr::InputStream &in,
             std::memcpy(out.Push(rapidjson::SizeType(count)), scratch,
                         size_t(count) * sizeof(char16_t));
         }
-        in.skip(at - start);
-        if (handedBack || in.atEnd())
+        if (at != start)
+            in.skip(at - start);
+        if (handedBack)
             return;
     }
 }
