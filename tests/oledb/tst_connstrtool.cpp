@@ -1,6 +1,8 @@
 #include "oledb/formaterror.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
@@ -62,12 +64,52 @@ private Q_SLOTS:
             << u"parse"_s << QByteArray("[\"a=1\"]\0x", 9) << 2 << QByteArray();
         QTest::newRow("parse: invalid UTF-8 is not JSON")
             << u"parse"_s << QByteArray("[\"a=\xff\"]") << 2 << QByteArray();
+        QTest::newRow("parse: a lone low surrogate escape comes back as U+FFFD")
+            << u"parse"_s << json("['a=\\udc00']") << 0
+            << json("[{'ok': true, 'pairs': [['a', '\xef\xbf\xbd']]}]");
+        QTest::newRow("parse: UTF-8 of a surrogate is not JSON")
+            << u"parse"_s << QByteArray("[\"a=\xed\xa0\x80\"]") << 2 << QByteArray();
+        QTest::newRow("parse: an overlong UTF-8 form is not JSON")
+            << u"parse"_s << QByteArray("[\"a=\xe0\x80\x80\"]") << 2 << QByteArray();
+        QTest::newRow("parse: UTF-8 past U+10FFFF is not JSON")
+            << u"parse"_s << QByteArray("[\"a=\xf4\x90\x80\x80\"]") << 2 << QByteArray();
         QTest::newRow("parse: escapes and characters beyond ASCII come back")
             << u"parse"_s
             << json("['k\\u00e9=\\ud83d\\ude00 \\\\ \xc3\xa8;b=\\'x\\'\\'y\\';c=\\'\\u0001\\n\\'']")
             << 0
             << json("[{'ok': true, 'pairs': [['k\xc3\xa9', '\xf0\x9f\x98\x80 \\\\ \\u00e8'], "
                     "['b', 'x\\'y'], ['c', '\\u0001\\n']]}]");
+        {
+            // Answers longer than the tool's output buffer, a fault found only past that length,
+            // escapes and UTF-8 cut anywhere by the tool's reads, and a string that outgrows
+            // its first few mappings as it is read.
+            const QByteArray pairs = QByteArray("a=1;").repeated(70000);
+            const QByteArray mixed = QByteArray("x\\\"\xc3\xa9\\u20ac\xf0\x9f\x98\x80\\\\\\t/ "
+                                                "then \\\"only\\\" ASCII \\\\ for a while")
+                                         .repeated(50000);
+            const QString mixedValue
+                = u"x\"\u00e9\u20ac\U0001f600\\\t/ then \"only\" ASCII \\ for a while"_s.repeated(
+                    50000);
+            // Appended, not braced: a braced array of one array is a copy to some compilers.
+            QJsonArray mixedPairs;
+            mixedPairs.append(QJsonArray {u"k"_s, mixedValue});
+            QJsonArray manyPairs;
+            for (int i = 0; i < 70000; ++i)
+                manyPairs.append(QJsonArray {u"a"_s, u"1"_s});
+            const QJsonArray answers {
+                QJsonObject {{u"ok"_s, true}, {u"pairs"_s, manyPairs}},
+                QJsonObject {{u"ok"_s, false},
+                             {u"offset"_s, 280000},
+                             {u"message"_s, oledb::FormatError::text()}},
+                QJsonObject {
+                    {u"ok"_s, false}, {u"offset"_s, 4}, {u"message"_s, oledb::FormatError::text()}},
+                QJsonObject {{u"ok"_s, true}, {u"pairs"_s, mixedPairs}},
+            };
+            QTest::newRow("parse: long answers, and a fault past the first 280,000 characters")
+                << u"parse"_s
+                << "[\"" + pairs + "\", \"" + pairs + "b\", \"a=1;b\", \"k='" + mixed + "'\"]" << 1
+                << QJsonDocument(answers).toJson();
+        }
         QTest::newRow("format: pair of three")
             << u"format"_s << json("[[['a', 'b', 'c']]]") << 2 << QByteArray();
         QTest::newRow("unknown command") << u"check"_s << QByteArray("[]") << 2 << QByteArray();

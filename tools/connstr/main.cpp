@@ -68,36 +68,71 @@ std::optional<oledb::FormatError> check(QStringView text)
 // Each command answers one element of the input with one element of the output and says
 // whether the element was valid.
 
-// The pairs go out as they are read, after a first reading has found the string sound: a string
-// of millions of pairs is never held as a list.
-bool parseString(const Element &input, JsonWriter &out)
+// Writes the pairs as the engine reads them. Tentatively, an answer that turns out malformed can
+// be taken back only while it is still in the writer's buffer: past that, the visitor stops
+// writing and leaves the answer to a second reading, once the string is known to be sound.
+struct WritePairs final : oledb::PairVisitor
 {
-    if (const auto error = check(input.text)) {
-        writeFormatError(out, *error);
-        return false;
-    }
-    struct Write final : oledb::PairVisitor
+    JsonWriter &out;
+    const bool tentative;
+    bool overflowed = false;
+
+    WritePairs(JsonWriter &out, bool tentative)
+        : out(out)
+        , tentative(tentative)
+    { }
+
+    void visit(QStringView keyword, QStringView value) override
     {
-        JsonWriter &out;
-        explicit Write(JsonWriter &out)
-            : out(out)
-        { }
-        void visit(QStringView keyword, QStringView value) override
-        {
-            out.beginArray();
-            out.string(keyword);
-            out.string(value);
-            out.endArray();
+        if (overflowed)
+            return;
+        // The pair's brackets and comma, and the answer's closing brackets after it.
+        constexpr qsizetype around = 8;
+        if (tentative
+            && out.room() < JsonWriter::stringBound(keyword.size())
+                    + JsonWriter::stringBound(value.size()) + around) {
+            overflowed = true;
+            return;
         }
-    } write(out);
+        out.pair(keyword, value);
+    }
+};
+
+// Writes the answer for a sound string; throws FormatError for one that is not.
+void writeParsed(QStringView text, JsonWriter &out, WritePairs &write)
+{
     out.beginObject();
     out.key(QLatin1StringView("ok"));
     out.boolean(true);
     out.key(QLatin1StringView("pairs"));
     out.beginArray();
-    oledb::ConnectionString::visitPairs(input.text, write);
+    oledb::ConnectionString::visitPairs(text, write);
     out.endArray();
     out.endObject();
+}
+
+// One reading when the answer fits in the writer's buffer, which is every string but the longest;
+// those are read once to find them sound and again to write their pairs, so that a string of
+// millions of pairs is never held as a list nor its answer in memory.
+bool parseString(const Element &input, JsonWriter &out)
+{
+    // Room for a tentative answer of half the buffer.
+    if (out.room() < JsonWriter::capacity / 2)
+        out.flush();
+    const JsonWriter::Mark mark = out.mark();
+    WritePairs tentative(out, true);
+    try {
+        writeParsed(input.text, out, tentative);
+        if (!tentative.overflowed)
+            return true;
+    } catch (const oledb::FormatError &error) {
+        out.rollback(mark);
+        writeFormatError(out, error);
+        return false;
+    }
+    out.rollback(mark);
+    WritePairs write(out, false);
+    writeParsed(input.text, out, write);
     return true;
 }
 
