@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# measure.sh PROGRAM BASELINE MAPWATCH RUNS: the measuring half of run.sh, on the end-to-end
-# suite's desktop (Xvfb, jwm, trayer).
+# measure.sh PROGRAM BASELINE MAPWATCH RUNS [WIDGETS]: the measuring half of run.sh, on the
+# end-to-end suite's desktop (Xvfb, jwm, trayer). WIDGETS, the main window's controls in a plain
+# Qt window, is measured alongside when given.
 source "$(dirname "$0")/../../tests/e2e/lib.sh"
 baseline=$2
 mapwatch=$3
 runs=$4
+widgets=${5:-}
 idle_ms=1000
 
 e2e_start_desktop
@@ -21,12 +23,15 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 # One unrecorded run each fills the page cache, so every recorded run starts warm.
 measure Corvanta "$E2E_APP" >/dev/null
 measure "Corvanta baseline" "$baseline" >/dev/null
+[[ -z $widgets ]] || measure "Corvanta widgets baseline" "$widgets" >/dev/null
 
 : >"$E2E_WORK/app"
 : >"$E2E_WORK/baseline"
+: >"$E2E_WORK/widgets"
 for ((i = 1; i <= runs; i++)); do
     measure Corvanta "$E2E_APP" >>"$E2E_WORK/app"
     measure "Corvanta baseline" "$baseline" >>"$E2E_WORK/baseline"
+    [[ -z $widgets ]] || measure "Corvanta widgets baseline" "$widgets" >>"$E2E_WORK/widgets"
 done
 
 app_ms=$(cut -d' ' -f1 "$E2E_WORK/app" | median)
@@ -42,3 +47,15 @@ printf '%-10s %12.1f %14.1f\n' baseline "$base_ms" "$(awk -v k="$base_kib" 'BEGI
 printf 'ratios corvanta / baseline: time %.2f, memory %.2f\n' \
     "$(awk -v a="$app_ms" -v b="$base_ms" 'BEGIN { print a / b }')" \
     "$(awk -v a="$app_kib" -v b="$base_kib" 'BEGIN { print a / b }')"
+if [[ -n $widgets ]]; then
+    widgets_ms=$(cut -d' ' -f1 "$E2E_WORK/widgets" | median)
+    widgets_kib=$(cut -d' ' -f2 "$E2E_WORK/widgets" | median)
+    printf '%-10s %12.1f %14.1f\n' widgets "$widgets_ms" \
+        "$(awk -v k="$widgets_kib" 'BEGIN { print k / 1024 }')"
+    printf 'ratios widgets / baseline: time %.2f, memory %.2f\n' \
+        "$(awk -v a="$widgets_ms" -v b="$base_ms" 'BEGIN { print a / b }')" \
+        "$(awk -v a="$widgets_kib" -v b="$base_kib" 'BEGIN { print a / b }')"
+    printf 'ratios corvanta / widgets: time %.2f, memory %.2f\n' \
+        "$(awk -v a="$app_ms" -v b="$widgets_ms" 'BEGIN { print a / b }')" \
+        "$(awk -v a="$app_kib" -v b="$widgets_kib" 'BEGIN { print a / b }')"
+fi

@@ -11,8 +11,10 @@ runs=${1:-15}
 build=${CORVANTA_BENCH_BUILD:-$root/build-release}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" \
-    --target corvanta corvanta_baseline corvanta_mapwatch corvanta_xprobe >/dev/null
+    --target corvanta corvanta_baseline corvanta_widgets_baseline corvanta_mapwatch \
+    corvanta_xprobe >/dev/null
 
 export CORVANTA_XPROBE=$build/tests/e2e/corvanta_xprobe
 exec bash "$root/bench/startup/measure.sh" "$build/app/corvanta" \
-    "$build/bench/corvanta_baseline" "$build/bench/corvanta_mapwatch" "$runs"
+    "$build/bench/corvanta_baseline" "$build/bench/corvanta_mapwatch" "$runs" \
+    "$build/bench/corvanta_widgets_baseline"
