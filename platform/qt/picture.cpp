@@ -13,6 +13,16 @@ namespace platform::qt {
 
 namespace {
 
+// Read as the format its name says. Left to guess, Qt loads every image plugin on the system (and
+// the libraries behind them) to ask whether it can read the file, before trying its own readers.
+QPixmap loadPicture(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    return image.isNull() ? QPixmap(path) : QPixmap::fromImage(image);
+}
+
 // Square renderings by size in pixels; a null pixmap is one not read yet.
 struct Renderings
 {
@@ -93,14 +103,6 @@ private:
 };
 
 } // namespace
-
-QPixmap loadPicture(const QString &path)
-{
-    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    return image.isNull() ? QPixmap(path) : QPixmap::fromImage(image);
-}
 
 Picture::Picture(const QString &path)
     : m_bitmap(loadPicture(path))

@@ -17,9 +17,6 @@ class Picture
 public:
     explicit Picture(const QString &path);
 
-    bool isNull() const { return m_bitmap.isNull(); }
-    QSize size() const { return m_bitmap.size(); }
-
     // Every rendering on offer, each read only when a use first asks for its size: a window's
     // notification-area icon and its banner need one each, not all of them at start-up.
     QIcon icon() const;
@@ -34,9 +31,5 @@ private:
     // Size in pixels and path of each rendering larger than the bitmap.
     std::vector<std::pair<int, QString>> m_renderings;
 };
-
-// Read as the format its name says. Left to guess, Qt loads every image plugin on the system (and
-// the libraries behind them) to ask whether it can read the file, before trying its own readers.
-QPixmap loadPicture(const QString &path);
 
 } // namespace platform::qt
