@@ -114,6 +114,16 @@ bool hasSeparatorOrControl(QStringView text)
     return false;
 }
 
+// Whether the value's ends let it go unquoted (it is not empty).
+bool endsAllowBare(QStringView value)
+{
+    const QChar first = value.front();
+    const QChar last = value.back();
+    // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
+    return !first.isSpace() && !isQuote(first) && first != Assign && !last.isSpace()
+        && !isQuote(last);
+}
+
 // One pass over the text, reading each pair where it stands: the pairs come with their spans, so
 // an editor can rewrite one of them and copy the rest of the text as it was. Keywords and values
 // come out as views: of the text itself where nothing was undone (the common case), else of a
@@ -281,12 +291,7 @@ bool ConnectionString::canStayBare(QStringView value)
 {
     if (value.isEmpty())
         return true;
-    const QChar first = value.front();
-    const QChar last = value.back();
-    // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
-    if (first.isSpace() || isQuote(first) || first == Assign || last.isSpace() || isQuote(last))
-        return false;
-    return !hasSeparatorOrControl(value);
+    return endsAllowBare(value) && !hasSeparatorOrControl(value);
 }
 
 namespace {
@@ -375,12 +380,7 @@ char16_t *writeValue(char16_t *out, QStringView value, EmptyValueStyle emptyValu
         return out;
     }
     const ValueContent content = scanValue(value);
-    const QChar first = value.front();
-    const QChar last = value.back();
-    // A leading `=` would be read together with the keyword's `=` as an escaped `==`.
-    const bool bare = !content.separatorOrControl && !first.isSpace() && !isQuote(first)
-        && first != Assign && !last.isSpace() && !isQuote(last);
-    if (bare)
+    if (!content.separatorOrControl && endsAllowBare(value))
         return copy(out, value);
     // Single quotes spare the reader a value full of doubled double quotes.
     if (content.doubleQuote && !content.singleQuote)
