@@ -87,6 +87,13 @@ private Q_SLOTS:
         QTest::newRow("quoted: empty") << u"a=\"\";b=''"_s << u"a||b|"_s;
         QTest::newRow("quoted: control characters") << u"a=\"\u0001\n\""_s << u"a|\u0001\n"_s;
         QTest::newRow("duplicates: all kept") << u"a=1;A=2;a=3"_s << u"a|1|A|2|a|3"_s;
+        // Long enough that the scans look at several characters at once: what they stop at lies
+        // at every position of a block, and text beyond ASCII (U+0085 is white space) is data.
+        QTest::newRow("long: pairs across blocks")
+            << u"Initial Catalog==Sales=0123456789;b=abcdefghijklmnopq\u00e9\u4e2d\u0085x ;"
+               "c=\"0123456789\"\"abcdefg\";d='\u00a0;0123456789abcdef'"_s
+            << u"Initial Catalog=Sales|0123456789|b|abcdefghijklmnopq\u00e9\u4e2d\u0085x|"
+               "c|0123456789\"abcdefg|d|\u00a0;0123456789abcdef"_s;
     }
 
     void parsesPairs()
@@ -123,6 +130,12 @@ private Q_SLOTS:
             << u"a=\"x\"y;b=1"_s << qsizetype(0) << Reason::TextAfterQuote;
         QTest::newRow("quoted: other quote does not close")
             << u"a=\"x'"_s << qsizetype(0) << Reason::UnclosedQuote;
+        QTest::newRow("long: C1 control deep in a value")
+            << u"a=1;b=0123456789abcdefghij\u0090klmnopqrstu;c=1"_s << qsizetype(4)
+            << Reason::ControlCharacter;
+        QTest::newRow("long: control deep in a keyword")
+            << u"0123456789abcdefghij\u001bklmnopqrst=1"_s << qsizetype(0)
+            << Reason::ControlCharacter;
     }
 
     void refusesMalformedAndSaysWhy()
@@ -165,6 +178,9 @@ private Q_SLOTS:
         QTest::newRow("value holding both quotes") << u"a|'\"x"_s << u"a=\"'\"\"x\""_s;
         QTest::newRow("leading =") << u"a|=x"_s << u"a=\"=x\""_s;
         QTest::newRow("NUL") << u"a|"_s + QChar(0) << u"a=\""_s + QChar(0) + u'"';
+        QTest::newRow("long: ; and C1 control found anywhere")
+            << u"a|0123456789abcdefghij;klmnopqrst|b|0123456789abcdefghij\u0085\u009fklmnopqrst"_s
+            << u"a=\"0123456789abcdefghij;klmnopqrst\";b=\"0123456789abcdefghij\u0085\u009fklmnopqrst\""_s;
     }
 
     void writesMinimalQuoting()
