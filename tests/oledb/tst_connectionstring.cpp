@@ -87,8 +87,8 @@ private Q_SLOTS:
         QTest::newRow("quoted: empty") << u"a=\"\";b=''"_s << u"a||b|"_s;
         QTest::newRow("quoted: control characters") << u"a=\"\u0001\n\""_s << u"a|\u0001\n"_s;
         QTest::newRow("duplicates: all kept") << u"a=1;A=2;a=3"_s << u"a|1|A|2|a|3"_s;
-        // Long enough that the scans look at several characters at once: what they stop at lies
-        // at every position of a block, and text beyond ASCII (U+0085 is white space) is data.
+        // Long enough that the scans read several characters at once, with what they must stop at
+        // inside those blocks; text beyond ASCII (U+0085 is white space) is data.
         QTest::newRow("long: pairs across blocks")
             << u"Initial Catalog==Sales=0123456789;b=abcdefghijklmnopq\u00e9\u4e2d\u0085x ;"
                "c=\"0123456789\"\"abcdefg\";d='\u00a0;0123456789abcdef'"_s
