@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drivers/detachedwork.h"
 #include "drivers/lookup.h"
 
 #include <QObject>
@@ -21,7 +22,7 @@ class LookupRunner final : public QObject
     Q_OBJECT
 
 public:
-    using Job = std::function<LookupResult(const std::atomic<bool> &cancelled)>;
+    using Job = DetachedWork::Job<LookupResult>;
 
     explicit LookupRunner(QObject *parent = nullptr);
     ~LookupRunner() override;
@@ -38,12 +39,10 @@ Q_SIGNALS:
     void finished(const drivers::LookupResult &result);
 
 private:
-    struct Run;
-
-    void deliver(const std::shared_ptr<Run> &run, const LookupResult &result);
+    void deliver(const std::shared_ptr<DetachedWork> &run, const LookupResult &result);
     void abandon();
 
-    std::shared_ptr<Run> m_run;
+    std::shared_ptr<DetachedWork> m_run;
     QTimer m_watchdog;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drivers/detachedwork.h"
 #include "drivers/testresult.h"
 
 #include <QObject>
@@ -39,23 +40,15 @@ Q_SIGNALS:
     void finished(const drivers::TestResult &result);
 
 private:
-    struct Run;
-
-    void deliver(const std::shared_ptr<Run> &run, const TestResult &result);
+    void deliver(const std::shared_ptr<DetachedWork> &run, const TestResult &result);
     void giveUp();
     void abandon();
 
     std::shared_ptr<IConnectionTester> m_tester;
-    std::shared_ptr<Run> m_run;
+    std::shared_ptr<DetachedWork> m_run;
     QTimer m_watchdog;
     std::chrono::milliseconds m_grace = DefaultGracePeriod;
     int m_timeoutSeconds = 0;
 };
-
-// Ends the process with `status`, the way main() should leave. A worker still blocked in a driver
-// cannot be stopped, and no static destructor (ours, Qt's, the driver library's) may run under
-// it: it could take a lock the worker holds or free what the worker is about to use. So while
-// one runs the process ends at once, with its output flushed, and the system reclaims the rest.
-[[noreturn]] void exitProcess(int status);
 
 } // namespace drivers

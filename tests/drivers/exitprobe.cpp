@@ -3,6 +3,7 @@
 // drivers or, without a string, through a driver that never answers; cancels it after DELAY_MS;
 // prints "exiting" and ends through drivers::exitProcess() as main() does.
 #include "drivers/connectiontester.h"
+#include "drivers/detachedwork.h"
 #include "drivers/providerdispatcher.h"
 #include "drivers/testconnectionrunner.h"
 
