@@ -13,18 +13,7 @@ trap 'rm -rf "$work"' EXIT
 }
 deb=$(find "$work/out" -maxdepth 1 -name 'corvanta_*.deb' -print -quit)
 
-failed=0
-check()
-{
-    local description=$1
-    shift
-    if "$@"; then
-        echo "ok: $description"
-    else
-        echo "FAIL: $description"
-        failed=1
-    fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 check "cpack made corvanta_1.00.0001_<arch>.deb" test -n "$deb"
 [[ -n $deb ]] || exit 1

@@ -9,18 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-failed=0
-check()
-{
-    local description=$1
-    shift
-    if "$@"; then
-        echo "ok: $description"
-    else
-        echo "FAIL: $description"
-        failed=1
-    fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 entry=$prefix/share/applications/corvanta.desktop
 check "bin/corvanta is an executable" test -x "$prefix/bin/corvanta"

@@ -171,12 +171,25 @@ private Q_SLOTS:
 
 private:
     datalink::DataLinkDialog &open(const QString &text);
+    // The provider's tab shown with a user name to type, as a keyboard user meets it.
+    bool showProviderTab(const QString &progId, int tab);
 
     testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
     std::shared_ptr<FakeLister> m_lister;
     std::shared_ptr<FakeBrowser> m_browser;
     std::unique_ptr<datalink::DataLinkDialog> m_dialog;
 };
+
+bool tst_DataLinkDialog::showProviderTab(const QString &progId, int tab)
+{
+    DialogDriver driver(*m_dialog);
+    if (!driver.chooseProvider(progId))
+        return false;
+    driver.click("specificUserRadio");
+    m_dialog->show();
+    m_dialog->showTab(datalink::DataLinkDialog::Tab(tab));
+    return true;
+}
 
 datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
 {
@@ -622,11 +635,7 @@ void tst_DataLinkDialog::tabFollowsTheReadingOrderOnEveryPage()
 {
     QFETCH(QString, progId);
     QFETCH(int, tab);
-    DialogDriver driver(*m_dialog);
-    QVERIFY(driver.chooseProvider(progId));
-    driver.click("specificUserRadio");
-    m_dialog->show();
-    m_dialog->showTab(datalink::DataLinkDialog::Tab(tab));
+    QVERIFY(showProviderTab(progId, tab));
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
 
     const QList<QWidget *> stops = tabStops(*m_dialog);
@@ -674,11 +683,7 @@ void tst_DataLinkDialog::altKeysAreUniqueAndReachTheirControl()
 {
     QFETCH(QString, progId);
     QFETCH(int, tab);
-    DialogDriver driver(*m_dialog);
-    QVERIFY(driver.chooseProvider(progId));
-    driver.click("specificUserRadio");
-    m_dialog->show();
-    m_dialog->showTab(datalink::DataLinkDialog::Tab(tab));
+    QVERIFY(showProviderTab(progId, tab));
     m_dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
 
