@@ -3,7 +3,7 @@
 #include "datalink/datalinks.h"
 #include "datalink/testconnectionhook.h"
 #include "drivers/detachedwork.h"
-#include "drivers/odbcdatasources.h"
+#include "drivers/discovery/odbcdatasources.h"
 #include "platform/qt/fontwarmup.h"
 #include "platform/qt/handletable.h"
 #include "platform/qt/qtshell.h"

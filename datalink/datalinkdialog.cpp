@@ -1,12 +1,12 @@
 #include "datalink/datalinkdialog.h"
 
-#include "datalink/advancedpage.h"
-#include "datalink/allpropertiespage.h"
-#include "datalink/datalinkdraft.h"
-#include "datalink/propertyeditor.h"
-#include "datalink/providerpage.h"
-#include "datalink/taborder.h"
+#include "datalink/pages/advancedpage.h"
+#include "datalink/pages/allpropertiespage.h"
+#include "datalink/pages/providerpage.h"
+#include "datalink/widgets/propertyeditor.h"
+#include "datalink/widgets/taborder.h"
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
 

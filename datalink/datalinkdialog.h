@@ -1,7 +1,7 @@
 #pragma once
 
-#include "datalink/connectionpage.h"
 #include "datalink/discovery.h"
+#include "datalink/pages/connectionpage.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "datalink/datalinks.h"
 
-#include "datalink/datalinkdraft.h"
-#include "drivers/odbcdatasources.h"
+#include "drivers/discovery/odbcdatasources.h"
 #include "oledb/connection.h"
+#include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/objectfactory.h"
 #include "oledb/providercatalogue.h"

@@ -1,7 +1,7 @@
 #include "datalink/discovery.h"
 
-#include "drivers/databaselister.h"
-#include "drivers/serverbrowser.h"
+#include "drivers/discovery/databaselister.h"
+#include "drivers/discovery/serverbrowser.h"
 
 namespace datalink {
 

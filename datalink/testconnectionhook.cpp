@@ -1,7 +1,7 @@
 #include "datalink/testconnectionhook.h"
 
-#include "drivers/providerdispatcher.h"
-#include "drivers/testconnectionrunner.h"
+#include "drivers/testing/providerdispatcher.h"
+#include "drivers/testing/testconnectionrunner.h"
 
 #include <QMessageBox>
 #include <QPointer>

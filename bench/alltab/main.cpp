@@ -4,7 +4,7 @@
 // medians of several runs. Run by hand (see README).
 
 #include "datalink/datalinkdialog.h"
-#include "drivers/odbcdatasources.h"
+#include "drivers/discovery/odbcdatasources.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/providercatalogue.h"
 

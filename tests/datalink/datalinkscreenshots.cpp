@@ -2,9 +2,9 @@
 // Usage: datalink_screenshots <directory>
 #include "dialogdriver.h"
 
-#include "datalink/lookupfield.h"
-#include "drivers/databaselister.h"
-#include "drivers/serverbrowser.h"
+#include "datalink/widgets/lookupfield.h"
+#include "drivers/discovery/databaselister.h"
+#include "drivers/discovery/serverbrowser.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/providercatalogue.h"
 

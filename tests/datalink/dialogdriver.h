@@ -1,8 +1,8 @@
 #pragma once
 
 #include "datalink/datalinkdialog.h"
-#include "datalink/propertyeditor.h"
-#include "drivers/odbcdatasources.h"
+#include "datalink/widgets/propertyeditor.h"
+#include "drivers/discovery/odbcdatasources.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "dialogdriver.h"
 
-#include "datalink/datalinkdraft.h"
-#include "datalink/lookupfield.h"
-#include "drivers/databaselister.h"
-#include "drivers/serverbrowser.h"
+#include "datalink/widgets/lookupfield.h"
+#include "drivers/discovery/databaselister.h"
+#include "drivers/discovery/serverbrowser.h"
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/providercatalogue.h"
 

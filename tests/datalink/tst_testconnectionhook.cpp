@@ -1,6 +1,6 @@
 #include "datalink/testconnectionhook.h"
-#include "drivers/connectiontester.h"
-#include "drivers/testconnectionrunner.h"
+#include "drivers/testing/connectiontester.h"
+#include "drivers/testing/testconnectionrunner.h"
 #include "tests/drivers/exitprobe.h"
 
 #include <QApplication>

@@ -2,10 +2,10 @@
 // cancelled Test Connection is still blocked in its driver. Starts a test, through this machine's
 // drivers or, without a string, through a driver that never answers; cancels it after DELAY_MS;
 // prints "exiting" and ends through drivers::exitProcess() as main() does.
-#include "drivers/connectiontester.h"
 #include "drivers/detachedwork.h"
-#include "drivers/providerdispatcher.h"
-#include "drivers/testconnectionrunner.h"
+#include "drivers/testing/connectiontester.h"
+#include "drivers/testing/providerdispatcher.h"
+#include "drivers/testing/testconnectionrunner.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,5 +1,5 @@
-#include "drivers/accessfiletester.h"
-#include "drivers/connectiontester.h"
+#include "drivers/testing/accessfiletester.h"
+#include "drivers/testing/connectiontester.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "drivers/databaselister.h"
-#include "drivers/sqlservertester.h"
+#include "drivers/discovery/databaselister.h"
+#include "drivers/testing/sqlservertester.h"
 #include "testdb.h"
 
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "drivers/odbctester.h"
-#include "drivers/sqlservertester.h"
+#include "drivers/testing/odbctester.h"
+#include "drivers/testing/sqlservertester.h"
 #include "oledb/connectionstring.h"
 #include "oledb/odbcattributes.h"
 

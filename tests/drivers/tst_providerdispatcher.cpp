@@ -1,6 +1,6 @@
-#include "drivers/providerdispatcher.h"
-#include "drivers/sqlservertester.h"
-#include "drivers/untestableprovidertester.h"
+#include "drivers/testing/providerdispatcher.h"
+#include "drivers/testing/sqlservertester.h"
+#include "drivers/testing/untestableprovidertester.h"
 #include "oledb/connectionstring.h"
 #include "platform/error.h"
 

@@ -1,7 +1,7 @@
-#include "drivers/connectiontester.h"
-#include "drivers/odbcdatasources.h"
-#include "drivers/providerdispatcher.h"
-#include "drivers/sqlservertester.h"
+#include "drivers/discovery/odbcdatasources.h"
+#include "drivers/testing/connectiontester.h"
+#include "drivers/testing/providerdispatcher.h"
+#include "drivers/testing/sqlservertester.h"
 #include "tests/drivers/exitprobe.h"
 
 #include <QElapsedTimer>

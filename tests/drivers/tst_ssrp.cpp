@@ -1,5 +1,5 @@
-#include "drivers/serverbrowser.h"
-#include "drivers/ssrp.h"
+#include "drivers/discovery/serverbrowser.h"
+#include "drivers/discovery/ssrp.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -3,8 +3,8 @@
 // echoed in a message the way drivers quote their input, and masked with the string's secrets.
 // No password the driver receives may then be read in the message, in any case, unless it is
 // shorter than 3 characters or holds the mask's '*' (the mask itself could spell it).
-#include "drivers/odbctester.h"
-#include "drivers/sqlservertester.h"
+#include "drivers/testing/odbctester.h"
+#include "drivers/testing/sqlservertester.h"
 #include "fuzzcheck.h"
 #include "oledb/connectionstring.h"
 #include "oledb/formaterror.h"

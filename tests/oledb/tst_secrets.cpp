@@ -2,10 +2,10 @@
 // dialog's live string, corvanta-connstr mask and Test Connection's message. One table of
 // strings drives all three, so a case one of them mishandles cannot hide behind another.
 
-#include "datalink/datalinkdraft.h"
-#include "drivers/connectiontester.h"
-#include "drivers/odbctester.h"
+#include "drivers/testing/connectiontester.h"
+#include "drivers/testing/odbctester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkdraft.h"
 #include "oledb/formaterror.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/providercatalogue.h"

@@ -1,0 +1,296 @@
+#include "datalink/pages/allpropertiespage.h"
+
+#include "datalink/pages/otherpropertiesmodel.h"
+#include "datalink/widgets/propertyeditor.h"
+#include "oledb/connectionstring.h"
+#include "oledb/datalinkdraft.h"
+#include "oledb/propertynames.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace datalink {
+
+using namespace oledb::property;
+
+namespace {
+
+// Edits a value as the user types, so the string and the pages follow each keystroke; a
+// secret is typed masked.
+class ValueDelegate final : public QStyledItemDelegate
+{
+public:
+    ValueDelegate(DataLinkDraft &draft, const OtherPropertiesModel &model, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_draft(draft)
+        , m_model(model)
+    { }
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &index) const override
+    {
+        const QString name = m_model.nameAt(index.row());
+        auto *edit = new QLineEdit(parent);
+        edit->setObjectName(QStringLiteral("value:") + name);
+        edit->setFrame(false);
+        if (m_draft.isSecret(name))
+            edit->setEchoMode(QLineEdit::Password);
+        connect(edit, &QLineEdit::textEdited, edit,
+                [this, name](const QString &text) { m_draft.setValue(name, text); });
+        return edit;
+    }
+
+    // The draft's echo of a keystroke must not move the caret.
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        auto *edit = static_cast<QLineEdit *>(editor);
+        const QString value = index.data(Qt::EditRole).toString();
+        if (edit->text() != value)
+            edit->setText(value);
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        model->setData(index, static_cast<QLineEdit *>(editor)->text());
+    }
+
+private:
+    DataLinkDraft &m_draft;
+    const OtherPropertiesModel &m_model;
+};
+
+} // namespace
+
+AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
+    : QWidget(parent)
+    , m_draft(draft)
+    , m_scroll(new QScrollArea(this))
+    , m_model(new OtherPropertiesModel(draft, this))
+    , m_others(new QTableView(this))
+    , m_newName(new QLineEdit(this))
+    , m_newValue(new QLineEdit(this))
+    , m_addMessage(new QLabel(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *intro = new QLabel(tr("Values in bold are in the connection string; the others take "
+                                "the provider's default, shown greyed."),
+                             this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    m_scroll->setObjectName(QStringLiteral("allPropertiesScroll"));
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    // The rows scroll down, never sideways: the page is as wide as its rows need.
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(m_scroll, 2);
+
+    auto *othersCaption = new QLabel(tr("&Other properties in the string:"), this);
+    othersCaption->setBuddy(m_others);
+    layout->addWidget(othersCaption);
+    m_others->setObjectName(QStringLiteral("otherPropertiesTable"));
+    m_others->setModel(m_model);
+    m_others->setItemDelegateForColumn(OtherPropertiesModel::ValueColumn,
+                                       new ValueDelegate(draft, *m_model, m_others));
+    m_others->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_others->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_others->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_others->verticalHeader()->hide();
+    // Every row the same height, so the view never measures rows it does not show.
+    m_others->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Fixed widths: fitting a column to its contents would read every row.
+    m_others->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_others->horizontalHeader()->setSectionResizeMode(OtherPropertiesModel::ValueColumn,
+                                                       QHeaderView::Stretch);
+    m_others->horizontalHeader()->resizeSection(OtherPropertiesModel::RemoveColumn,
+                                                style()->pixelMetric(QStyle::PM_SmallIconSize) * 2);
+    m_others->setWordWrap(false);
+    connect(m_others, &QTableView::clicked, m_model, &OtherPropertiesModel::activate);
+    layout->addWidget(m_others, 1);
+
+    auto *addRow = new QHBoxLayout;
+    m_newName->setObjectName(QStringLiteral("newPropertyNameEdit"));
+    m_newName->setPlaceholderText(tr("Name"));
+    m_newValue->setObjectName(QStringLiteral("newPropertyValueEdit"));
+    m_newValue->setPlaceholderText(tr("Value"));
+    auto *addButton = new QPushButton(tr("&Add"), this);
+    addButton->setObjectName(QStringLiteral("addPropertyButton"));
+    addButton->setAutoDefault(false);
+    addRow->addWidget(new QLabel(tr("New property:"), this));
+    addRow->addWidget(m_newName, 1);
+    addRow->addWidget(m_newValue, 2);
+    addRow->addWidget(addButton);
+    layout->addLayout(addRow);
+    m_addMessage->setObjectName(QStringLiteral("addPropertyMessage"));
+    m_addMessage->setWordWrap(true);
+    m_addMessage->hide();
+    layout->addWidget(m_addMessage);
+
+    connect(addButton, &QPushButton::clicked, this, &AllPropertiesPage::addProperty);
+    connect(&m_draft, &DataLinkDraft::shapeChanged, this, [this] {
+        if (m_draft.providerProgId() != m_builtFor)
+            rebuildRows();
+    });
+    connect(&m_draft, &DataLinkDraft::propertyChanged, this, [this](const QString &name) {
+        const auto row = m_rows.find(m_draft.propertyKey(name));
+        if (row != m_rows.end())
+            refreshRow(*row);
+    });
+    rebuildRows();
+}
+
+void AllPropertiesPage::refresh()
+{
+    if (m_draft.providerProgId() != m_builtFor) {
+        rebuildRows();
+        return;
+    }
+    for (Row &row : m_rows)
+        refreshRow(row);
+}
+
+PropertyEditor *AllPropertiesPage::editorFor(QStringView name) const
+{
+    const auto row = m_rows.constFind(m_draft.propertyKey(name));
+    return row == m_rows.cend() ? nullptr : row->editor;
+}
+
+QTableView *AllPropertiesPage::otherProperties() const
+{
+    return m_others;
+}
+
+void AllPropertiesPage::rebuildRows()
+{
+    m_rows.clear();
+    // The old rows may be in the middle of emitting the signal that brought us here.
+    if (QWidget *old = m_scroll->takeWidget())
+        old->deleteLater();
+    auto *holder = new QWidget;
+    auto *column = new QVBoxLayout(holder);
+    m_grid = new QGridLayout;
+    m_grid->setColumnStretch(1, 1);
+    column->addLayout(m_grid);
+    column->addStretch(1);
+    m_nextGridRow = 0;
+    m_builtFor = m_draft.providerProgId();
+    for (const oledb::PropertyDefinition &definition : m_draft.provider().properties)
+        addRow(definition.name);
+    m_scroll->setWidget(holder);
+    m_scroll->setMinimumWidth(holder->minimumSizeHint().width() + 2 * m_scroll->frameWidth()
+                              + m_scroll->verticalScrollBar()->sizeHint().width());
+    for (Row &row : m_rows)
+        refreshRow(row);
+    m_model->reset();
+}
+
+void AllPropertiesPage::addRow(const QString &name)
+{
+    QWidget *parent = m_grid->parentWidget();
+    Row row;
+    row.name = name;
+    row.label = new QLabel(name, parent);
+    row.editor = new PropertyEditor(m_draft.definition(name), m_draft.isSecret(name), parent);
+    row.editor->setObjectName(QStringLiteral("value:") + name);
+    row.label->setBuddy(row.editor);
+    row.action = new QToolButton(parent);
+    row.action->setObjectName(QStringLiteral("reset:") + name);
+    row.action->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    row.action->setToolTip(tr("Reset %1 to the provider's default").arg(name));
+    row.action->setAutoRaise(true);
+    row.gridRow = m_nextGridRow++;
+    m_grid->addWidget(row.label, row.gridRow, 0, Qt::AlignTop | Qt::AlignLeft);
+    m_grid->addWidget(row.editor, row.gridRow, 1);
+    m_grid->addWidget(row.action, row.gridRow, 2, Qt::AlignTop);
+
+    connect(row.editor, &PropertyEditor::edited, this,
+            [this, name](const QString &value) { m_draft.setValue(name, value); });
+    connect(row.editor, &PropertyEditor::cleared, this, [this, name] { m_draft.remove(name); });
+    connect(row.action, &QToolButton::clicked, this, [this, name] { m_draft.remove(name); });
+    m_rows.insert(m_draft.propertyKey(name), row);
+}
+
+void AllPropertiesPage::refreshRow(Row &row)
+{
+    const std::optional<QString> value = m_draft.value(row.name);
+    row.editor->showValue(value);
+    row.editor->markProblem(m_draft.problemWith(row.name));
+    if (row.label->font().bold() != value.has_value()) {
+        QFont font = row.label->font();
+        font.setBold(value.has_value());
+        row.label->setFont(font);
+    }
+    row.action->setEnabled(value.has_value());
+    showConflict(row);
+}
+
+void AllPropertiesPage::showConflict(Row &row)
+{
+    const std::optional<oledb::Conflict> conflict = m_draft.conflict(row.name);
+    if (!conflict) {
+        if (row.keep)
+            row.keep->hide();
+        return;
+    }
+    if (!row.keep) {
+        row.keep = new QToolButton(m_grid->parentWidget());
+        row.keep->setObjectName(QStringLiteral("keep:") + row.name);
+        row.keep->setAutoRaise(true);
+        m_grid->addWidget(row.keep, row.gridRow, 3, Qt::AlignTop);
+        const QString name = row.name;
+        connect(row.keep, &QToolButton::clicked, this,
+                [this, name] { m_draft.keepOnlyInEffect(name); });
+    }
+    QStringList pairs;
+    for (const oledb::KeywordValue &pair : conflict->pairs)
+        pairs.append(pair.keyword + u'=' + pair.value);
+    const QString inEffect = pairs.at(conflict->inEffect);
+    row.keep->setText(tr("Keep only %1").arg(inEffect));
+    row.keep->setToolTip(tr("The string sets %1 %n times: %2. The last, %3, is the one in "
+                            "effect; the button removes the others.",
+                            nullptr, int(pairs.size()))
+                             .arg(row.name, pairs.join(QStringLiteral("; ")), inEffect));
+    row.keep->show();
+}
+
+void AllPropertiesPage::addProperty()
+{
+    const QString name = m_newName->text().trimmed();
+    QString problem;
+    if (name.isEmpty())
+        problem = tr("Enter the name of the property to add.");
+    else if (oledb::sameKeyword(name, Provider))
+        problem = tr("Choose the provider on the Provider tab.");
+    else if (!oledb::ConnectionString::isWritableKeyword(name))
+        problem = tr("A property name cannot contain ; or control characters.");
+    m_addMessage->setText(problem);
+    m_addMessage->setVisible(!problem.isEmpty());
+    if (!problem.isEmpty())
+        return;
+    m_draft.setValue(name, m_newValue->text());
+    m_newName->clear();
+    m_newValue->clear();
+    if (PropertyEditor *editor = editorFor(name)) {
+        editor->setFocus();
+    } else if (const int row = m_model->rowOf(name); row >= 0) {
+        const QModelIndex value = m_model->index(row, OtherPropertiesModel::ValueColumn);
+        m_others->scrollTo(value);
+        m_others->setCurrentIndex(value);
+        m_others->setFocus();
+    }
+}
+
+} // namespace datalink

@@ -1,0 +1,158 @@
+#include "datalink/pages/connectionpage.h"
+
+#include "datalink/pages/genericpage.h"
+#include "datalink/pages/jetpage.h"
+#include "datalink/pages/odbcpage.h"
+#include "datalink/pages/sqlserverpage.h"
+#include "datalink/widgets/lookupfield.h"
+#include "drivers/discovery/databaselister.h"
+#include "drivers/discovery/odbcdatasources.h"
+#include "drivers/discovery/serverbrowser.h"
+#include "drivers/testing/connectiontester.h"
+#include "oledb/connectionstring.h"
+#include "oledb/datalinkdraft.h"
+#include "platform/error.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace datalink {
+
+ConnectionPage::ConnectionPage(DataLinkDraft &draft, QWidget *parent)
+    : QWidget(parent)
+    , m_draft(draft)
+{ }
+
+void ConnectionPage::refresh()
+{
+    for (const auto &[edit, property] : std::as_const(m_boundEdits)) {
+        const QString text = m_draft.value(property).value_or(QString());
+        if (edit->text() != text)
+            edit->setText(text);
+    }
+}
+
+QLineEdit *ConnectionPage::addBoundLineEdit(const QString &objectName, const QString &property)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(objectName);
+    if (const oledb::PropertyDefinition *definition = m_draft.definition(property))
+        edit->setPlaceholderText(definition->defaultValue);
+    connect(edit, &QLineEdit::textEdited, this, [this, property](const QString &text) {
+        if (text.isEmpty())
+            m_draft.remove(property);
+        else
+            m_draft.setValue(property, text);
+    });
+    m_boundEdits.append({edit, property});
+    return edit;
+}
+
+LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const QString &property)
+{
+    auto planner = [this, property](bool) -> std::optional<LookupField::Search> {
+        const auto lister = m_discovery.databases;
+        if (!lister)
+            return std::nullopt;
+        const QString connectionString = m_draft.connectionStringWithSecrets();
+        // The list depends on everything but the database being chosen.
+        QString key = connectionString;
+        std::chrono::seconds timeout {0};
+        try {
+            const auto parsed = oledb::ConnectionString::parse(connectionString);
+            oledb::KeywordValueList pairs = parsed.pairs();
+            pairs.removeIf([&](const oledb::KeywordValue &pair) {
+                return oledb::sameKeyword(pair.keyword, property);
+            });
+            key = oledb::ConnectionString(pairs).toString();
+            timeout = std::chrono::seconds(drivers::connectTimeoutSeconds(parsed));
+        } catch (const platform::Error &) {
+            // listDatabases reports the malformed string.
+        }
+        // The log-on and then a query, each within the timeout, and a grace for drivers that
+        // overrun it.
+        const auto limit = timeout.count() > 0
+            ? std::chrono::milliseconds(timeout * 2 + std::chrono::seconds(5))
+            : std::chrono::milliseconds(0);
+        return LookupField::Search {key,
+                                    [lister, connectionString](const std::atomic<bool> &cancelled) {
+                                        return drivers::listDatabases(*lister, connectionString,
+                                                                      cancelled);
+                                    },
+                                    limit, tr("Logging on to list the databases...")};
+    };
+    auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
+                                  std::move(planner), tr("Re&fresh"), this);
+    field->setObjectName(objectName + QStringLiteral("Field"));
+    field->refreshButton()->setObjectName(QStringLiteral("refreshDatabasesButton"));
+    field->refreshButton()->setToolTip(tr("Log on and list the databases"));
+    field->statusLabel()->setObjectName(QStringLiteral("databaseListStatus"));
+    return field;
+}
+
+LookupField *ConnectionPage::addServerField(const QString &objectName, const QString &property)
+{
+    auto planner = [this, property](bool refresh) -> std::optional<LookupField::Search> {
+        const auto browser = m_discovery.servers;
+        const QString host = drivers::ssrp::hostOf(m_draft.value(property).value_or(QString()));
+        // Opening the list asks a typed host only; the network is asked on Refresh alone.
+        if (!browser || (!refresh && host.isEmpty()))
+            return std::nullopt;
+        auto job = [browser, host, refresh](const std::atomic<bool> &cancelled) {
+            std::optional<drivers::LookupResult> direct;
+            if (!host.isEmpty())
+                direct = browser->queryHost(host, cancelled);
+            if (direct && (!refresh || cancelled))
+                return *direct;
+            drivers::LookupResult all = browser->broadcast(cancelled);
+            if (!direct)
+                return all;
+            if (!direct->succeeded() && !all.succeeded())
+                return *direct;
+            all.names += direct->names;
+            all.names.removeDuplicates();
+            all.failure.clear();
+            return all;
+        };
+        const auto wait = browser->timeLimit();
+        return LookupField::Search {
+            // After Refresh, opening the list shows what it found for the same host.
+            host, job, wait * 2 + std::chrono::seconds(2),
+            refresh ? tr("Searching the local networks for SQL Servers...")
+                    : tr("Asking %1 for its SQL Server instances...").arg(host)};
+    };
+    auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
+                                  std::move(planner), tr("Refres&h"), this);
+    field->setObjectName(objectName + QStringLiteral("Field"));
+    field->refreshButton()->setObjectName(QStringLiteral("refreshServersButton"));
+    field->refreshButton()->setToolTip(tr("Search the local networks for SQL Server instances"));
+    field->statusLabel()->setObjectName(QStringLiteral("serverListStatus"));
+    return field;
+}
+
+ConnectionPage *makeConnectionPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
+                                   const FileChooser &chooseFile, QWidget *parent)
+{
+    ConnectionPage *page = nullptr;
+    switch (draft.provider().family) {
+    case oledb::ProviderFamily::SqlServer:
+        page = new SqlServerPage(draft, chooseFile, parent);
+        break;
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
+        page = new JetPage(draft, chooseFile, parent);
+        break;
+    case oledb::ProviderFamily::Odbc:
+        page = new OdbcPage(draft, dataSources, parent);
+        break;
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
+        page = new GenericPage(draft, parent);
+        break;
+    }
+    page->refresh();
+    return page;
+}
+
+} // namespace datalink

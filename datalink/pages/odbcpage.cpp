@@ -1,0 +1,117 @@
+#include "datalink/pages/odbcpage.h"
+
+#include "datalink/widgets/logonfields.h"
+#include "datalink/widgets/lookupfield.h"
+#include "drivers/discovery/odbcdatasources.h"
+#include "oledb/datalinkdraft.h"
+#include "oledb/propertynames.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace datalink {
+
+using namespace oledb::property;
+
+namespace { } // namespace
+
+OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources, QWidget *parent)
+    : ConnectionPage(draft, parent)
+    , m_dataSources(dataSources)
+    , m_byName(new QRadioButton(tr("Use &data source name"), this))
+    , m_byString(new QRadioButton(tr("Use co&nnection string"), this))
+    , m_dataSourceName(new QComboBox(this))
+    , m_connectionString(
+          addBoundLineEdit(QStringLiteral("odbcConnectionStringEdit"), ExtendedProperties))
+    , m_logOn(new LogOnFields(draft, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto *source = new QGroupBox(tr("1. Source of data"), this);
+    auto *grid = new QGridLayout(source);
+    m_byName->setObjectName(QStringLiteral("dsnRadio"));
+    m_byString->setObjectName(QStringLiteral("connectionStringRadio"));
+    m_dataSourceName->setObjectName(QStringLiteral("dsnCombo"));
+    m_dataSourceName->setEditable(true);
+    m_dataSourceName->setInsertPolicy(QComboBox::NoInsert);
+    m_connectionString->setPlaceholderText(tr("DRIVER={...};SERVER=...;DATABASE=..."));
+    auto *refreshButton = new QPushButton(tr("&Refresh"), this);
+    refreshButton->setObjectName(QStringLiteral("refreshDsnButton"));
+    refreshButton->setAutoDefault(false);
+    grid->setColumnMinimumWidth(0, 20);
+    grid->addWidget(m_byName, 0, 0, 1, 3);
+    grid->addWidget(m_dataSourceName, 1, 1);
+    grid->addWidget(refreshButton, 1, 2);
+    grid->addWidget(m_byString, 2, 0, 1, 3);
+    grid->addWidget(m_connectionString, 3, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    layout->addWidget(source);
+
+    auto *logOn = new QGroupBox(tr("2. Log on to the server"), this);
+    auto *logOnLayout = new QVBoxLayout(logOn);
+    logOnLayout->addWidget(m_logOn);
+    layout->addWidget(logOn);
+
+    auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
+    auto *catalogForm = new QFormLayout(catalog);
+    catalogForm->addRow(tr("Initial c&atalog:"),
+                        addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
+    layout->addWidget(catalog);
+    layout->addStretch();
+
+    reloadDataSources();
+    connect(refreshButton, &QPushButton::clicked, this, &OdbcPage::reloadDataSources);
+    connect(m_byName, &QRadioButton::clicked, this, [this] { useConnectionString(false); });
+    connect(m_byString, &QRadioButton::clicked, this, [this] { useConnectionString(true); });
+    connect(m_dataSourceName->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString &name) {
+                if (name.isEmpty())
+                    m_draft.remove(DataSource);
+                else
+                    m_draft.setValue(DataSource, name);
+            });
+    connect(m_dataSourceName, &QComboBox::activated, this,
+            [this](int index) { m_draft.setValue(DataSource, m_dataSourceName->itemText(index)); });
+}
+
+void OdbcPage::refresh()
+{
+    ConnectionPage::refresh();
+    const QString name = m_draft.value(DataSource).value_or(QString());
+    if (m_dataSourceName->currentText() != name)
+        m_dataSourceName->setCurrentText(name);
+    const bool byString = m_stringChosen || m_draft.value(ExtendedProperties);
+    m_byName->setChecked(!byString);
+    m_byString->setChecked(byString);
+    m_dataSourceName->setEnabled(!byString);
+    m_connectionString->setEnabled(byString);
+    m_logOn->refresh();
+}
+
+void OdbcPage::reloadDataSources()
+{
+    const QString current = m_draft.value(DataSource).value_or(QString());
+    m_dataSourceName->clear();
+    m_dataSourceName->addItems(m_dataSources.dataSourceNames());
+    m_dataSourceName->setCurrentText(current);
+}
+
+void OdbcPage::useConnectionString(bool use)
+{
+    m_stringChosen = use;
+    m_draft.remove(use ? DataSource : ExtendedProperties);
+    refresh();
+    if (use)
+        m_connectionString->setFocus();
+    else
+        m_dataSourceName->setFocus();
+}
+
+} // namespace datalink

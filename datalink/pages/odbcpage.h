@@ -1,0 +1,42 @@
+#pragma once
+
+#include "datalink/pages/connectionpage.h"
+
+class QComboBox;
+class QRadioButton;
+
+namespace drivers {
+class IOdbcDataSources;
+}
+
+namespace datalink {
+
+class LogOnFields;
+
+// A configured data source by name, or a whole ODBC connection string; then the log-on and the
+// initial catalog.
+class OdbcPage final : public ConnectionPage
+{
+    Q_OBJECT
+
+public:
+    OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
+             QWidget *parent = nullptr);
+
+    void refresh() override;
+
+private:
+    void reloadDataSources();
+    void useConnectionString(bool use);
+
+    drivers::IOdbcDataSources &m_dataSources;
+    QRadioButton *m_byName;
+    QRadioButton *m_byString;
+    QComboBox *m_dataSourceName;
+    QLineEdit *m_connectionString;
+    LogOnFields *m_logOn;
+    // Chosen but not typed yet: nothing in the draft says so.
+    bool m_stringChosen = false;
+};
+
+} // namespace datalink

@@ -1,0 +1,88 @@
+#include "datalink/widgets/logonfields.h"
+
+#include "oledb/datalinkdraft.h"
+#include "oledb/propertynames.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace datalink {
+
+using namespace oledb::property;
+
+namespace { } // namespace
+
+LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
+    : QWidget(parent)
+    , m_draft(draft)
+    , m_userName(new QLineEdit(this))
+    , m_password(new QLineEdit(this))
+    , m_blankPassword(new QCheckBox(tr("&Blank password"), this))
+    , m_allowSaving(new QCheckBox(tr("Allow &saving password"), this))
+    , m_plainTextNote(new QLabel(this))
+{
+    m_userName->setObjectName(QStringLiteral("userNameEdit"));
+    m_password->setObjectName(QStringLiteral("passwordEdit"));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_blankPassword->setObjectName(QStringLiteral("blankPasswordCheck"));
+    m_allowSaving->setObjectName(QStringLiteral("allowSavingPasswordCheck"));
+    m_plainTextNote->setObjectName(QStringLiteral("plainTextNote"));
+    m_plainTextNote->setWordWrap(true);
+    m_plainTextNote->setText(
+        tr("Saved as plain text: whoever reads the string reads the password."));
+    if (const oledb::PropertyDefinition *user = draft.definition(UserId))
+        m_userName->setPlaceholderText(user->defaultValue);
+
+    auto *layout = new QFormLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addRow(tr("&User name:"), m_userName);
+    layout->addRow(tr("&Password:"), m_password);
+    auto *checks = new QHBoxLayout;
+    checks->addWidget(m_blankPassword);
+    checks->addWidget(m_allowSaving);
+    checks->addStretch();
+    layout->addRow(QString(), checks);
+    layout->addRow(m_plainTextNote);
+
+    connect(m_userName, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text.isEmpty())
+            m_draft.remove(UserId);
+        else
+            m_draft.setValue(UserId, text);
+    });
+    connect(m_password, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text.isEmpty())
+            m_draft.remove(Password);
+        else
+            m_draft.setValue(Password, text);
+    });
+    connect(m_blankPassword, &QCheckBox::clicked, this, [this](bool blank) {
+        if (blank)
+            m_draft.setValue(Password, QString());
+        else
+            m_draft.remove(Password);
+    });
+    connect(m_allowSaving, &QCheckBox::clicked, this,
+            [this](bool save) { m_draft.setSavesPasswords(save); });
+}
+
+void LogOnFields::refresh()
+{
+    const QString user = m_draft.value(UserId).value_or(QString());
+    if (m_userName->text() != user)
+        m_userName->setText(user);
+    const std::optional<QString> password = m_draft.value(Password);
+    const bool blank = password && password->isEmpty();
+    if (m_password->text() != password.value_or(QString()))
+        m_password->setText(password.value_or(QString()));
+    m_password->setEnabled(!blank);
+    m_blankPassword->setChecked(blank);
+    const bool saves = m_draft.savesPasswords();
+    m_allowSaving->setChecked(saves);
+    m_plainTextNote->setVisible(saves && password && !password->isEmpty());
+}
+
+} // namespace datalink

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "drivers/discovery/lookuprunner.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace datalink {
+
+class DataLinkDraft;
+
+// A drop-down whose list opens by asking it (the combo box calls back instead of opening an
+// empty list).
+class LookupComboBox final : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override;
+    // Opens the list as it is, without asking for a search.
+    void showListedPopup() { QComboBox::showPopup(); }
+
+Q_SIGNALS:
+    void popupRequested();
+};
+
+// A text field for one property with a list of names found on demand beside it: opening the
+// list or pressing Refresh searches in the background, the dialog stays usable meanwhile, the
+// search can be stopped, what the user typed stays, and a failure shows in one line under the
+// field. Nothing is searched for before the user asks.
+class LookupField final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Search
+    {
+        // What the results depend on: opening the list again with the same key shows the last
+        // results instead of searching again.
+        QString key;
+        drivers::LookupRunner::Job job;
+        std::chrono::milliseconds limit {0};
+        QString progress;
+    };
+    // Called on opening the list (refresh false) and on Refresh (true); no search means that
+    // nothing is to be sent for this request.
+    using Planner = std::function<std::optional<Search>(bool refresh)>;
+
+    // Takes over the bound line edit, which keeps its name, binding and text.
+    LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &property, Planner planner,
+                const QString &refreshText, QWidget *parent);
+
+    LookupComboBox *comboBox() const { return m_combo; }
+    QPushButton *refreshButton() const { return m_refresh; }
+    QLabel *statusLabel() const { return m_status; }
+    bool isSearching() const { return m_runner->isRunning(); }
+
+    void search(bool refresh);
+    void stop();
+
+private:
+    void showResult(const drivers::LookupResult &result);
+    void setSearching(bool searching);
+    void setStatus(const QString &text);
+
+    DataLinkDraft &m_draft;
+    QString m_property;
+    Planner m_planner;
+    QString m_refreshText;
+    LookupComboBox *m_combo;
+    QPushButton *m_refresh;
+    QLabel *m_status;
+    drivers::LookupRunner *m_runner;
+    QString m_runningKey;
+    QString m_listedKey;
+    bool m_openWhenFound = false;
+};
+
+} // namespace datalink

@@ -1,0 +1,168 @@
+#include "datalink/widgets/propertyeditor.h"
+
+#include "oledb/propertydefinition.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QStyle>
+
+namespace datalink {
+
+namespace {
+
+void showText(QLineEdit *edit, const QString &text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+} // namespace
+
+PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool secret,
+                               QWidget *parent)
+    : QWidget(parent)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const oledb::PropertyType type = definition ? definition->type : oledb::PropertyType::Text;
+    if (definition)
+        m_default = definition->defaultValue;
+
+    switch (type) {
+    case oledb::PropertyType::Boolean:
+    case oledb::PropertyType::Enumeration: {
+        m_combo = new QComboBox(this);
+        // Editable, so a value outside the list can still be shown and corrected in place.
+        m_combo->setEditable(true);
+        m_combo->setInsertPolicy(QComboBox::NoInsert);
+        // Sized for a short value: the longest choice would widen the All tab's whole column.
+        m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        m_combo->setMinimumContentsLength(12);
+        m_combo->addItems(type == oledb::PropertyType::Boolean
+                              ? QStringList {QStringLiteral("True"), QStringLiteral("False")}
+                              : definition->allowedValues);
+        m_combo->lineEdit()->setPlaceholderText(m_default);
+        connect(m_combo->lineEdit(), &QLineEdit::textEdited, this, &PropertyEditor::emitText);
+        connect(m_combo, &QComboBox::activated, this,
+                [this](int index) { emitText(m_combo->itemText(index)); });
+        layout->addWidget(m_combo, 1);
+        setFocusProxy(m_combo);
+        break;
+    }
+    case oledb::PropertyType::FlagSet:
+        buildFlagList(*definition);
+        layout->addWidget(m_flags, 1);
+        setFocusProxy(m_flags);
+        break;
+    case oledb::PropertyType::Integer:
+    case oledb::PropertyType::Text:
+        m_line = new QLineEdit(this);
+        m_line->setPlaceholderText(m_default);
+        if (secret)
+            m_line->setEchoMode(QLineEdit::Password);
+        connect(m_line, &QLineEdit::textEdited, this, &PropertyEditor::emitText);
+        layout->addWidget(m_line, 1);
+        setFocusProxy(m_line);
+        break;
+    }
+
+    // A label's Alt key focuses its buddy only when the buddy takes the focus; the proxy then
+    // passes it on. Tab skips a widget with a proxy, so this adds no stop of its own.
+    setFocusPolicy(focusProxy()->focusPolicy());
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void PropertyEditor::buildFlagList(const oledb::PropertyDefinition &definition)
+{
+    m_flags = new QListWidget(this);
+    for (const QString &flag : definition.allowedValues) {
+        auto *item = new QListWidgetItem(flag, m_flags);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    const int rows = int(definition.allowedValues.size());
+    m_flags->setFixedHeight(m_flags->sizeHintForRow(0) * rows + 2 * m_flags->frameWidth() + 2);
+    m_flags->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(m_flags, &QListWidget::itemChanged, this, &PropertyEditor::emitFlags);
+}
+
+void PropertyEditor::showValue(const std::optional<QString> &value)
+{
+    const QString text = value.value_or(QString());
+    if (m_line) {
+        showText(m_line, text);
+    } else if (m_combo) {
+        showText(m_combo->lineEdit(), text);
+    } else if (m_flags) {
+        // The provider's default counts for an absent value, so the ticks say what applies.
+        const QString effective = value.value_or(m_default);
+        QStringList chosen;
+        for (QStringView flag : QStringView(effective).split(u'|'))
+            chosen.append(flag.trimmed().toString());
+        const QSignalBlocker blocker(m_flags);
+        for (int i = 0; i < m_flags->count(); ++i) {
+            QListWidgetItem *item = m_flags->item(i);
+            const bool on = chosen.contains(item->text(), Qt::CaseInsensitive);
+            item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+}
+
+void PropertyEditor::markProblem(const QString &explanation)
+{
+    // Made on the first problem: the All tab may hold thousands of editors without one.
+    if (!m_problemIcon && explanation.isEmpty())
+        return;
+    if (!m_problemIcon) {
+        m_problemIcon = new QLabel(this);
+        m_problemIcon->setObjectName(QStringLiteral("problemIcon"));
+        const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);
+        m_problemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side));
+        static_cast<QHBoxLayout *>(layout())->addWidget(m_problemIcon, 0, Qt::AlignTop);
+    }
+    m_problemIcon->setVisible(!explanation.isEmpty());
+    m_problemIcon->setToolTip(explanation);
+    setToolTip(explanation);
+}
+
+void PropertyEditor::emitText(const QString &text)
+{
+    if (text.isEmpty())
+        Q_EMIT cleared();
+    else
+        Q_EMIT edited(text);
+}
+
+void PropertyEditor::emitFlags()
+{
+    QStringList chosen;
+    for (int i = 0; i < m_flags->count(); ++i) {
+        if (m_flags->item(i)->checkState() == Qt::Checked)
+            chosen.append(m_flags->item(i)->text());
+    }
+    if (chosen.isEmpty())
+        Q_EMIT cleared();
+    else
+        Q_EMIT edited(chosen.join(u'|'));
+}
+
+QString objectNameFor(QStringView propertyName)
+{
+    QString name;
+    bool upper = false;
+    for (QChar c : propertyName) {
+        if (!c.isLetterOrNumber()) {
+            upper = !name.isEmpty();
+            continue;
+        }
+        name.append(name.isEmpty() ? c.toLower() : upper ? c.toUpper() : c);
+        upper = false;
+    }
+    return name;
+}
+
+} // namespace datalink

@@ -1,0 +1,132 @@
+#include "drivers/discovery/databaselister.h"
+
+#include "drivers/odbc.h"
+#include "drivers/testing/connectiontester.h"
+#include "drivers/testing/odbctester.h"
+#include "drivers/testing/providerdispatcher.h"
+#include "drivers/testing/sqlservertester.h"
+#include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
+#include "oledb/secrets.h"
+#include "platform/error.h"
+
+#include <exception>
+
+namespace drivers {
+
+namespace {
+
+// Only databases the log-on may open: the list is for picking one to connect to.
+const QStringList SqlServerQueries {
+    QStringLiteral("SELECT name FROM sys.databases WHERE HAS_DBACCESS(name) = 1"),
+    // Servers older than 2005 have only the compatibility view.
+    QStringLiteral("SELECT name FROM master.dbo.sysdatabases WHERE HAS_DBACCESS(name) = 1"),
+};
+
+LookupResult fromOutcome(const odbc::CatalogOutcome &outcome)
+{
+    if (!outcome.connected || (outcome.names.isEmpty() && !outcome.diagnostics.isEmpty()))
+        return LookupResult::driverFailed(outcome.diagnostics);
+    return LookupResult::found(outcome.names);
+}
+
+// The catalog the page holds is what the user is choosing: a half-typed or misspelt one must
+// not stop the log-on that would list the right one.
+oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection)
+{
+    oledb::KeywordValueList pairs = connection.pairs();
+    pairs.removeIf([](const oledb::KeywordValue &pair) {
+        return oledb::sameKeyword(pair.keyword, oledb::property::InitialCatalog);
+    });
+    return oledb::ConnectionString(pairs);
+}
+
+} // namespace
+
+DatabaseLister::DatabaseLister(std::function<QString()> findFreeTds)
+    : m_findFreeTds(std::move(findFreeTds))
+{ }
+
+QStringList DatabaseLister::fallbackQueries(const QString &dbmsName)
+{
+    if (dbmsName.contains(u"PostgreSQL", Qt::CaseInsensitive)) {
+        // Templates and databases the user may not connect to would only fail when chosen.
+        return {QStringLiteral("SELECT datname FROM pg_catalog.pg_database WHERE datallowconn "
+                               "AND NOT datistemplate AND has_database_privilege(datname, "
+                               "'CONNECT')")};
+    }
+    if (dbmsName.contains(u"SQL Server", Qt::CaseInsensitive))
+        return SqlServerQueries;
+    if (dbmsName.contains(u"MySQL", Qt::CaseInsensitive)
+        || dbmsName.contains(u"MariaDB", Qt::CaseInsensitive))
+        return {QStringLiteral("SHOW DATABASES")};
+    return {};
+}
+
+LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
+                                  const std::atomic<bool> &cancelled)
+{
+    const oledb::ConnectionString target = withoutCatalog(connection);
+    const int timeout = connectTimeoutSeconds(connection);
+    switch (ProviderDispatcher::familyOf(
+        connection.value(oledb::property::Provider).value_or(QString()))) {
+    case ProviderDispatcher::Family::Odbc:
+        return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(target), timeout,
+                                              true, fallbackQueries, cancelled));
+    case ProviderDispatcher::Family::SqlServer: {
+        if (SqlServerTester::usesIntegratedSecurity(connection)) {
+            return LookupResult::failed(
+                QStringLiteral("Listing databases needs a user name and password here: Windows "
+                               "NT Integrated security needs a log-on to a Windows domain."));
+        }
+        const QString driver = m_findFreeTds();
+        if (driver.isEmpty()) {
+            return LookupResult::failed(
+                QStringLiteral("Listing databases needs the FreeTDS ODBC driver, in the Debian "
+                               "package tdsodbc."));
+        }
+        return fromOutcome(odbc::listCatalogs(
+            SqlServerTester::odbcConnectionString(target, driver), timeout, false,
+            [](const QString &) { return SqlServerQueries; }, cancelled));
+    }
+    case ProviderDispatcher::Family::AccessFile:
+    case ProviderDispatcher::Family::Untestable:
+        break;
+    }
+    return LookupResult::failed(
+        QStringLiteral("This machine has no driver that can list the databases of this provider."));
+}
+
+LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionString,
+                           const std::atomic<bool> &cancelled)
+{
+    oledb::ConnectionString connection;
+    try {
+        connection = oledb::ConnectionString::parse(connectionString);
+    } catch (const platform::Error &error) {
+        return LookupResult::failed(error.message());
+    }
+    LookupResult result;
+    try {
+        result = lister.list(connection, cancelled);
+    } catch (const platform::Error &error) {
+        result = LookupResult::failed(error.message());
+    } catch (const std::exception &error) {
+        result = LookupResult::driverFailed(QString::fromLocal8Bit(error.what()));
+    }
+    if (!result.succeeded()) {
+        const QString failure = result.quotesDriver
+            ? oledb::maskSecrets(result.failure, oledb::secretsOf(connection))
+            : result.failure;
+        // Whatever the lister wrote, the field has room for one line.
+        result = LookupResult::failed(failure);
+    }
+    return result;
+}
+
+std::shared_ptr<IDatabaseLister> makeDatabaseLister()
+{
+    return std::make_shared<DatabaseLister>(findFreeTdsDriver);
+}
+
+} // namespace drivers

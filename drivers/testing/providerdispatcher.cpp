@@ -1,0 +1,64 @@
+#include "drivers/testing/providerdispatcher.h"
+
+#include "drivers/testing/accessfiletester.h"
+#include "drivers/testing/odbctester.h"
+#include "drivers/testing/sqlservertester.h"
+#include "drivers/testing/untestableprovidertester.h"
+#include "oledb/connectionstring.h"
+#include "oledb/propertynames.h"
+#include "oledb/providercatalogue.h"
+
+namespace drivers {
+
+ProviderDispatcher::ProviderDispatcher(Testers testers)
+    : m_testers(std::move(testers))
+{ }
+
+ProviderDispatcher::Family ProviderDispatcher::familyOf(QStringView provider)
+{
+    if (oledb::withoutVersion(provider).isEmpty())
+        return Family::Odbc;
+    switch (oledb::ProviderCatalogue::builtIn().familyOf(provider)) {
+    case oledb::ProviderFamily::Odbc:
+        return Family::Odbc;
+    case oledb::ProviderFamily::SqlServer:
+        return Family::SqlServer;
+    case oledb::ProviderFamily::Jet:
+    case oledb::ProviderFamily::Ace:
+        return Family::AccessFile;
+    case oledb::ProviderFamily::Oracle:
+    case oledb::ProviderFamily::Other:
+        break;
+    }
+    return Family::Untestable;
+}
+
+TestResult ProviderDispatcher::test(const oledb::ConnectionString &connection,
+                                    const std::atomic<bool> &cancelled)
+{
+    IConnectionTester *tester = nullptr;
+    switch (familyOf(connection.value(oledb::property::Provider).value_or(QString()))) {
+    case Family::Odbc:
+        tester = m_testers.odbc.get();
+        break;
+    case Family::SqlServer:
+        tester = m_testers.sqlServer.get();
+        break;
+    case Family::AccessFile:
+        tester = m_testers.accessFile.get();
+        break;
+    case Family::Untestable:
+        tester = m_testers.untestable.get();
+        break;
+    }
+    return tester->test(connection, cancelled);
+}
+
+std::shared_ptr<IConnectionTester> makeConnectionTester()
+{
+    return std::make_shared<ProviderDispatcher>(ProviderDispatcher::Testers {
+        std::make_shared<OdbcTester>(), std::make_shared<SqlServerTester>(findFreeTdsDriver),
+        std::make_shared<AccessFileTester>(), std::make_shared<UntestableProviderTester>()});
+}
+
+} // namespace drivers

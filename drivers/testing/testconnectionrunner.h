@@ -1,0 +1,54 @@
+#pragma once
+
+#include "drivers/detachedwork.h"
+#include "drivers/testing/testresult.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+namespace drivers {
+
+class IConnectionTester;
+
+// Runs one test at a time on a worker thread and reports on the thread it lives in. A driver
+// cannot be interrupted in the middle of a log-on, so cancelling, a watchdog or destroying the
+// runner only stop the waiting: the worker ends on its own and what it finds is dropped.
+class TestConnectionRunner final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How long past the connect timeout the runner still waits for a driver that ignores it.
+    static constexpr std::chrono::milliseconds DefaultGracePeriod {5000};
+
+    explicit TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
+                                  QObject *parent = nullptr);
+    ~TestConnectionRunner() override;
+
+    void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
+    bool isRunning() const { return m_run != nullptr; }
+
+    // Does nothing while a test runs.
+    void start(const QString &connectionString);
+    // No finished() for the run that was going on.
+    void cancel();
+
+Q_SIGNALS:
+    void finished(const drivers::TestResult &result);
+
+private:
+    void deliver(const std::shared_ptr<DetachedWork> &run, const TestResult &result);
+    void giveUp();
+    void abandon();
+
+    std::shared_ptr<IConnectionTester> m_tester;
+    std::shared_ptr<DetachedWork> m_run;
+    QTimer m_watchdog;
+    std::chrono::milliseconds m_grace = DefaultGracePeriod;
+    int m_timeoutSeconds = 0;
+};
+
+} // namespace drivers

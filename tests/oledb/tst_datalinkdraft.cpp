@@ -1,0 +1,125 @@
+#include "oledb/datalinkdraft.h"
+#include "oledb/providercatalogue.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using datalink::DataLinkDraft;
+
+namespace {
+
+DataLinkDraft draftOf(const QString &text)
+{
+    return DataLinkDraft(
+        oledb::ProviderCatalogue::builtIn(),
+        oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
+}
+
+} // namespace
+
+class tst_DataLinkDraft : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void savesPasswords_data();
+    void savesPasswords();
+    void choosingAProviderChangesOnlyWhatItMust_data();
+    void choosingAProviderChangesOnlyWhatItMust();
+    void choosingTheSameProviderIsNoEdit();
+    void problemsNameOnlyKnownPropertiesWithBadValues();
+    void shapeChangesOnlyWhenPropertiesComeOrGo();
+};
+
+void tst_DataLinkDraft::savesPasswords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("saves");
+    QTest::newRow("says true") << "Provider=SQLOLEDB.1;Persist Security Info=true" << true;
+    QTest::newRow("says false despite a password")
+        << "Provider=SQLOLEDB.1;Password=p;Persist Security Info=False" << false;
+    QTest::newRow("says nothing, carries a password") << "Provider=SQLOLEDB.1;Password=p" << true;
+    QTest::newRow("says nothing, carries none") << "Provider=SQLOLEDB.1;User ID=sa" << false;
+    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;Password=p" << false;
+}
+
+void tst_DataLinkDraft::savesPasswords()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, saves);
+    QCOMPARE(draftOf(text).savesPasswords(), saves);
+}
+
+void tst_DataLinkDraft::choosingAProviderChangesOnlyWhatItMust_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("progId");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("new connection gets the usual settings")
+        << ""
+        << "SQLOLEDB.1"
+        << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False";
+    QTest::newRow("jet asks for Admin")
+        << ""
+        << "Microsoft.Jet.OLEDB.4.0"
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False";
+    QTest::newRow("a string being edited changes its Provider pair only")
+        << "provider=SQLOLEDB.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1"
+        << "MSDAORA.1"
+        << "provider=MSDAORA.1;User ID=sa;Initial Catalog=pubs;Packet Size=8192;Foo=1";
+    QTest::newRow("a saved password stays as it was") << "Provider=SQLOLEDB.1;User ID=sa;Password=p"
+                                                      << "MSDAORA.1"
+                                                      << "Provider=MSDAORA.1;User ID=sa;Password=p";
+    QTest::newRow("a string without a provider gets one first")
+        << " Data Source=x;"
+        << "MSDAORA.1"
+        << " Provider=MSDAORA.1;Data Source=x;";
+}
+
+void tst_DataLinkDraft::choosingAProviderChangesOnlyWhatItMust()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, progId);
+    QFETCH(QString, expected);
+    DataLinkDraft draft = draftOf(text);
+    draft.chooseProvider(progId);
+    QCOMPARE(draft.connectionString(), expected);
+}
+
+void tst_DataLinkDraft::choosingTheSameProviderIsNoEdit()
+{
+    const QString text = QStringLiteral("provider=sqloledb;data source=x");
+    DataLinkDraft draft = draftOf(text);
+    QSignalSpy changed(&draft, &DataLinkDraft::changed);
+    draft.chooseProvider(QStringLiteral("SQLOLEDB.1"));
+    QCOMPARE(draft.connectionString(), text);
+    QCOMPARE(changed.size(), 0);
+}
+
+void tst_DataLinkDraft::problemsNameOnlyKnownPropertiesWithBadValues()
+{
+    DataLinkDraft draft = draftOf(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Mode=Read|WriteRead;Connect Timeout=x;"
+                       "Jet OLEDB:Engine Type=five;Persist Security Info=False"));
+    const QList<datalink::PropertyProblem> problems = draft.problems();
+    QCOMPARE(problems.size(), 2);
+    QCOMPARE(problems.at(0).name, QStringLiteral("Mode"));
+    QVERIFY(problems.at(0).explanation.contains(u"WriteRead"));
+    QCOMPARE(problems.at(1).name, QStringLiteral("Jet OLEDB:Engine Type"));
+    QCOMPARE(draft.problemWith(u"Connect Timeout"), QString());
+    QCOMPARE(draft.problemWith(u"mode"), problems.at(0).explanation);
+}
+
+void tst_DataLinkDraft::shapeChangesOnlyWhenPropertiesComeOrGo()
+{
+    DataLinkDraft draft = draftOf(QStringLiteral("Provider=MSDAORA.1;User ID=a"));
+    QSignalSpy shape(&draft, &DataLinkDraft::shapeChanged);
+    draft.setValue(QStringLiteral("User ID"), QStringLiteral("b"));
+    QCOMPARE(shape.size(), 0);
+    draft.setValue(QStringLiteral("Data Source"), QStringLiteral("db"));
+    draft.remove(QStringLiteral("User ID"));
+    QCOMPARE(shape.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_DataLinkDraft)
+#include "tst_datalinkdraft.moc"
