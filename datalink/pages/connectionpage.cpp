@@ -7,11 +7,9 @@
 #include "datalink/widgets/lookupfield.h"
 #include "drivers/discovery/databaselister.h"
 #include "drivers/discovery/odbcdatasources.h"
+#include "drivers/discovery/searchplan.h"
 #include "drivers/discovery/serverbrowser.h"
-#include "drivers/testing/connectiontester.h"
-#include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
-#include "platform/error.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -56,31 +54,14 @@ LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const Q
         if (!lister)
             return std::nullopt;
         const QString connectionString = m_draft.connectionStringWithSecrets();
-        // The list depends on everything but the database being chosen.
-        QString key = connectionString;
-        std::chrono::seconds timeout {0};
-        try {
-            const auto parsed = oledb::ConnectionString::parse(connectionString);
-            oledb::KeywordValueList pairs = parsed.pairs();
-            pairs.removeIf([&](const oledb::KeywordValue &pair) {
-                return oledb::sameKeyword(pair.keyword, property);
-            });
-            key = oledb::ConnectionString(pairs).toString();
-            timeout = std::chrono::seconds(drivers::connectTimeoutSeconds(parsed));
-        } catch (const platform::Error &) {
-            // listDatabases reports the malformed string.
-        }
-        // The log-on and then a query, each within the timeout, and a grace for drivers that
-        // overrun it.
-        const auto limit = timeout.count() > 0
-            ? std::chrono::milliseconds(timeout * 2 + std::chrono::seconds(5))
-            : std::chrono::milliseconds(0);
-        return LookupField::Search {key,
+        const drivers::DatabaseSearchPlan plan
+            = drivers::planDatabaseSearch(connectionString, property);
+        return LookupField::Search {plan.key,
                                     [lister, connectionString](const std::atomic<bool> &cancelled) {
                                         return drivers::listDatabases(*lister, connectionString,
                                                                       cancelled);
                                     },
-                                    limit, tr("Logging on to list the databases...")};
+                                    plan.timeLimit, tr("Logging on to list the databases...")};
     };
     auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
                                   std::move(planner), tr("Re&fresh"), this);
@@ -95,32 +76,21 @@ LookupField *ConnectionPage::addServerField(const QString &objectName, const QSt
 {
     auto planner = [this, property](bool refresh) -> std::optional<LookupField::Search> {
         const auto browser = m_discovery.servers;
-        const QString host = drivers::ssrp::hostOf(m_draft.value(property).value_or(QString()));
-        // Opening the list asks a typed host only; the network is asked on Refresh alone.
-        if (!browser || (!refresh && host.isEmpty()))
+        if (!browser)
             return std::nullopt;
-        auto job = [browser, host, refresh](const std::atomic<bool> &cancelled) {
-            std::optional<drivers::LookupResult> direct;
-            if (!host.isEmpty())
-                direct = browser->queryHost(host, cancelled);
-            if (direct && (!refresh || cancelled))
-                return *direct;
-            drivers::LookupResult all = browser->broadcast(cancelled);
-            if (!direct)
-                return all;
-            if (!direct->succeeded() && !all.succeeded())
-                return *direct;
-            all.names += direct->names;
-            all.names.removeDuplicates();
-            all.failure.clear();
-            return all;
-        };
-        const auto wait = browser->timeLimit();
+        const auto plan = drivers::planServerSearch(m_draft.value(property).value_or(QString()),
+                                                    refresh, browser->timeLimit());
+        if (!plan)
+            return std::nullopt;
         return LookupField::Search {
             // After Refresh, opening the list shows what it found for the same host.
-            host, job, wait * 2 + std::chrono::seconds(2),
-            refresh ? tr("Searching the local networks for SQL Servers...")
-                    : tr("Asking %1 for its SQL Server instances...").arg(host)};
+            plan->host,
+            [browser, plan = *plan](const std::atomic<bool> &cancelled) {
+                return drivers::searchServers(*browser, plan, cancelled);
+            },
+            plan->timeLimit,
+            plan->network ? tr("Searching the local networks for SQL Servers...")
+                          : tr("Asking %1 for its SQL Server instances...").arg(plan->host)};
     };
     auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
                                   std::move(planner), tr("Refres&h"), this);
