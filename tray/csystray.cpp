@@ -56,14 +56,14 @@ void CSysTray::ShowTrayMenu(short Button, short Shift, float X, float Y)
     Q_UNUSED(Y);
 
     platform::IWindow &window = boundWindow();
-    const qint32 message = window.ScaleMode() == platform::vbPixels
+    const qint32 message = window.ScaleMode() == platform::ScaleMode::Pixels
         ? TrayMessageDecoder::fromPixels(X)
         : TrayMessageDecoder::fromScaleUnits(X, m_application.TwipsPerPixelX());
 
     switch (TrayMessageDecoder::actionFor(message)) {
     case TrayAction::RestoreWindow:
         // Leaves the icon alone: the resize that the state change raises takes it away.
-        window.SetWindowState(platform::vbNormal);
+        window.SetWindowState(platform::WindowState::Normal);
         m_shell.SetForegroundWindow(window.hWnd());
         window.Show();
         break;

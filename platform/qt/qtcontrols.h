@@ -128,12 +128,12 @@ public:
     void SetWidth(float v) override;
     float Height() override;
     void SetHeight(float v) override;
-    int WindowState() override;
-    void SetWindowState(int state) override;
+    platform::WindowState WindowState() override;
+    void SetWindowState(platform::WindowState state) override;
     bool Visible() override;
     void Show() override;
     void Hide() override;
-    int ScaleMode() override;
+    platform::ScaleMode ScaleMode() override;
     quint32 Icon() override;
     void PopupMenu(platform::IMenu &menu) override;
     void Unload() override;

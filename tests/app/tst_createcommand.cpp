@@ -188,7 +188,7 @@ void tst_CreateCommand::shouldWriteOutcomeOfDialog()
     QTEST(world.text.text, "after");
     QTEST(world.text.setTextCount, "writes");
     QTEST(openings(world), "dialogs");
-    QCOMPARE(world.application.doEventsCount, 1);
+    QCOMPARE(world.application.pendingEventRuns, 1);
     QCOMPARE(world.factory.census.total(), 0);
 }
 
@@ -238,8 +238,8 @@ void tst_CreateCommand::shouldLetRunStartedFromDoEventsWorkOnItsOwnObjects()
         return edit(connection);
     };
     int liveAfterSecondRun = -1;
-    world.application.onDoEvents = [&] {
-        if (world.application.doEventsCount > 1)
+    world.application.onProcessPendingEvents = [&] {
+        if (world.application.pendingEventRuns > 1)
             return;
         world.command.run();
         liveAfterSecondRun = world.factory.census.total();
@@ -326,7 +326,8 @@ void tst_CreateCommand::shouldAbsorbAnyFailingOperation()
         QVERIFY2(world.factory.census.total() == 0, qPrintable(failed));
         QVERIFY2(allowed.contains(world.text.text),
                  qPrintable(failed + QStringLiteral(" left ") + world.text.text));
-        QVERIFY2(world.application.doEventsCount == 1 || failed == QLatin1String("App.DoEvents"),
+        QVERIFY2(world.application.pendingEventRuns == 1
+                     || failed == QLatin1String("App.processPendingEvents"),
                  qPrintable(failed));
     }
 }

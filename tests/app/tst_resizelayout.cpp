@@ -175,7 +175,7 @@ void tst_ResizeLayout::shouldLayOutWindowAtItsSize()
 
 void tst_ResizeLayout::shouldDoNothingWhileMinimised()
 {
-    m_window->state = platform::vbMinimized;
+    m_window->state = platform::WindowState::Minimized;
     m_window->width = 2000;
     m_window->height = 500;
 
@@ -186,7 +186,7 @@ void tst_ResizeLayout::shouldDoNothingWhileMinimised()
 
 void tst_ResizeLayout::shouldGoOnWhenStateCannotBeRead()
 {
-    m_window->state = platform::vbMinimized;
+    m_window->state = platform::WindowState::Minimized;
     m_window->width = 12000;
     m_window->height = 9000;
     m_faults->failOn(QStringLiteral("frmMain.WindowState"));

@@ -178,12 +178,12 @@ private Q_SLOTS:
     {
         auto window = m_form->window();
         m_recorder->events.clear();
-        window->SetWindowState(platform::vbMinimized);
+        window->SetWindowState(platform::WindowState::Minimized);
         QCOMPARE(m_recorder->count(QStringLiteral("Resize")), 1);
-        QCOMPARE(window->WindowState(), int(platform::vbMinimized));
-        window->SetWindowState(platform::vbNormal);
+        QCOMPARE(window->WindowState(), platform::WindowState::Minimized);
+        window->SetWindowState(platform::WindowState::Normal);
         QCOMPARE(m_recorder->count(QStringLiteral("Resize")), 2);
-        QCOMPARE(window->WindowState(), int(platform::vbNormal));
+        QCOMPARE(window->WindowState(), platform::WindowState::Normal);
     }
 
     void handlesNameTheWindowAndItsIcon()
@@ -220,7 +220,7 @@ private Q_SLOTS:
     void cancelledUnloadKeepsTheWindow()
     {
         m_form->Load();
-        m_recorder->cancelUnload = 1;
+        m_recorder->cancelUnload = true;
         m_form->widget()->close();
         QCOMPARE(m_recorder->count(QStringLiteral("Unload")), 1);
         QVERIFY(m_form->widget()->isVisible());
