@@ -11,9 +11,10 @@ namespace tray {
 
 namespace {
 
-[[noreturn]] void throwNotSet()
+[[noreturn]] void throwNotSet(const char *what)
 {
-    throw platform::Error(QStringLiteral("Object variable not set."), 91);
+    throw platform::Error(
+        QStringLiteral("No %1 is set for the notification-area icon").arg(QLatin1String(what)));
 }
 
 } // namespace
@@ -70,7 +71,7 @@ void CSysTray::ShowTrayMenu(short Button, short Shift, float X, float Y)
     case TrayAction::PopUpMenu:
         m_shell.SetForegroundWindow(window.hWnd());
         if (!TrayMenu)
-            throwNotSet();
+            throwNotSet("menu");
         window.PopupMenu(*TrayMenu);
         break;
     case TrayAction::None:
@@ -98,7 +99,7 @@ void CSysTray::notify(quint32 message)
 platform::IWindow &CSysTray::boundWindow() const
 {
     if (!MainTrayForm)
-        throwNotSet();
+        throwNotSet("window");
     return *MainTrayForm;
 }
 

@@ -236,7 +236,7 @@ void QtWindow::PopupMenu(platform::IMenu &menu)
     window();
     auto *qtMenu = dynamic_cast<QtMenu *>(&menu);
     if (!qtMenu || !qtMenu->menu())
-        throw Error(QStringLiteral("Invalid procedure call or argument"), 5);
+        throw Error(QStringLiteral("The menu cannot be popped up"));
     qtMenu->menu()->exec(QCursor::pos());
 }
 

@@ -21,7 +21,7 @@ class FormWindow;
 
 [[noreturn]] inline void throwUnreachable(const QString &name)
 {
-    throw Error(QStringLiteral("Object '%1' is no longer available.").arg(name), 91);
+    throw Error(QStringLiteral("Object '%1' is no longer available.").arg(name));
 }
 
 // Geometry and visibility of any widget, in twips; fails once the widget is gone.

@@ -83,7 +83,7 @@ std::shared_ptr<platform::ITextBox> QtForm::textBox(const QString &name)
 {
     auto found = m_textBoxes.value(name);
     if (!found)
-        throw Error(QStringLiteral("Control '%1' not found").arg(name), 730);
+        throw Error(QStringLiteral("Control '%1' not found").arg(name));
     return found;
 }
 
@@ -93,7 +93,7 @@ std::shared_ptr<platform::IControl> QtForm::control(const QString &name)
         return text;
     auto found = m_controls.value(name);
     if (!found)
-        throw Error(QStringLiteral("Control '%1' not found").arg(name), 730);
+        throw Error(QStringLiteral("Control '%1' not found").arg(name));
     return found;
 }
 
@@ -101,7 +101,7 @@ std::shared_ptr<platform::IMenu> QtForm::menu(const QString &name)
 {
     auto found = m_menus.value(name);
     if (!found)
-        throw Error(QStringLiteral("Control '%1' not found").arg(name), 730);
+        throw Error(QStringLiteral("Control '%1' not found").arg(name));
     return found;
 }
 

@@ -198,7 +198,7 @@ private Q_SLOTS:
     {
         m_recorder->onEvent = [](const QString &event) {
             if (event == u"Click cmd")
-                throw platform::Error(QStringLiteral("Overflow"), 6);
+                throw platform::Error(QStringLiteral("Overflow"));
         };
         auto *button = m_form->widget()->findChild<QPushButton *>(QStringLiteral("cmd"));
         button->click();
