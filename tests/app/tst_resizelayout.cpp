@@ -53,26 +53,29 @@ private:
 
 namespace {
 
-// What the layout gives for a window of this size.
-Geometry laidOut(float width, float height)
+// The four buttons always share one top.
+Geometry placed(float width, float height, float textWidth, float textHeight, float buttonTop,
+                float bannerLeft, float bannerTop)
 {
-    const float top = height - 840;
     return {
         {QStringLiteral("frmMain.Width"), width},
         {QStringLiteral("frmMain.Height"), height},
-        {QStringLiteral("txtConnStr.Width"), width - 220},
-        {QStringLiteral("txtConnStr.Height"), height - 970},
-        {QStringLiteral("cmdDLPrompt.Top"), top},
-        {QStringLiteral("cmdClear.Top"), top},
-        {QStringLiteral("cmdCopy.Top"), top},
-        {QStringLiteral("cmdClose.Top"), top},
-        {QStringLiteral("Picture1.Left"), width / 2 - 3735.f / 2},
-        {QStringLiteral("Picture1.Top"), (height - 970) / 2 - 855.f / 2},
+        {QStringLiteral("txtConnStr.Width"), textWidth},
+        {QStringLiteral("txtConnStr.Height"), textHeight},
+        {QStringLiteral("cmdDLPrompt.Top"), buttonTop},
+        {QStringLiteral("cmdClear.Top"), buttonTop},
+        {QStringLiteral("cmdCopy.Top"), buttonTop},
+        {QStringLiteral("cmdClose.Top"), buttonTop},
+        {QStringLiteral("Picture1.Left"), bannerLeft},
+        {QStringLiteral("Picture1.Top"), bannerTop},
     };
 }
 
-// Where the controls are when the window is created.
-const Geometry Created = laidOut(6120, 2250);
+// The banner is 3735 x 855 throughout. Where the controls are when the window is created, which
+// is also the layout at the minimum size:
+const Geometry Created = placed(6120, 2250, 5900, 1280, 1410, 1192.5f, 212.5f);
+// The window most tests resize to.
+const Geometry Large = placed(12000, 9000, 11780, 8030, 8160, 4132.5f, 3587.5f);
 
 } // namespace
 
@@ -154,11 +157,13 @@ void tst_ResizeLayout::shouldLayOutWindowAtItsSize_data()
     QTest::addColumn<float>("width");
     QTest::addColumn<float>("height");
     QTest::addColumn<Geometry>("expected");
-    QTest::newRow("minimum") << 6120.f << 2250.f << laidOut(6120, 2250);
-    QTest::newRow("maximised") << 12000.f << 9000.f << laidOut(12000, 9000);
-    QTest::newRow("dragged lower") << 9000.f << 2000.f << laidOut(9000, 2250);
-    QTest::newRow("dragged narrower") << 5000.f << 4000.f << laidOut(6120, 4000);
-    QTest::newRow("dragged smaller both ways") << 5000.f << 1500.f << laidOut(6120, 2250);
+    QTest::newRow("minimum") << 6120.f << 2250.f << Created;
+    QTest::newRow("maximised") << 12000.f << 9000.f << Large;
+    QTest::newRow("dragged lower")
+        << 9000.f << 2000.f << placed(9000, 2250, 8780, 1280, 1410, 2632.5f, 212.5f);
+    QTest::newRow("dragged narrower")
+        << 5000.f << 4000.f << placed(6120, 4000, 5900, 3030, 3160, 1192.5f, 1087.5f);
+    QTest::newRow("dragged smaller both ways") << 5000.f << 1500.f << Created;
 }
 
 void tst_ResizeLayout::shouldLayOutWindowAtItsSize()
@@ -193,15 +198,17 @@ void tst_ResizeLayout::shouldGoOnWhenStateCannotBeRead()
 
     m_layout->run();
 
-    QCOMPARE(geometry(), laidOut(12000, 9000));
+    QCOMPARE(geometry(), Large);
 }
 
 void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<Geometry>("expected");
-    QTest::newRow("height") << QStringLiteral("frmMain.Height") << laidOut(12000, 2250);
-    QTest::newRow("width") << QStringLiteral("frmMain.Width") << laidOut(6120, 9000);
+    QTest::newRow("height") << QStringLiteral("frmMain.Height")
+                            << placed(12000, 2250, 11780, 1280, 1410, 4132.5f, 212.5f);
+    QTest::newRow("width") << QStringLiteral("frmMain.Width")
+                           << placed(6120, 9000, 5900, 8030, 8160, 1192.5f, 3587.5f);
 }
 
 void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead()
@@ -259,7 +266,7 @@ void tst_ResizeLayout::shouldSkipOnlyTheFailingStep()
 
     m_layout->run();
 
-    Geometry expected = laidOut(12000, 9000);
+    Geometry expected = Large;
     for (const QString &property : untouched)
         expected[property] = Created.value(property);
     QCOMPARE(geometry(), expected);
@@ -274,7 +281,7 @@ void tst_ResizeLayout::shouldPlaceButtonsAndPanelLeftWithoutTextBox()
 
     m_layout->run();
 
-    Geometry expected = laidOut(12000, 9000);
+    Geometry expected = Large;
     for (const char *kept : {"txtConnStr.Width", "txtConnStr.Height", "Picture1.Top"})
         expected[QLatin1String(kept)] = Created.value(QLatin1String(kept));
     QCOMPARE(geometry(), expected);
@@ -295,9 +302,9 @@ void tst_ResizeLayout::shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLate
     m_window->height = 1500;
     m_layout->run();
 
-    QCOMPARE(beforeQueuedResizes, laidOut(6120, 2250));
-    QCOMPARE(later, laidOut(6120, 2250));
-    QCOMPARE(geometry(), laidOut(6120, 2250));
+    QCOMPARE(beforeQueuedResizes, Created);
+    QCOMPARE(later, Created);
+    QCOMPARE(geometry(), Created);
 }
 
 void tst_ResizeLayout::shouldCentrePanelOnTextBoxHeightAsRounded()
@@ -312,7 +319,7 @@ void tst_ResizeLayout::shouldCentrePanelOnTextBoxHeightAsRounded()
     m_layout->run();
 
     QCOMPARE(m_text->height, 8025.f);
-    QCOMPARE(m_banner->top, 8025.f / 2 - 855.f / 2);
+    QCOMPARE(m_banner->top, 3585.f);
 }
 
 QTEST_APPLESS_MAIN(tst_ResizeLayout)
