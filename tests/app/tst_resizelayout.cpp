@@ -26,17 +26,17 @@ class tst_ResizeLayout : public QObject
 private Q_SLOTS:
     void init();
 
-    void shouldLayOutWindowAtItsSize_data();
-    void shouldLayOutWindowAtItsSize();
-    void shouldDoNothingWhileMinimised();
-    void shouldGoOnWhenStateCannotBeRead();
-    void shouldSetMinimumWhenSizeCannotBeRead_data();
-    void shouldSetMinimumWhenSizeCannotBeRead();
-    void shouldSkipOnlyTheFailingStep_data();
-    void shouldSkipOnlyTheFailingStep();
-    void shouldPlaceButtonsAndPanelLeftWithoutTextBox();
-    void shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLater();
-    void shouldCentrePanelOnTextBoxHeightAsRounded();
+    void laysOutTheWindowAtItsSize_data();
+    void laysOutTheWindowAtItsSize();
+    void doesNothingWhileMinimised();
+    void goesOnWhenTheStateCannotBeRead();
+    void setsTheMinimumWhenTheSizeCannotBeRead_data();
+    void setsTheMinimumWhenTheSizeCannotBeRead();
+    void skipsOnlyTheFailingStep_data();
+    void skipsOnlyTheFailingStep();
+    void placesTheButtonsAndTheBannerLeftWithoutTheTextBox();
+    void endsInTheSameLayoutWhetherANestedResizeComesAtOnceOrLater();
+    void centresTheBannerOnTheTextBoxHeightAsRounded();
 
 private:
     Geometry geometry() const;
@@ -152,7 +152,7 @@ void tst_ResizeLayout::failOccurrence(const QString &operation, int occurrence)
     QFAIL("the resize never runs that operation");
 }
 
-void tst_ResizeLayout::shouldLayOutWindowAtItsSize_data()
+void tst_ResizeLayout::laysOutTheWindowAtItsSize_data()
 {
     QTest::addColumn<float>("width");
     QTest::addColumn<float>("height");
@@ -166,7 +166,7 @@ void tst_ResizeLayout::shouldLayOutWindowAtItsSize_data()
     QTest::newRow("dragged smaller both ways") << 5000.f << 1500.f << Created;
 }
 
-void tst_ResizeLayout::shouldLayOutWindowAtItsSize()
+void tst_ResizeLayout::laysOutTheWindowAtItsSize()
 {
     QFETCH(float, width);
     QFETCH(float, height);
@@ -178,7 +178,7 @@ void tst_ResizeLayout::shouldLayOutWindowAtItsSize()
     QTEST(geometry(), "expected");
 }
 
-void tst_ResizeLayout::shouldDoNothingWhileMinimised()
+void tst_ResizeLayout::doesNothingWhileMinimised()
 {
     m_window->state = platform::WindowState::Minimized;
     m_window->width = 2000;
@@ -189,7 +189,7 @@ void tst_ResizeLayout::shouldDoNothingWhileMinimised()
     QCOMPARE(m_faults->log(), QStringList {QStringLiteral("frmMain.WindowState")});
 }
 
-void tst_ResizeLayout::shouldGoOnWhenStateCannotBeRead()
+void tst_ResizeLayout::goesOnWhenTheStateCannotBeRead()
 {
     m_window->state = platform::WindowState::Minimized;
     m_window->width = 12000;
@@ -201,7 +201,7 @@ void tst_ResizeLayout::shouldGoOnWhenStateCannotBeRead()
     QCOMPARE(geometry(), Large);
 }
 
-void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead_data()
+void tst_ResizeLayout::setsTheMinimumWhenTheSizeCannotBeRead_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<Geometry>("expected");
@@ -211,7 +211,7 @@ void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead_data()
                            << placed(6120, 9000, 5900, 8030, 8160, 1192.5f, 3587.5f);
 }
 
-void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead()
+void tst_ResizeLayout::setsTheMinimumWhenTheSizeCannotBeRead()
 {
     QFETCH(QString, operation);
     m_window->width = 12000;
@@ -223,7 +223,7 @@ void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead()
     QTEST(geometry(), "expected");
 }
 
-void tst_ResizeLayout::shouldSkipOnlyTheFailingStep_data()
+void tst_ResizeLayout::skipsOnlyTheFailingStep_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<int>("occurrence");
@@ -255,7 +255,7 @@ void tst_ResizeLayout::shouldSkipOnlyTheFailingStep_data()
     row("Picture1.SetTop", 1, "Picture1.Top");
 }
 
-void tst_ResizeLayout::shouldSkipOnlyTheFailingStep()
+void tst_ResizeLayout::skipsOnlyTheFailingStep()
 {
     QFETCH(QString, operation);
     QFETCH(int, occurrence);
@@ -272,7 +272,7 @@ void tst_ResizeLayout::shouldSkipOnlyTheFailingStep()
     QCOMPARE(geometry(), expected);
 }
 
-void tst_ResizeLayout::shouldPlaceButtonsAndPanelLeftWithoutTextBox()
+void tst_ResizeLayout::placesTheButtonsAndTheBannerLeftWithoutTheTextBox()
 {
     m_window->width = 12000;
     m_window->height = 9000;
@@ -287,7 +287,7 @@ void tst_ResizeLayout::shouldPlaceButtonsAndPanelLeftWithoutTextBox()
     QCOMPARE(geometry(), expected);
 }
 
-void tst_ResizeLayout::shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLater()
+void tst_ResizeLayout::endsInTheSameLayoutWhetherANestedResizeComesAtOnceOrLater()
 {
     m_window->width = 5000;
     m_window->height = 1500;
@@ -307,7 +307,7 @@ void tst_ResizeLayout::shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLate
     QCOMPARE(geometry(), Created);
 }
 
-void tst_ResizeLayout::shouldCentrePanelOnTextBoxHeightAsRounded()
+void tst_ResizeLayout::centresTheBannerOnTheTextBoxHeightAsRounded()
 {
     // Whole pixels of 15 twips: 9000 - 970 = 8030 becomes 8025.
     m_text->round = [](float twips) {
