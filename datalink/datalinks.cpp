@@ -48,7 +48,7 @@ bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
 {
     const std::shared_ptr<platform::IConnection> target = platform::queryConnection(connection);
     if (!target)
-        throw platform::Error(QStringLiteral("Object variable not set."), 91);
+        throw platform::Error(QStringLiteral("No connection is set"));
     // A connection that refused the text it was given opens as a new one, with the reason the
     // text could not be read on top; OK then replaces that text, Cancel keeps it.
     const auto *ours = dynamic_cast<const oledb::Connection *>(target.get());
