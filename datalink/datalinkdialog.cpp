@@ -3,6 +3,7 @@
 #include "datalink/pages/advancedpage.h"
 #include "datalink/pages/allpropertiespage.h"
 #include "datalink/pages/providerpage.h"
+#include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/propertyeditor.h"
 #include "datalink/widgets/taborder.h"
 #include "oledb/connectionstring.h"
@@ -22,7 +23,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -54,6 +57,35 @@ QSize &sizeForThisRun()
     return size;
 }
 
+// Asks for the whole page: Qt's scroll area asks for no more than 24 lines, and the page would
+// scroll on a screen with room to show it.
+class PageScroll final : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize sizeHint() const override
+    {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        return widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth());
+    }
+};
+
+// Asks for room for an ordinary string; the dialog gives it more when it has more.
+class StringView final : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), linesHigh(6)}; }
+    int linesHigh(int lines) const
+    {
+        return fontMetrics().lineSpacing() * lines + 2 * frameWidth()
+            + int(2 * document()->documentMargin());
+    }
+};
+
 QWidget *padded(QWidget *page, QWidget *parent)
 {
     auto *holder = new QWidget(parent);
@@ -83,6 +115,10 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     setSizeGripEnabled(true);
 
     m_tabs->setObjectName(QStringLiteral("tabs"));
+    // The tab bar takes the focus; the tab widget passing it on would be one more, unnamed, stop
+    // for a screen reader. (The policy goes to the focus proxy too, hence the second line.)
+    m_tabs->setFocusPolicy(Qt::NoFocus);
+    m_tabs->tabBar()->setFocusPolicy(Qt::TabFocus);
     m_tabs->addTab(padded(m_providerPage, m_tabs), tr("Provider"));
     m_tabs->addTab(buildConnectionTab(), tr("Connection"));
     auto *advanced = new QWidget(m_tabs);
@@ -111,10 +147,28 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     m_notice->setMargin(6);
     m_notice->hide();
 
+    // Ctrl+Tab turns the page wherever the focus is: a drop-down or a text field would keep
+    // the key from reaching the tab widget otherwise.
+    const auto turnPage = [this](int step) {
+        showTab(Tab((m_tabs->currentIndex() + step + m_tabs->count()) % m_tabs->count()));
+    };
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [turnPage] { turnPage(1); });
+    }
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                     QKeySequence(Qt::CTRL | Qt::Key_PageUp)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [turnPage] { turnPage(-1); });
+    }
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_notice);
-    layout->addWidget(m_tabs, 1);
-    layout->addWidget(buildStringPanel());
+    layout->addWidget(m_tabs);
+    // Height beyond what the pages need goes to the string, which can be long.
+    layout->addWidget(buildStringPanel(), 1);
     layout->addWidget(m_problems);
     layout->addWidget(buttons);
 
@@ -172,7 +226,7 @@ QWidget *DataLinkDialog::buildConnectionTab()
     auto *tab = new QWidget(m_tabs);
     auto *layout = new QVBoxLayout(tab);
     // The SQL Server page is taller than a small screen leaves room for; it scrolls there.
-    m_connectionScroll = new QScrollArea(tab);
+    m_connectionScroll = new PageScroll(tab);
     m_connectionScroll->setObjectName(QStringLiteral("connectionScroll"));
     m_connectionScroll->setWidgetResizable(true);
     m_connectionScroll->setFrameShape(QFrame::NoFrame);
@@ -202,13 +256,14 @@ QWidget *DataLinkDialog::buildStringPanel()
 {
     auto *panel = new QGroupBox(tr("Connection string"), this);
     auto *layout = new QVBoxLayout(panel);
-    m_stringView = new QPlainTextEdit(panel);
+    auto *view = new StringView(panel);
+    m_stringView = view;
     m_stringView->setObjectName(QStringLiteral("connectionStringView"));
     m_stringView->setReadOnly(true);
     m_stringView->setTabChangesFocus(true);
     m_stringView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_stringView->setFixedHeight(m_stringView->fontMetrics().lineSpacing() * 4
-                                 + 2 * m_stringView->frameWidth() + 8);
+    m_stringView->setMinimumHeight(view->linesHigh(4));
+    m_stringView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_reveal = new QCheckBox(tr("Sho&w password"), panel);
     m_reveal->setObjectName(QStringLiteral("revealPasswordCheck"));
     layout->addWidget(m_stringView);
@@ -234,6 +289,9 @@ void DataLinkDialog::showTab(Tab tab)
             break;
         }
     }
+    // Styles mark the focus only after the keyboard moved it; here the dialog moved it, and
+    // the user must see where typing goes.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void DataLinkDialog::explainUnreadable(const QString &text)
@@ -352,6 +410,7 @@ void DataLinkDialog::refresh()
         m_problems->show();
     }
     if (m_tabOrderStale) {
+        connectLabelsToControls(this);
         orderTabsByLayout(this);
         m_tabOrderStale = false;
     }

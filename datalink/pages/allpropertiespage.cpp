@@ -1,6 +1,7 @@
 #include "datalink/pages/allpropertiespage.h"
 
 #include "datalink/pages/otherpropertiesmodel.h"
+#include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/propertyeditor.h"
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
@@ -98,9 +99,9 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_scroll, 2);
 
-    auto *othersCaption = new QLabel(tr("&Other properties in the string:"), this);
-    othersCaption->setBuddy(m_others);
-    layout->addWidget(othersCaption);
+    m_othersCaption = new QLabel(tr("&Other properties in the string:"), this);
+    m_othersCaption->setBuddy(m_others);
+    layout->addWidget(m_othersCaption);
     m_others->setObjectName(QStringLiteral("otherPropertiesTable"));
     m_others->setModel(m_model);
     m_others->setItemDelegateForColumn(OtherPropertiesModel::ValueColumn,
@@ -126,6 +127,8 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     m_newName->setPlaceholderText(tr("Name"));
     m_newValue->setObjectName(QStringLiteral("newPropertyValueEdit"));
     m_newValue->setPlaceholderText(tr("Value"));
+    nameControl(m_newName, tr("Name of the new property"));
+    nameControl(m_newValue, tr("Value of the new property"));
     auto *addButton = new QPushButton(tr("&Add"), this);
     addButton->setObjectName(QStringLiteral("addPropertyButton"));
     addButton->setAutoDefault(false);
@@ -140,6 +143,10 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     layout->addWidget(m_addMessage);
 
     connect(addButton, &QPushButton::clicked, this, &AllPropertiesPage::addProperty);
+    for (auto signal : {&OtherPropertiesModel::rowsInserted, &OtherPropertiesModel::rowsRemoved})
+        connect(m_model, signal, this, &AllPropertiesPage::fitOtherProperties);
+    connect(m_model, &OtherPropertiesModel::modelReset, this,
+            &AllPropertiesPage::fitOtherProperties);
     connect(&m_draft, &DataLinkDraft::shapeChanged, this, [this] {
         if (m_draft.providerProgId() != m_builtFor)
             rebuildRows();
@@ -150,6 +157,25 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
             refreshRow(*row);
     });
     rebuildRows();
+    fitOtherProperties();
+}
+
+QSize AllPropertiesPage::sizeHint() const
+{
+    // The rows scroll; the Connection tab, which must show whole, decides the dialog's height.
+    return {QWidget::sizeHint().width(), minimumSizeHint().height()};
+}
+
+void AllPropertiesPage::fitOtherProperties()
+{
+    const int rows = m_model->rowCount();
+    m_othersCaption->setVisible(rows > 0);
+    m_others->setVisible(rows > 0);
+    // A few rows get the room they fill; many share the page with the provider's own.
+    constexpr int FewRows = 8;
+    const int fitting = m_others->horizontalHeader()->sizeHint().height()
+        + rows * m_others->verticalHeader()->defaultSectionSize() + 2 * m_others->frameWidth();
+    m_others->setMaximumHeight(rows <= FewRows ? fitting : QWIDGETSIZE_MAX);
 }
 
 void AllPropertiesPage::refresh()
@@ -203,6 +229,8 @@ void AllPropertiesPage::addRow(const QString &name)
     Row row;
     row.name = name;
     row.label = new QLabel(name, parent);
+    // A long name takes a second line rather than the values' room.
+    row.label->setWordWrap(true);
     row.editor = new PropertyEditor(m_draft.definition(name), m_draft.isSecret(name), parent);
     row.editor->setObjectName(QStringLiteral("value:") + name);
     row.label->setBuddy(row.editor);
@@ -210,6 +238,7 @@ void AllPropertiesPage::addRow(const QString &name)
     row.action->setObjectName(QStringLiteral("reset:") + name);
     row.action->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     row.action->setToolTip(tr("Reset %1 to the provider's default").arg(name));
+    row.action->setAccessibleName(tr("Reset %1").arg(name));
     row.action->setAutoRaise(true);
     row.gridRow = m_nextGridRow++;
     m_grid->addWidget(row.label, row.gridRow, 0, Qt::AlignTop | Qt::AlignLeft);

@@ -36,6 +36,8 @@ public:
     // The properties the provider does not declare, however many.
     QTableView *otherProperties() const;
 
+    QSize sizeHint() const override;
+
 private:
     struct Row
     {
@@ -53,11 +55,13 @@ private:
     void refreshRow(Row &row);
     void showConflict(Row &row);
     void addProperty();
+    void fitOtherProperties();
 
     DataLinkDraft &m_draft;
     QScrollArea *m_scroll;
     OtherPropertiesModel *m_model;
     QTableView *m_others;
+    QLabel *m_othersCaption = nullptr;
     QGridLayout *m_grid = nullptr;
     int m_nextGridRow = 0;
     QLineEdit *m_newName;

@@ -68,6 +68,7 @@ LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const Q
     field->setObjectName(objectName + QStringLiteral("Field"));
     field->refreshButton()->setObjectName(QStringLiteral("refreshDatabasesButton"));
     field->refreshButton()->setToolTip(tr("Log on and list the databases"));
+    field->setRefreshNames(tr("List the databases"), tr("Stop listing the databases"));
     field->statusLabel()->setObjectName(QStringLiteral("databaseListStatus"));
     return field;
 }
@@ -97,6 +98,7 @@ LookupField *ConnectionPage::addServerField(const QString &objectName, const QSt
     field->setObjectName(objectName + QStringLiteral("Field"));
     field->refreshButton()->setObjectName(QStringLiteral("refreshServersButton"));
     field->refreshButton()->setToolTip(tr("Search the local networks for SQL Server instances"));
+    field->setRefreshNames(tr("Search for servers"), tr("Stop searching for servers"));
     field->statusLabel()->setObjectName(QStringLiteral("serverListStatus"));
     return field;
 }

@@ -1,5 +1,6 @@
 #include "datalink/pages/jetpage.h"
 
+#include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/logonfields.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/propertynames.h"
@@ -46,13 +47,13 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     auto *browseButton = new QToolButton(this);
     browseButton->setObjectName(QStringLiteral("browseButton"));
     browseButton->setText(tr("..."));
-    browseButton->setToolTip(tr("Choose the database file"));
     fileRow->addWidget(m_file);
     fileRow->addWidget(browseButton);
     // A row of several widgets gets no buddy from the form; the label needs one for its Alt key.
-    auto *fileLabel = new QLabel(tr("Database &file:"), database);
-    fileLabel->setBuddy(m_file);
-    form->addRow(fileLabel, fileRow);
+    m_fileLabel = new QLabel(database);
+    m_fileLabel->setBuddy(m_file);
+    m_browse = browseButton;
+    form->addRow(m_fileLabel, fileRow);
     layout->addWidget(database);
 
     auto *logOn = new QGroupBox(tr("2. Log on to the database"), this);
@@ -75,8 +76,13 @@ void JetPage::refresh()
 {
     ConnectionPage::refresh();
     m_fileType->setCurrentIndex(fileTypeOf(m_draft.value(ExtendedProperties).value_or(QString())));
-    m_file->setPlaceholderText(m_fileType->currentIndex() == Text ? tr("Folder of text files")
-                                                                  : QString());
+    const bool folder = m_fileType->currentIndex() == Text;
+    m_file->setPlaceholderText(folder ? tr("Folder of text files") : QString());
+    // The label says what the field holds; the same letter reaches it either way.
+    m_fileLabel->setText(folder ? tr("&Folder:") : tr("Database &file:"));
+    nameControl(m_file, folder ? tr("Folder") : tr("Database file"));
+    m_browse->setToolTip(folder ? tr("Choose the folder") : tr("Choose the database file"));
+    m_browse->setAccessibleName(m_browse->toolTip());
     m_logOn->refresh();
 }
 

@@ -3,6 +3,7 @@
 #include "datalink/pages/connectionpage.h"
 
 class QComboBox;
+class QLabel;
 class QToolButton;
 
 namespace datalink {
@@ -35,6 +36,8 @@ private:
     QLineEdit *m_file;
     QComboBox *m_fileType;
     LogOnFields *m_logOn;
+    QLabel *m_fileLabel = nullptr;
+    QToolButton *m_browse = nullptr;
 };
 
 } // namespace datalink

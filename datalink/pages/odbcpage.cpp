@@ -1,5 +1,6 @@
 #include "datalink/pages/odbcpage.h"
 
+#include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/logonfields.h"
 #include "datalink/widgets/lookupfield.h"
 #include "drivers/discovery/odbcdatasources.h"
@@ -18,8 +19,6 @@
 namespace datalink {
 
 using namespace oledb::property;
-
-namespace { } // namespace
 
 OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources, QWidget *parent)
     : ConnectionPage(draft, parent)
@@ -42,8 +41,12 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     m_dataSourceName->setEditable(true);
     m_dataSourceName->setInsertPolicy(QComboBox::NoInsert);
     m_connectionString->setPlaceholderText(tr("DRIVER={...};SERVER=...;DATABASE=..."));
+    // The radio buttons stand for labels; a screen reader would otherwise take the group's.
+    nameControl(m_dataSourceName, tr("Data source name"));
+    nameControl(m_connectionString, tr("ODBC connection string"));
     auto *refreshButton = new QPushButton(tr("&Refresh"), this);
     refreshButton->setObjectName(QStringLiteral("refreshDsnButton"));
+    refreshButton->setAccessibleName(tr("Refresh the data source names"));
     refreshButton->setAutoDefault(false);
     grid->setColumnMinimumWidth(0, 20);
     grid->addWidget(m_byName, 0, 0, 1, 3);

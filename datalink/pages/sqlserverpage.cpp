@@ -1,5 +1,6 @@
 #include "datalink/pages/sqlserverpage.h"
 
+#include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/logonfields.h"
 #include "datalink/widgets/lookupfield.h"
 #include "datalink/widgets/propertyeditor.h"
@@ -62,25 +63,31 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     logOnLayout->addLayout(indented);
     layout->addWidget(logOn);
     connect(m_integrated, &QRadioButton::clicked, this, [this] { useIntegratedSecurity(true); });
-    connect(m_specificUser, &QRadioButton::clicked, this, [this] { useIntegratedSecurity(false); });
+    connect(m_specificUser, &QRadioButton::clicked, this, [this] {
+        useIntegratedSecurity(false);
+        m_logOn->setFocus(Qt::ShortcutFocusReason);
+    });
 
     auto *database = new QGroupBox(tr("3. Database"), this);
     auto *databaseLayout = new QGridLayout(database);
     m_catalog->setObjectName(QStringLiteral("catalogRadio"));
     m_attach->setObjectName(QStringLiteral("attachFileRadio"));
     databaseLayout->addWidget(m_catalog, 0, 0, 1, 2);
-    databaseLayout->addWidget(
-        addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog), 1, 1);
+    m_database = addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog);
+    nameControl(m_database->comboBox(), tr("Database on the server"));
+    databaseLayout->addWidget(m_database, 1, 1);
     databaseLayout->setColumnMinimumWidth(0, 20);
     if (draft.definition(InitialFileName)) {
         databaseLayout->addWidget(m_attach, 2, 0, 1, 2);
         auto *fileRow = new QHBoxLayout;
         m_attachFile = addBoundLineEdit(QStringLiteral("attachFileEdit"), InitialFileName);
         m_attachFile->setPlaceholderText(tr("Database file (.mdf)"));
+        nameControl(m_attachFile, tr("Database file to attach"));
         m_attachBrowse = new QToolButton(this);
         m_attachBrowse->setObjectName(QStringLiteral("attachBrowseButton"));
         m_attachBrowse->setText(tr("..."));
         m_attachBrowse->setToolTip(tr("Choose the database file"));
+        m_attachBrowse->setAccessibleName(tr("Choose the database file to attach"));
         fileRow->addWidget(m_attachFile);
         fileRow->addWidget(m_attachBrowse);
         databaseLayout->addLayout(fileRow, 3, 1);
@@ -174,13 +181,11 @@ void SqlServerPage::refresh()
 
 void SqlServerPage::useIntegratedSecurity(bool integrated)
 {
-    if (integrated) {
+    if (integrated)
         m_draft.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
-        m_draft.remove(UserId);
-        m_draft.remove(Password);
-    } else {
+    else
         m_draft.remove(IntegratedSecurity);
-    }
+    m_logOn->setInUse(!integrated);
     refresh();
 }
 
@@ -190,8 +195,11 @@ void SqlServerPage::attachFile(bool attach)
     if (!attach)
         m_draft.remove(InitialFileName);
     refresh();
+    // The choice names a field; the user types there next.
     if (attach)
-        m_attachFile->setFocus();
+        m_attachFile->setFocus(Qt::ShortcutFocusReason);
+    else
+        m_database->setFocus(Qt::ShortcutFocusReason);
 }
 
 } // namespace datalink

@@ -9,6 +9,7 @@ class QToolButton;
 namespace datalink {
 
 class LogOnFields;
+class LookupField;
 class PropertyEditor;
 
 // Server, how to log on, which database (by name or by attaching a file), and encryption where
@@ -30,6 +31,7 @@ private:
     QRadioButton *m_integrated;
     QRadioButton *m_specificUser;
     LogOnFields *m_logOn;
+    LookupField *m_database = nullptr;
     QRadioButton *m_catalog;
     QRadioButton *m_attach;
     QLineEdit *m_attachFile = nullptr;

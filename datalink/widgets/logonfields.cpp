@@ -13,8 +13,6 @@ namespace datalink {
 
 using namespace oledb::property;
 
-namespace { } // namespace
-
 LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     : QWidget(parent)
     , m_draft(draft)
@@ -35,6 +33,10 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
         tr("Saved as plain text: whoever reads the string reads the password."));
     if (const oledb::PropertyDefinition *user = draft.definition(UserId))
         m_userName->setPlaceholderText(user->defaultValue);
+
+    // Focus given to the fields, as when the user picks this way of logging on, goes where the
+    // user types first.
+    setFocusProxy(m_userName);
 
     auto *layout = new QFormLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -67,6 +69,26 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     });
     connect(m_allowSaving, &QCheckBox::clicked, this,
             [this](bool save) { m_draft.setSavesPasswords(save); });
+}
+
+void LogOnFields::setInUse(bool inUse)
+{
+    if (!inUse) {
+        if (m_draft.value(UserId) || m_draft.value(Password)) {
+            m_keptUser = m_draft.value(UserId);
+            m_keptPassword = m_draft.value(Password);
+        }
+        m_draft.remove(UserId);
+        m_draft.remove(Password);
+    } else {
+        if (m_keptUser && !m_draft.value(UserId))
+            m_draft.setValue(UserId, *m_keptUser);
+        if (m_keptPassword && !m_draft.value(Password))
+            m_draft.setValue(Password, *m_keptPassword);
+        m_keptUser.reset();
+        m_keptPassword.reset();
+    }
+    setEnabled(inUse);
 }
 
 void LogOnFields::refresh()

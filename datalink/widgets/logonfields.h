@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -21,6 +23,9 @@ public:
     explicit LogOnFields(DataLinkDraft &draft, QWidget *parent = nullptr);
 
     void refresh();
+    // Another way of logging on takes over: what was typed leaves the string, and comes back
+    // when the fields are in use again.
+    void setInUse(bool inUse);
 
 private:
     DataLinkDraft &m_draft;
@@ -29,6 +34,9 @@ private:
     QCheckBox *m_blankPassword;
     QCheckBox *m_allowSaving;
     QLabel *m_plainTextNote;
+    // What was typed before another way of logging on took over.
+    std::optional<QString> m_keptUser;
+    std::optional<QString> m_keptPassword;
 };
 
 } // namespace datalink

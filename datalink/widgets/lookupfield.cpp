@@ -1,5 +1,6 @@
 #include "datalink/widgets/lookupfield.h"
 
+#include "datalink/widgets/controlnames.h"
 #include "oledb/datalinkdraft.h"
 
 #include <QAbstractItemView>
@@ -46,15 +47,16 @@ LookupField::LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &p
     const int stopWidth = m_refresh->sizeHint().width();
     m_refresh->setText(refreshText);
     m_refresh->setMinimumWidth(std::max(stopWidth, m_refresh->sizeHint().width()));
-    // The failure is one line under the field; its whole text is in the tooltip, and the
-    // field does not grow the dialog to fit it.
+    // The status wraps under the field rather than widening the dialog to fit it.
     m_status->setTextFormat(Qt::PlainText);
-    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_status->setWordWrap(true);
+    QSizePolicy statusPolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusPolicy.setHeightForWidth(true);
+    m_status->setSizePolicy(statusPolicy);
     m_status->hide();
-    // A label's mnemonic reaches only a buddy that takes focus; the combo box receives it, and
-    // Tab, which skips a widget with a proxy, goes to the combo box and the button alone.
+    // The field takes no focus itself (a screen reader would meet it as an unnamed stop): focus
+    // given to it goes to the combo box, and a label's Alt key is pointed there.
     setFocusProxy(m_combo);
-    setFocusPolicy(m_combo->focusPolicy());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -120,16 +122,25 @@ void LookupField::showResult(const drivers::LookupResult &result)
         m_combo->showListedPopup();
 }
 
+void LookupField::setRefreshNames(const QString &refresh, const QString &stop)
+{
+    m_refreshName = refresh;
+    m_stopName = stop;
+    setSearching(isSearching());
+}
+
 void LookupField::setSearching(bool searching)
 {
     m_refresh->setText(searching ? tr("Stop") : m_refreshText);
+    m_refresh->setAccessibleName(searching ? m_stopName : m_refreshName);
 }
 
 void LookupField::setStatus(const QString &text)
 {
     m_status->setText(text);
-    m_status->setToolTip(text);
     m_status->setVisible(!text.isEmpty());
+    // A screen reader never meets the line itself: it reads it with the field.
+    describeControl(m_combo, text);
 }
 
 } // namespace datalink

@@ -65,6 +65,10 @@ public:
     QLabel *statusLabel() const { return m_status; }
     bool isSearching() const { return m_runner->isRunning(); }
 
+    // What a screen reader calls the button while it would search and while it would stop; a
+    // second field's "Refresh" must not sound like the first's.
+    void setRefreshNames(const QString &refresh, const QString &stop);
+
     void search(bool refresh);
     void stop();
 
@@ -77,6 +81,8 @@ private:
     QString m_property;
     Planner m_planner;
     QString m_refreshText;
+    QString m_refreshName;
+    QString m_stopName;
     LookupComboBox *m_combo;
     QPushButton *m_refresh;
     QLabel *m_status;

@@ -70,9 +70,8 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
         break;
     }
 
-    // A label's Alt key focuses its buddy only when the buddy takes the focus; the proxy then
-    // passes it on. Tab skips a widget with a proxy, so this adds no stop of its own.
-    setFocusPolicy(focusProxy()->focusPolicy());
+    // The editor takes no focus itself, so that a screen reader meets only the control inside;
+    // focus given to the editor goes there, and a label's Alt key is pointed there.
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
