@@ -8,6 +8,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QtMath>
 
@@ -49,12 +51,25 @@ void FormWindow::setStateRaisingResize(Qt::WindowStates state)
     raiseResize();
 }
 
+void FormWindow::centreOnScreen()
+{
+    const QScreen *display = screen();
+    if (!display)
+        return;
+    const QSize outer = frameGeometry().size();
+    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, display->availableGeometry())
+             .topLeft());
+    m_centreWhenFramed = !m_frameSettled;
+}
+
 void FormWindow::frameSettled()
 {
     if (m_frameSettled)
         return;
     m_frameSettled = true;
     m_waitingForFrame = false;
+    if (m_centreWhenFramed && windowState() == Qt::WindowNoState)
+        centreOnScreen();
     raiseResize();
 }
 

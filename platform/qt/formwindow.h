@@ -33,6 +33,10 @@ public:
     // event for every state write; raise exactly one either way.
     void setStateRaisingResize(Qt::WindowStates state);
 
+    // Centred on its screen with the window manager's frame: placed by the client area now, and
+    // moved once when the frame is known.
+    void centreOnScreen();
+
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -52,6 +56,7 @@ private:
     bool m_suppressStateEvent = false;
     bool m_frameSettled = false;
     bool m_waitingForFrame = false;
+    bool m_centreWhenFramed = false;
     static constexpr int FrameGracePeriodMs = 300;
 };
 

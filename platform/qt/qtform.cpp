@@ -17,7 +17,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 #include <algorithm>
@@ -192,12 +191,8 @@ void QtForm::build(const platform::FormDescription &description)
     window->resize(client);
     if (!description.sizable)
         window->setFixedSize(client);
-    if (description.centreOnScreen) {
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client,
-                                             screen->availableGeometry())
-                             .topLeft());
-    }
+    if (description.centreOnScreen)
+        window->centreOnScreen();
     fitCaptionsToButtons(window);
     m_windowObject = std::make_shared<QtWindow>(window);
 }

@@ -19,10 +19,11 @@ e2e_check "client area is 401 x 123 pixels" test "$width" -eq 401 -a "$height" -
 e2e_check "the window is in the window list" e2e_in_client_list "$E2E_WINDOW"
 read -r fx fy fw fh < <(e2e_frame_geometry "$E2E_WINDOW")
 read -r sw sh < <(xdotool getdisplaygeometry)
-off_x=$((fx + fw / 2 - sw / 2))
-off_y=$((fy + fh / 2 - sh / 2))
-e2e_check "the window is centred on the screen (off by $off_x, $off_y)" \
-    test "${off_x#-}" -le 16 -a "${off_y#-}" -le 16
+# Centred by its outer frame, not by its client area: off by no more than the halving rounds.
+off_x=$((2 * fx + fw - sw))
+off_y=$((2 * fy + fh - sh))
+e2e_check "the window's frame is centred on the screen (twice off by $off_x, $off_y)" \
+    test "${off_x#-}" -le 1 -a "${off_y#-}" -le 1
 
 shot=$(e2e_screenshot main-window-screen)
 for control in CREATE COPY CLEAR EXIT; do
