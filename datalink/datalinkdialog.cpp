@@ -70,15 +70,30 @@ public:
             return QScrollArea::sizeHint();
         return widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth());
     }
+
+protected:
+    // A line shown or hidden on the page (the saved-password warning) changes what it asks
+    // for; the layouts above hear of it only from here.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
 };
 
-// Asks for room for an ordinary string; the dialog gives it more when it has more.
+// Asks for the lines it must show; the dialog gives it more where the screen has them.
 class StringView final : public QPlainTextEdit
 {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
-    QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), linesHigh(6)}; }
+    static constexpr int Lines = 4;
+
+    QSize sizeHint() const override
+    {
+        return {QPlainTextEdit::sizeHint().width(), linesHigh(Lines)};
+    }
     int linesHigh(int lines) const
     {
         return fontMetrics().lineSpacing() * lines + 2 * frameWidth()
@@ -202,6 +217,9 @@ QSize DataLinkDialog::openingSize()
         const QSize hint = sizeHint();
         const int shownPage = m_connectionScroll->sizeHint().height();
         size = QSize(hint.width(), std::max(hint.height(), hint.height() - shownPage + pageHeight));
+        // An ordinary SQL Server string takes six lines at this width; the string gets them
+        // where the screen has room.
+        size.rheight() += 2 * m_stringView->fontMetrics().lineSpacing();
     }
     const QScreen *display = parentWidget() ? parentWidget()->screen() : screen();
     if (display) {
@@ -236,6 +254,7 @@ QWidget *DataLinkDialog::buildConnectionTab()
     m_connectionSlot = new QVBoxLayout(content);
     m_connectionSlot->setContentsMargins(0, 0, 0, 0);
     m_connectionScroll->setWidget(content);
+    content->installEventFilter(m_connectionScroll);
     layout->addWidget(m_connectionScroll, 1);
 
     auto *testRow = new QHBoxLayout;
@@ -262,7 +281,7 @@ QWidget *DataLinkDialog::buildStringPanel()
     m_stringView->setReadOnly(true);
     m_stringView->setTabChangesFocus(true);
     m_stringView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_stringView->setMinimumHeight(view->linesHigh(4));
+    m_stringView->setMinimumHeight(view->linesHigh(StringView::Lines));
     m_stringView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_reveal = new QCheckBox(tr("Sho&w password"), panel);
     m_reveal->setObjectName(QStringLiteral("revealPasswordCheck"));

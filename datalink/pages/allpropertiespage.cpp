@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace datalink {
 
 using namespace oledb::property;
@@ -215,6 +217,11 @@ void AllPropertiesPage::rebuildRows()
     m_builtFor = m_draft.providerProgId();
     for (const oledb::PropertyDefinition &definition : m_draft.provider().properties)
         addRow(definition.name);
+    // Names up to a couple of dozen characters keep to one line; longer ones wrap.
+    int widest = 0;
+    for (const Row &row : std::as_const(m_rows))
+        widest = std::max(widest, row.label->fontMetrics().horizontalAdvance(row.name));
+    m_grid->setColumnMinimumWidth(0, std::min(widest, fontMetrics().averageCharWidth() * 24));
     m_scroll->setWidget(holder);
     m_scroll->setMinimumWidth(holder->minimumSizeHint().width() + 2 * m_scroll->frameWidth()
                               + m_scroll->verticalScrollBar()->sizeHint().width());

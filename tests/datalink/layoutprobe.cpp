@@ -1,8 +1,8 @@
 // Opens the dialog for each kind of provider, with the saved-password warning showing, on every
 // tab, and prints what a user at this screen's scale could not see: a page that needs a
 // horizontal scroll bar, a control cut off or outside the screen, a page that scrolls where it
-// must fit (--no-scrolling). Exits 1 when it found anything. Run by tst_dialoglayout under each
-// scale and font resolution.
+// must fit (--no-scrolling), a dialog that grows wider as its tabs are shown. Exits 1 when it found
+// anything. Run by tst_dialoglayout under each scale and font resolution.
 #include "dialogdriver.h"
 
 #include "oledb/datalinkproperties.h"
@@ -96,6 +96,7 @@ int main(int argc, char **argv)
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog))
             return 2;
+        const int openedWidth = dialog.width();
         for (auto tab :
              {datalink::DataLinkDialog::ProviderTab, datalink::DataLinkDialog::ConnectionTab,
               datalink::DataLinkDialog::AdvancedTab, datalink::DataLinkDialog::AllTab}) {
@@ -107,6 +108,11 @@ int main(int argc, char **argv)
                                      + dialog.findChild<QTabWidget *>()->tabText(tab).remove(u'&'),
                                  noScrolling);
         }
+        if (dialog.width() != openedWidth)
+            problems.append(QStringLiteral("%1: the dialog grew from %2 to %3 pixels wide")
+                                .arg(QString::fromLatin1(progId))
+                                .arg(openedWidth)
+                                .arg(dialog.width()));
     }
     for (const QString &problem : std::as_const(problems))
         std::printf("%s\n", qPrintable(problem));

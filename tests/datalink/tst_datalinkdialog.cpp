@@ -166,7 +166,7 @@ private Q_SLOTS:
     void testConnectionRunsTheHookOrSaysItIsMissing();
     void databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped_data();
     void databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped();
-    void aFailedListIsOneMaskedLineUnderTheField();
+    void aFailedListSaysWhyUnderTheFieldAndToAScreenReader();
     void aSlowListLeavesTheFieldEditableAndCanBeStopped();
     void serversComeFromTheTypedHostOnOpeningAndTheNetworkOnRefresh();
 
@@ -935,18 +935,28 @@ void tst_DataLinkDialog::databasesAreListedOnlyWhenAskedAndKeepWhatWasTyped()
     QCOMPARE(m_lister->asked.size(), 1);
 }
 
-void tst_DataLinkDialog::aFailedListIsOneMaskedLineUnderTheField()
+void tst_DataLinkDialog::aFailedListSaysWhyUnderTheFieldAndToAScreenReader()
 {
     open(QStringLiteral("Provider=MSDASQL.1;Data Source=Sales;User ID=sa;Password=s3cret"));
     m_lister->answer = drivers::LookupResult::driverFailed(
-        QStringLiteral("[unixODBC]refused\nlog-on sa with s3cret failed"));
+        QStringLiteral("[unixODBC]refused\nlog-on sa with s3cret failed: the server at "
+                       "db.example.internal did not answer within the time the driver allows"));
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
     DialogDriver driver(*m_dialog);
     QVERIFY(driver.click("refreshDatabasesButton"));
     auto *status = driver.find<QLabel>("databaseListStatus");
     QTRY_VERIFY(status->text().contains(u"refused"));
     QVERIFY2(!status->text().contains(u'\n'), qPrintable(status->text()));
     QVERIFY2(!status->text().contains(u"s3cret"), qPrintable(status->text()));
-    QCOMPARE(driver.find<QComboBox>("initialCatalogCombo")->count(), 0);
+    auto *combo = driver.find<QComboBox>("initialCatalogCombo");
+    QCOMPARE(combo->count(), 0);
+    QCOMPARE(combo->accessibleDescription(), status->text());
+    // Wrapped within the page, not cut off at its edge.
+    QTRY_VERIFY(status->height() >= status->heightForWidth(status->width()));
+    QVERIFY(status->height() > status->fontMetrics().height());
+    QVERIFY(status->width() <= combo->parentWidget()->width());
 }
 
 void tst_DataLinkDialog::aSlowListLeavesTheFieldEditableAndCanBeStopped()
