@@ -1,6 +1,7 @@
 #include "oledb/connectionstring.h"
 
 #include "oledb/formaterror.h"
+#include "oledb/quoting.h"
 #include "platform/error.h"
 
 #include <QHash>
@@ -21,11 +22,6 @@ constexpr QChar Separator = u';';
 constexpr QChar Assign = u'=';
 constexpr QChar DoubleQuote = u'"';
 constexpr QChar SingleQuote = u'\'';
-
-bool isQuote(QChar c)
-{
-    return c == DoubleQuote || c == SingleQuote;
-}
 
 // Unicode's control characters are U+0000-U+001F and U+007F-U+009F, a set that never grows:
 // nothing else can be one, and a scan need not look any other character up.
@@ -246,21 +242,15 @@ private:
         const char16_t *const start = m_at;
         const char16_t *chunk = m_at;
         bool escaped = false;
-        while (true) {
-            m_at = findChar(m_at, m_end, quote);
-            if (m_at == m_end)
-                fail(Reason::UnclosedQuote);
-            if (m_at + 1 != m_end && m_at[1] == quote) {
-                if (!escaped)
-                    m_value.clear();
-                escaped = true;
-                appendTo(m_value, chunk, m_at + 1);
-                m_at += 2;
-                chunk = m_at;
-                continue;
-            }
-            break;
-        }
+        m_at = findClosing(m_at, m_end, quote, findChar, [&](const char16_t *pair) {
+            if (!escaped)
+                m_value.clear();
+            escaped = true;
+            appendTo(m_value, chunk, pair + 1);
+            chunk = pair + 2;
+        });
+        if (m_at == m_end)
+            fail(Reason::UnclosedQuote);
         QStringView value(start, m_at);
         if (escaped) {
             appendTo(m_value, chunk, m_at);

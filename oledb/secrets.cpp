@@ -4,6 +4,7 @@
 #include "oledb/formaterror.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/providercatalogue.h"
+#include "oledb/quoting.h"
 
 #include <QSet>
 
@@ -62,11 +63,6 @@ const QSet<QString> &declaredSecrets()
     return names;
 }
 
-bool isQuote(QChar c)
-{
-    return c == u'"' || c == u'\'';
-}
-
 QStringView trimmedOfDelimiters(QStringView text)
 {
     const auto delimiter = [](QChar c) {
@@ -85,39 +81,11 @@ bool isLineBreak(QChar c)
         || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
-// Past a quoted value that starts at `start`, doubled quotes inside; an unclosed one runs to
-// the end.
-qsizetype quotedEnd(QStringView text, qsizetype start)
+// Past a value from its opening quote or brace at `start` to the `close` that ends it, as the
+// parsers end it; an unclosed one runs to the end.
+qsizetype enclosedEnd(QStringView text, qsizetype start, QChar close)
 {
-    const QChar quote = text[start];
-    qsizetype pos = start + 1;
-    while (true) {
-        const qsizetype close = text.indexOf(quote, pos);
-        if (close < 0)
-            return text.size();
-        if (close + 1 < text.size() && text[close + 1] == quote) {
-            pos = close + 2;
-            continue;
-        }
-        return close + 1;
-    }
-}
-
-// Past a braced value that starts at `start`, as the ODBC reader ends it.
-qsizetype bracedEnd(QStringView text, qsizetype start)
-{
-    qsizetype pos = start + 1;
-    while (pos < text.size()) {
-        if (text[pos] == u'}') {
-            if (pos + 1 < text.size() && text[pos + 1] == u'}') {
-                pos += 2;
-                continue;
-            }
-            return pos + 1;
-        }
-        ++pos;
-    }
-    return text.size();
+    return std::min(findClosing(text, start + 1, close) + 1, text.size());
 }
 
 // Adds what was found in a value to what is found in the text it stands in: the value starts
@@ -184,7 +152,7 @@ void findNested(QStringView text, int depth, FoundList &out)
             // The driver takes an opening quote as part of the password and stops at the first
             // `;`, but the writer meant everything up to the closing quote.
             if (!span.braced && span.end > span.start && isQuote(text[span.start]))
-                end = std::max(end, quotedEnd(text, span.start));
+                end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
             // The reader drops what follows a closing brace; it may be the rest of a password
             // written without doubling its `}`. A closing quote of the string around is not.
             if (span.closed) {
@@ -277,9 +245,9 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
             break;
         qsizetype end;
         if (text[start] == u'{') {
-            end = bracedEnd(text, start);
+            end = enclosedEnd(text, start, u'}');
         } else if (isQuote(text[start])) {
-            end = quotedEnd(text, start);
+            end = enclosedEnd(text, start, text[start]);
         } else {
             end = start;
             while (true) {

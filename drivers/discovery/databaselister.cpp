@@ -1,5 +1,6 @@
 #include "drivers/discovery/databaselister.h"
 
+#include "drivers/guardedcall.h"
 #include "drivers/odbc.h"
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/odbctester.h"
@@ -8,9 +9,6 @@
 #include "oledb/connectionstring.h"
 #include "oledb/propertynames.h"
 #include "oledb/secrets.h"
-#include "platform/error.h"
-
-#include <exception>
 
 namespace drivers {
 
@@ -39,6 +37,15 @@ oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection
         return oledb::sameKeyword(pair.keyword, oledb::property::InitialCatalog);
     });
     return oledb::ConnectionString(pairs);
+}
+
+// Whatever the lister wrote, the field has room for one line.
+LookupResult masked(LookupResult result, const QStringList &secrets)
+{
+    if (result.succeeded())
+        return result;
+    return LookupResult::failed(result.quotesDriver ? oledb::maskSecrets(result.failure, secrets)
+                                                    : result.failure);
 }
 
 } // namespace
@@ -100,28 +107,11 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
 LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionString,
                            const std::atomic<bool> &cancelled)
 {
-    oledb::ConnectionString connection;
-    try {
-        connection = oledb::ConnectionString::parse(connectionString);
-    } catch (const platform::Error &error) {
-        return LookupResult::failed(error.message());
-    }
-    LookupResult result;
-    try {
-        result = lister.list(connection, cancelled);
-    } catch (const platform::Error &error) {
-        result = LookupResult::failed(error.message());
-    } catch (const std::exception &error) {
-        result = LookupResult::driverFailed(QString::fromLocal8Bit(error.what()));
-    }
-    if (!result.succeeded()) {
-        const QString failure = result.quotesDriver
-            ? oledb::maskSecrets(result.failure, oledb::secretsOf(connection))
-            : result.failure;
-        // Whatever the lister wrote, the field has room for one line.
-        result = LookupResult::failed(failure);
-    }
-    return result;
+    static constexpr Guard<LookupResult> guard {LookupResult::failed, LookupResult::driverFailed,
+                                                masked};
+    return guardedCall(connectionString, guard, [&](const oledb::ConnectionString &connection) {
+        return lister.list(connection, cancelled);
+    });
 }
 
 std::shared_ptr<IDatabaseLister> makeDatabaseLister()

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "drivers/detachedwork.h"
+#include "drivers/detachedrunner.h"
 #include "drivers/testing/testresult.h"
 
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
 #include <memory>
@@ -26,29 +25,22 @@ public:
 
     explicit TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
                                   QObject *parent = nullptr);
-    ~TestConnectionRunner() override;
 
     void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
-    bool isRunning() const { return m_run != nullptr; }
+    bool isRunning() const { return m_runner.isRunning(); }
 
     // Does nothing while a test runs.
     void start(const QString &connectionString);
     // No finished() for the run that was going on.
-    void cancel();
+    void cancel() { m_runner.cancel(); }
 
 Q_SIGNALS:
     void finished(const drivers::TestResult &result);
 
 private:
-    void deliver(const std::shared_ptr<DetachedWork> &run, const TestResult &result);
-    void giveUp();
-    void abandon();
-
     std::shared_ptr<IConnectionTester> m_tester;
-    std::shared_ptr<DetachedWork> m_run;
-    QTimer m_watchdog;
+    DetachedRunner<TestResult> m_runner;
     std::chrono::milliseconds m_grace = DefaultGracePeriod;
-    int m_timeoutSeconds = 0;
 };
 
 } // namespace drivers

@@ -119,6 +119,9 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
     QTest::newRow("unknown provider, unknown keys, escaped = in a keyword")
         << u"Provider=Acme.DB.2;a==b=1;;Location=x;Foo=bar"_s << u"foo"_s << u"baz"_s
         << u"Provider=Acme.DB.2;a==b=1;;Location=x;Foo=baz"_s;
+    QTest::newRow("the first pair removed leaves no separator in front")
+        << u"Data Source=srv;Provider=SQLOLEDB;User ID=sa"_s << u"Data Source"_s << QString()
+        << u"Provider=SQLOLEDB;User ID=sa"_s;
     QTest::newRow("an empty value written bare stays bare")
         << u"Provider=MSDASQL.1;Extended Properties=;Data Source=x"_s << u"Extended Properties"_s
         << u"DSN=a"_s << u"Provider=MSDASQL.1;Extended Properties=DSN=a;Data Source=x"_s;

@@ -174,6 +174,12 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
         u"Provider=X.1;PWD=********;Extra Password=********;ProxyPwd=********"_s);
     row("blank password", u"Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"_s,
         u"Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"_s);
+    row("a password under the Passwd spelling", u"Provider=MSDASQL;Passwd=hunter2"_s,
+        u"Provider=MSDASQL;Passwd=********"_s);
+    row("nested in a braced ODBC value, behind a quote never closed",
+        u"Provider=MSDASQL;Extended Properties=\"DSN=x;Opts={a=1;b='c;PWD=s3cret}\""_s,
+        u"Provider=MSDASQL;Extended Properties=\"DSN=x;Opts={a=1;b='c;PWD=********}\""_s,
+        {u"s3cret"_s});
     row("nothing to hide is shown exactly", u" Provider = SQLOLEDB ; Data Source='a b';;"_s,
         u" Provider = SQLOLEDB ; Data Source='a b';;"_s);
 }
