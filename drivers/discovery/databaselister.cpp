@@ -43,8 +43,10 @@ oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection
 
 } // namespace
 
-DatabaseLister::DatabaseLister(std::function<QString()> findFreeTds)
-    : m_findFreeTds(std::move(findFreeTds))
+DatabaseLister::DatabaseLister(const oledb::ProviderCatalogue &catalogue,
+                               std::function<QString()> findFreeTds)
+    : m_catalogue(catalogue)
+    , m_findFreeTds(std::move(findFreeTds))
 { }
 
 QStringList DatabaseLister::fallbackQueries(const QString &dbmsName)
@@ -69,7 +71,7 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
     const oledb::ConnectionString target = withoutCatalog(connection);
     const int timeout = connectTimeoutSeconds(connection);
     switch (ProviderDispatcher::familyOf(
-        connection.value(oledb::property::Provider).value_or(QString()))) {
+        m_catalogue, connection.value(oledb::property::Provider).value_or(QString()))) {
     case ProviderDispatcher::Family::Odbc:
         return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(target), timeout,
                                               true, fallbackQueries, cancelled));
@@ -97,8 +99,8 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
         QStringLiteral("This machine has no driver that can list the databases of this provider."));
 }
 
-LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionString,
-                           const std::atomic<bool> &cancelled)
+LookupResult listDatabases(IDatabaseLister &lister, const oledb::ProviderCatalogue &catalogue,
+                           const QString &connectionString, const std::atomic<bool> &cancelled)
 {
     oledb::ConnectionString connection;
     try {
@@ -116,7 +118,7 @@ LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionStr
     }
     if (!result.succeeded()) {
         const QString failure = result.quotesDriver
-            ? oledb::maskSecrets(result.failure, oledb::secretsOf(connection))
+            ? oledb::maskSecrets(result.failure, oledb::secretsOf(connection, catalogue), catalogue)
             : result.failure;
         // Whatever the lister wrote, the field has room for one line.
         result = LookupResult::failed(failure);
@@ -124,9 +126,9 @@ LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionStr
     return result;
 }
 
-std::shared_ptr<IDatabaseLister> makeDatabaseLister()
+std::shared_ptr<IDatabaseLister> makeDatabaseLister(const oledb::ProviderCatalogue &catalogue)
 {
-    return std::make_shared<DatabaseLister>(findFreeTdsDriver);
+    return std::make_shared<DatabaseLister>(catalogue, findFreeTdsDriver);
 }
 
 } // namespace drivers

@@ -17,8 +17,9 @@ constexpr int DefaultConnectTimeout = 15;
 
 } // namespace
 
-TestResult testConnectionString(IConnectionTester &tester, const QString &connectionString,
-                                const std::atomic<bool> &cancelled)
+TestResult testConnectionString(IConnectionTester &tester,
+                                const oledb::ProviderCatalogue &catalogue,
+                                const QString &connectionString, const std::atomic<bool> &cancelled)
 {
     oledb::ConnectionString connection;
     try {
@@ -46,7 +47,8 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
         ? fixed.size()
         : 0;
     result.message = result.message.left(own)
-        + oledb::maskSecrets(QStringView(result.message).sliced(own), oledb::secretsOf(connection));
+        + oledb::maskSecrets(QStringView(result.message).sliced(own),
+                             oledb::secretsOf(connection, catalogue), catalogue);
     return result;
 }
 

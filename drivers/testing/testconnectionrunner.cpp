@@ -11,9 +11,11 @@
 namespace drivers {
 
 TestConnectionRunner::TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
+                                           const oledb::ProviderCatalogue &catalogue,
                                            QObject *parent)
     : QObject(parent)
     , m_tester(std::move(tester))
+    , m_catalogue(catalogue)
 {
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &TestConnectionRunner::giveUp);
@@ -38,8 +40,9 @@ void TestConnectionRunner::start(const QString &connectionString)
     try {
         m_run = DetachedWork::start<TestResult>(
             this,
-            [tester = m_tester, text = connectionString](const std::atomic<bool> &cancelled) {
-                return testConnectionString(*tester, text, cancelled);
+            [tester = m_tester, catalogue = &m_catalogue,
+             text = connectionString](const std::atomic<bool> &cancelled) {
+                return testConnectionString(*tester, *catalogue, text, cancelled);
             },
             [this](const std::shared_ptr<DetachedWork> &run, const TestResult &result) {
                 deliver(run, result);

@@ -9,6 +9,10 @@
 #include <chrono>
 #include <memory>
 
+namespace oledb {
+class ProviderCatalogue;
+}
+
 namespace drivers {
 
 class IConnectionTester;
@@ -24,8 +28,9 @@ public:
     // How long past the connect timeout the runner still waits for a driver that ignores it.
     static constexpr std::chrono::milliseconds DefaultGracePeriod {5000};
 
-    explicit TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
-                                  QObject *parent = nullptr);
+    // The catalogue tells which properties of a string are secrets to mask in the message.
+    TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
+                         const oledb::ProviderCatalogue &catalogue, QObject *parent = nullptr);
     ~TestConnectionRunner() override;
 
     void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
@@ -45,6 +50,7 @@ private:
     void abandon();
 
     std::shared_ptr<IConnectionTester> m_tester;
+    const oledb::ProviderCatalogue &m_catalogue;
     std::shared_ptr<DetachedWork> m_run;
     QTimer m_watchdog;
     std::chrono::milliseconds m_grace = DefaultGracePeriod;

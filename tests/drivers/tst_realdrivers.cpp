@@ -2,6 +2,7 @@
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/providerdispatcher.h"
 #include "drivers/testing/sqlservertester.h"
+#include "oledb/providercatalogue.h"
 #include "tests/drivers/exitprobe.h"
 
 #include <QElapsedTimer>
@@ -74,7 +75,8 @@ private:
 
     QHash<QString, QString> m_db;
     QString m_serverUnavailable;
-    std::shared_ptr<drivers::IConnectionTester> m_tester = drivers::makeConnectionTester();
+    std::shared_ptr<drivers::IConnectionTester> m_tester
+        = drivers::makeConnectionTester(oledb::ProviderCatalogue::builtIn());
 };
 
 void tst_RealDrivers::initTestCase()
@@ -105,7 +107,8 @@ QString tst_RealDrivers::expand(QString text) const
 TestResult tst_RealDrivers::run(const QString &connectionString) const
 {
     const std::atomic<bool> cancelled {false};
-    return drivers::testConnectionString(*m_tester, connectionString, cancelled);
+    return drivers::testConnectionString(*m_tester, oledb::ProviderCatalogue::builtIn(),
+                                         connectionString, cancelled);
 }
 
 void tst_RealDrivers::verifyNoSecret(const TestResult &result) const
