@@ -20,7 +20,8 @@ template<typename Result> struct Guard
     // What the driver or a library under it threw.
     Result (*thrown)(const QString &what);
     // The result as the user sees it, every secret of the string hidden in what it quotes.
-    Result (*masked)(Result result, const QStringList &secrets);
+    Result (*masked)(Result result, const QStringList &secrets,
+                     const oledb::ProviderCatalogue &catalogue);
 };
 
 // Parses the text, runs `call(connection)` and hands the result, or the failure it threw, to
@@ -28,7 +29,8 @@ template<typename Result> struct Guard
 // so there is nothing to mask. Never throws: it runs on a worker thread, where an escaping
 // exception would end the program.
 template<typename Result, typename Call>
-Result guardedCall(const QString &connectionString, const Guard<Result> &guard, Call &&call)
+Result guardedCall(const oledb::ProviderCatalogue &catalogue, const QString &connectionString,
+                   const Guard<Result> &guard, Call &&call)
 {
     oledb::ConnectionString connection;
     try {
@@ -44,7 +46,7 @@ Result guardedCall(const QString &connectionString, const Guard<Result> &guard, 
     } catch (const std::exception &error) {
         result = guard.thrown(QString::fromLocal8Bit(error.what()));
     }
-    return guard.masked(std::move(result), oledb::secretsOf(connection));
+    return guard.masked(std::move(result), oledb::secretsOf(connection, catalogue), catalogue);
 }
 
 } // namespace drivers

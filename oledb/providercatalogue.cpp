@@ -292,6 +292,11 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
                        QStringLiteral("a second generic entry"));
             catalogue.m_genericIndex = i;
         }
+        for (const PropertyDefinition &property : std::as_const(provider.properties)) {
+            if (property.secret
+                && !catalogue.m_secretNames.contains(property.name, Qt::CaseInsensitive))
+                catalogue.m_secretNames.append(property.name);
+        }
         catalogue.m_providers.append(std::move(provider));
     }
     if (catalogue.m_genericIndex < 0)

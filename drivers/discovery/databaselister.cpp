@@ -40,18 +40,22 @@ oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection
 }
 
 // Whatever the lister wrote, the field has room for one line.
-LookupResult masked(LookupResult result, const QStringList &secrets)
+LookupResult masked(LookupResult result, const QStringList &secrets,
+                    const oledb::ProviderCatalogue &catalogue)
 {
     if (result.succeeded())
         return result;
-    return LookupResult::failed(result.quotesDriver ? oledb::maskSecrets(result.failure, secrets)
-                                                    : result.failure);
+    return LookupResult::failed(result.quotesDriver
+                                    ? oledb::maskSecrets(result.failure, secrets, catalogue)
+                                    : result.failure);
 }
 
 } // namespace
 
-DatabaseLister::DatabaseLister(std::function<QString()> findFreeTds)
-    : m_findFreeTds(std::move(findFreeTds))
+DatabaseLister::DatabaseLister(const oledb::ProviderCatalogue &catalogue,
+                               std::function<QString()> findFreeTds)
+    : m_catalogue(catalogue)
+    , m_findFreeTds(std::move(findFreeTds))
 { }
 
 QStringList DatabaseLister::fallbackQueries(const QString &dbmsName)
@@ -76,7 +80,7 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
     const oledb::ConnectionString target = withoutCatalog(connection);
     const int timeout = connectTimeoutSeconds(connection);
     switch (ProviderDispatcher::familyOf(
-        connection.value(oledb::property::Provider).value_or(QString()))) {
+        m_catalogue, connection.value(oledb::property::Provider).value_or(QString()))) {
     case ProviderDispatcher::Family::Odbc:
         return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(target), timeout,
                                               true, fallbackQueries, cancelled));
@@ -104,19 +108,20 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
         QStringLiteral("This machine has no driver that can list the databases of this provider."));
 }
 
-LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionString,
-                           const std::atomic<bool> &cancelled)
+LookupResult listDatabases(IDatabaseLister &lister, const oledb::ProviderCatalogue &catalogue,
+                           const QString &connectionString, const std::atomic<bool> &cancelled)
 {
     static constexpr Guard<LookupResult> guard {LookupResult::failed, LookupResult::driverFailed,
                                                 masked};
-    return guardedCall(connectionString, guard, [&](const oledb::ConnectionString &connection) {
-        return lister.list(connection, cancelled);
-    });
+    return guardedCall(catalogue, connectionString, guard,
+                       [&](const oledb::ConnectionString &connection) {
+                           return lister.list(connection, cancelled);
+                       });
 }
 
-std::shared_ptr<IDatabaseLister> makeDatabaseLister()
+std::shared_ptr<IDatabaseLister> makeDatabaseLister(const oledb::ProviderCatalogue &catalogue)
 {
-    return std::make_shared<DatabaseLister>(findFreeTdsDriver);
+    return std::make_shared<DatabaseLister>(catalogue, findFreeTdsDriver);
 }
 
 } // namespace drivers

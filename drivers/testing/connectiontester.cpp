@@ -16,7 +16,8 @@ constexpr int DefaultConnectTimeout = 15;
 
 // Only what came from the driver is masked: masking our own fixed wording would garble it and
 // show where the password's letters occur.
-TestResult masked(TestResult result, const QStringList &secrets)
+TestResult masked(TestResult result, const QStringList &secrets,
+                  const oledb::ProviderCatalogue &catalogue)
 {
     if (result.outcome == TestResult::Outcome::Succeeded)
         return result;
@@ -26,19 +27,21 @@ TestResult masked(TestResult result, const QStringList &secrets)
         ? fixed.size()
         : 0;
     result.message = result.message.left(own)
-        + oledb::maskSecrets(QStringView(result.message).sliced(own), secrets);
+        + oledb::maskSecrets(QStringView(result.message).sliced(own), secrets, catalogue);
     return result;
 }
 
 } // namespace
 
-TestResult testConnectionString(IConnectionTester &tester, const QString &connectionString,
-                                const std::atomic<bool> &cancelled)
+TestResult testConnectionString(IConnectionTester &tester,
+                                const oledb::ProviderCatalogue &catalogue,
+                                const QString &connectionString, const std::atomic<bool> &cancelled)
 {
     static constexpr Guard<TestResult> guard {TestResult::failed, TestResult::failed, masked};
-    return guardedCall(connectionString, guard, [&](const oledb::ConnectionString &connection) {
-        return tester.test(connection, cancelled);
-    });
+    return guardedCall(catalogue, connectionString, guard,
+                       [&](const oledb::ConnectionString &connection) {
+                           return tester.test(connection, cancelled);
+                       });
 }
 
 int connectTimeoutSeconds(const oledb::ConnectionString &connection)

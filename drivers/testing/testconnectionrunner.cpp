@@ -6,9 +6,11 @@
 namespace drivers {
 
 TestConnectionRunner::TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
+                                           const oledb::ProviderCatalogue &catalogue,
                                            QObject *parent)
     : QObject(parent)
     , m_tester(std::move(tester))
+    , m_catalogue(catalogue)
     , m_runner(this, [this](const TestResult &result) { Q_EMIT finished(result); })
 { }
 
@@ -27,8 +29,9 @@ void TestConnectionRunner::start(const QString &connectionString)
         ? std::chrono::milliseconds(std::chrono::seconds(timeoutSeconds)) + m_grace
         : std::chrono::milliseconds(0);
     m_runner.start(
-        [tester = m_tester, text = connectionString](const std::atomic<bool> &cancelled) {
-            return testConnectionString(*tester, text, cancelled);
+        [tester = m_tester, catalogue = &m_catalogue,
+         text = connectionString](const std::atomic<bool> &cancelled) {
+            return testConnectionString(*tester, *catalogue, text, cancelled);
         },
         limit,
         TestResult::failed(

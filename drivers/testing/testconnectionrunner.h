@@ -8,6 +8,10 @@
 #include <chrono>
 #include <memory>
 
+namespace oledb {
+class ProviderCatalogue;
+}
+
 namespace drivers {
 
 class IConnectionTester;
@@ -23,8 +27,9 @@ public:
     // How long past the connect timeout the runner still waits for a driver that ignores it.
     static constexpr std::chrono::milliseconds DefaultGracePeriod {5000};
 
-    explicit TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
-                                  QObject *parent = nullptr);
+    // The catalogue tells which properties of a string are secrets to mask in the message.
+    TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
+                         const oledb::ProviderCatalogue &catalogue, QObject *parent = nullptr);
 
     void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
     bool isRunning() const { return m_runner.isRunning(); }
@@ -39,6 +44,7 @@ Q_SIGNALS:
 
 private:
     std::shared_ptr<IConnectionTester> m_tester;
+    const oledb::ProviderCatalogue &m_catalogue;
     DetachedRunner<TestResult> m_runner;
     std::chrono::milliseconds m_grace = DefaultGracePeriod;
 };

@@ -177,6 +177,8 @@ private:
     testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
     std::shared_ptr<FakeLister> m_lister;
     std::shared_ptr<FakeBrowser> m_browser;
+    // One per test, as the program keeps one per run.
+    datalink::KeptDialogSize m_keptSize;
     std::unique_ptr<datalink::DataLinkDialog> m_dialog;
 };
 
@@ -196,7 +198,7 @@ datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
     m_dialog = std::make_unique<datalink::DataLinkDialog>(
         oledb::ProviderCatalogue::builtIn(),
         oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
-        m_dataSources);
+        m_dataSources, nullptr, &m_keptSize);
     // No test reaches a real server or the network.
     m_lister = std::make_shared<FakeLister>();
     m_browser = std::make_shared<FakeBrowser>();
@@ -206,6 +208,7 @@ datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
 
 void tst_DataLinkDialog::init()
 {
+    m_keptSize = {};
     open(QString());
 }
 

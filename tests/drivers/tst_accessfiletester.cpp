@@ -1,5 +1,6 @@
 #include "drivers/testing/accessfiletester.h"
 #include "drivers/testing/connectiontester.h"
+#include "oledb/providercatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,7 +102,8 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine()
 
     drivers::AccessFileTester tester;
     const std::atomic<bool> cancelled {false};
-    const TestResult result = drivers::testConnectionString(tester, text, cancelled);
+    const TestResult result = drivers::testConnectionString(
+        tester, oledb::ProviderCatalogue::builtIn(), text, cancelled);
     QVERIFY2(result.outcome == outcome, qPrintable(result.message));
     const QString expected = says.contains(u"%1") ? says.arg(path) : says;
     QVERIFY2(result.message.contains(expected), qPrintable(result.message));

@@ -5,6 +5,7 @@
 #include "fakedrivermanager.h"
 #include "oledb/connectionstring.h"
 #include "oledb/odbcattributes.h"
+#include "oledb/providercatalogue.h"
 
 #include <QTest>
 
@@ -200,14 +201,15 @@ void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
         return QStringLiteral("FreeTDS");
     };
     const std::atomic<bool> cancelled {false};
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
     if (listsDatabases) {
-        drivers::DatabaseLister lister(freeTds);
-        QVERIFY(!drivers::listDatabases(lister, text, cancelled).succeeded());
+        drivers::DatabaseLister lister(catalogue, freeTds);
+        QVERIFY(!drivers::listDatabases(lister, catalogue, text, cancelled).succeeded());
     } else {
         const auto odbc = std::make_shared<drivers::OdbcTester>();
         drivers::ProviderDispatcher tester(
-            {odbc, std::make_shared<drivers::SqlServerTester>(freeTds), odbc, odbc});
-        QCOMPARE(drivers::testConnectionString(tester, text, cancelled).outcome,
+            catalogue, {odbc, std::make_shared<drivers::SqlServerTester>(freeTds), odbc, odbc});
+        QCOMPARE(drivers::testConnectionString(tester, catalogue, text, cancelled).outcome,
                  drivers::TestResult::Outcome::Failed);
     }
     const fakedrivermanager::LogOn logOn = fakedrivermanager::lastLogOn();

@@ -114,7 +114,7 @@ void writeParsed(QStringView text, JsonWriter &out, WritePairs &write)
 // One reading when the answer fits in the writer's buffer, which is every string but the longest;
 // those are read once to find them sound and again to write their pairs, so that a string of
 // millions of pairs is never held as a list nor its answer in memory.
-bool parseString(const Element &input, JsonWriter &out)
+bool parseString(const Element &input, JsonWriter &out, const oledb::ProviderCatalogue &)
 {
     // Room for a tentative answer of half the buffer.
     if (out.room() < JsonWriter::capacity / 2)
@@ -137,7 +137,7 @@ bool parseString(const Element &input, JsonWriter &out)
 }
 
 // What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
-bool maskString(const Element &input, JsonWriter &out)
+bool maskString(const Element &input, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
 {
     if (const auto error = check(input.text)) {
         writeFormatError(out, *error);
@@ -145,7 +145,7 @@ bool maskString(const Element &input, JsonWriter &out)
     }
     out.beginObject();
     out.key(QLatin1StringView("masked"));
-    out.string(oledb::maskConnectionString(input.text));
+    out.string(oledb::maskConnectionString(input.text, catalogue));
     out.key(QLatin1StringView("ok"));
     out.boolean(true);
     out.endObject();
@@ -173,7 +173,7 @@ oledb::KeywordValueList readPairs(const QJsonValue &item, qsizetype index)
 }
 
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
-bool formatPairList(const Element &input, JsonWriter &out)
+bool formatPairList(const Element &input, JsonWriter &out, const oledb::ProviderCatalogue &)
 {
     const oledb::KeywordValueList pairs = readPairs(input.value, input.index);
     try {
@@ -227,12 +227,12 @@ EditRequest readEditRequest(const QJsonValue &item, qsizetype index)
 }
 
 // The editing itself is the library's, as the dialog does it; this reads and writes JSON.
-bool editRequest(const Element &input, JsonWriter &out)
+bool editRequest(const Element &input, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
 {
     const EditRequest request = readEditRequest(input.value, input.index);
     try {
-        const QString edited = oledb::editConnectionString(
-            oledb::ProviderCatalogue::builtIn(), request.text, request.set, request.remove);
+        const QString edited
+            = oledb::editConnectionString(catalogue, request.text, request.set, request.remove);
         out.beginObject();
         out.key(QLatin1StringView("ok"));
         out.boolean(true);
@@ -258,7 +258,7 @@ struct Command
     const char *name;
     ElementShape shape;
     const char *shapeName;
-    bool (*answer)(const Element &, JsonWriter &);
+    bool (*answer)(const Element &, JsonWriter &, const oledb::ProviderCatalogue &);
 };
 
 constexpr Command commands[] = {
@@ -268,7 +268,7 @@ constexpr Command commands[] = {
     {"edit", ElementShape::Value, "a JSON array of edit requests", editRequest},
 };
 
-int run(const Command &command)
+int run(const Command &command, const oledb::ProviderCatalogue &catalogue)
 {
     JsonWriter out(STDOUT_FILENO);
     int code = AllValid;
@@ -276,7 +276,7 @@ int run(const Command &command)
         out.beginArray();
         connstr::readArray(STDIN_FILENO, command.shape, command.shapeName,
                            [&](const Element &input) {
-                               if (!command.answer(input, out))
+                               if (!command.answer(input, out, catalogue))
                                    code = SomeInvalid;
                            });
         out.endArray();
@@ -324,7 +324,7 @@ int main(int argc, char *argv[])
     if (argc == 2) {
         for (const Command &command : commands) {
             if (argument == command.name)
-                return run(command);
+                return run(command, oledb::ProviderCatalogue::builtIn());
         }
     }
     printError(QStringLiteral("usage: corvanta-connstr parse|format|mask|edit < input.json"));
