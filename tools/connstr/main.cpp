@@ -26,8 +26,9 @@ int main(int argc, char *argv[])
             "  edit    a JSON array of {\"string\", \"set\", \"remove\"} requests in, each string\n"
             "          edited in place, changing only the pairs named, out\n"
             "\n"
-            "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input or\n"
-            "output that could not be written.\n",
+            "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input (not\n"
+            "JSON, not of the command's shape, or nested deeper than 1000 levels), not enough\n"
+            "memory, or output that could not be written.\n",
             stdout);
         return connstr::AllValid;
     }
