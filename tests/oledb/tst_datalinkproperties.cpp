@@ -1,4 +1,5 @@
 #include "oledb/datalinkproperties.h"
+#include "oledb/jetoptions.h"
 #include "oledb/problems.h"
 #include "oledb/providercatalogue.h"
 
@@ -42,6 +43,8 @@ class tst_DataLinkProperties : public QObject
 private Q_SLOTS:
     void readsAStringAsItsProviderDoes_data();
     void readsAStringAsItsProviderDoes();
+    void aFileTypeIsFoundAndChangedWhateverStandsBesideIt_data();
+    void aFileTypeIsFoundAndChangedWhateverStandsBesideIt();
     void anEditChangesOnlyItsPairAndItsReversalRestoresTheText_data();
     void anEditChangesOnlyItsPairAndItsReversalRestoresTheText();
     void pairsThatDisagreeAreAConflictResolvedByKeepingTheOneInEffect_data();
@@ -158,6 +161,38 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes()
                                       {{set.first(equals), set.sliced(equals + 1)}}, {}),
                  edited);
     }
+}
+
+void tst_DataLinkProperties::aFileTypeIsFoundAndChangedWhateverStandsBesideIt_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("chosen"); // the type to set
+    QTest::addColumn<QString>("changed");
+
+    QTest::newRow("ACE workbook, IMEX kept")
+        << u"Excel 12.0 Xml;HDR=YES;IMEX=1"_s << u"Excel 12.0 Xml"_s << u"Excel 12.0 Macro"_s
+        << u"Excel 12.0 Macro;HDR=YES;IMEX=1"_s;
+    QTest::newRow("type after the options, white space kept")
+        << u"HDR=No; Excel 8.0 ;MaxScanRows=0"_s << u"Excel 8.0"_s << u"Excel 12.0"_s
+        << u"HDR=No; Excel 12.0 ;MaxScanRows=0"_s;
+    QTest::newRow("text file, a ; inside FMT's parentheses")
+        << u"text;HDR=Yes;FMT=Delimited(;)"_s << u"text"_s << QString()
+        << u"HDR=Yes;FMT=Delimited(;)"_s;
+    QTest::newRow("no type yet") << u"HDR=Yes"_s << QString() << u"Excel 8.0"_s
+                                 << u"Excel 8.0;HDR=Yes"_s;
+}
+
+void tst_DataLinkProperties::aFileTypeIsFoundAndChangedWhateverStandsBesideIt()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, type);
+    QFETCH(QString, chosen);
+    QFETCH(QString, changed);
+
+    QCOMPARE(jetoptions::fileType(options), type);
+    QCOMPARE(jetoptions::withFileType(options, chosen), changed);
+    QCOMPARE(jetoptions::fileType(changed), chosen);
 }
 
 void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheText_data()
