@@ -317,6 +317,8 @@ std::optional<Conflict> DataLinkProperties::conflict(QStringView name) const
     bool differ = false;
     Conflict found;
     found.inEffect = live.indexOf(inEffect(live));
+    if (found.inEffect < 0)
+        return std::nullopt;
     for (qsizetype index : live) {
         differ = differ || propertyValueAt(index) != first;
         found.pairs.append({m_document.keyword(index), m_document.value(index)});

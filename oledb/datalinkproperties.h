@@ -15,7 +15,7 @@ struct Conflict
 {
     // Keyword and value as written, in the string's order.
     KeywordValueList pairs;
-    // Index into pairs; -1 when none of them takes effect and the provider's default does.
+    // Index into pairs.
     qsizetype inEffect = -1;
 };
 
@@ -114,7 +114,8 @@ public:
     // Removes every pair that sets the property.
     void remove(QStringView name);
 
-    // Nothing when the pairs that set the property agree (or there is only one).
+    // Nothing when the pairs that set the property agree (or there is only one), and nothing
+    // when none of them takes effect: each is then a pair without effect, not a rival.
     std::optional<Conflict> conflict(QStringView name) const;
     // Removes every pair that sets the property but the one in effect.
     void keepOnlyInEffect(QStringView name);
