@@ -3,6 +3,7 @@
 #include "oledb/provider.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -27,6 +28,8 @@ public:
     // unknown provider keeps its name.
     Provider resolve(QStringView progId) const;
     const Provider &generic() const { return m_providers.at(m_genericIndex); }
+    // Where a rule comes from, by the id the catalogue's entries cite: title and address.
+    QString source(const QString &id) const { return m_sources.value(id); }
     // Case-insensitive, with or without a version (`SQLOLEDB.1`, `Microsoft.ACE.OLEDB.12.0`)
     // and with a release number after the name (`SQLNCLI11`, `MSOLEDBSQL19`).
     ProviderFamily familyOf(QStringView progId) const;
@@ -39,6 +42,7 @@ private:
     QList<std::pair<QString, ProviderFamily>> m_families;
     QList<Provider> m_providers;
     QStringList m_secretNames;
+    QHash<QString, QString> m_sources;
     qsizetype m_genericIndex = -1;
 };
 

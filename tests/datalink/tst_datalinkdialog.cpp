@@ -520,12 +520,14 @@ void tst_DataLinkDialog::pagesShowAndEditValuesUnderTheStringsOwnKeywords()
     QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("tcp:x,1433"));
     QCOMPARE(driver.find<QLineEdit>("initialCatalogEdit")->text(), QStringLiteral("db"));
     QCOMPARE(driver.find<QLineEdit>("userNameEdit")->text(), QStringLiteral("u"));
-    QVERIFY(driver.find<QCheckBox>("encryptCheck")->isChecked());
+    // Encrypt goes into the provider string, beneath the property's default: it has no effect,
+    // and turning encryption on writes the property's own name.
+    QVERIFY(!driver.find<QCheckBox>("encryptCheck")->isChecked());
     QVERIFY(driver.type("dataSourceEdit", "tcp:y,1433"));
     QVERIFY(driver.click("encryptCheck"));
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:y,1433;Database=db;UID=u;PWD=p;"
-                            "Encrypt=no;Connect Timeout=30"));
+                            "Encrypt=yes;Connect Timeout=30;Use Encryption for Data=True"));
     // The All tab shows them under the catalogue's names, and nothing twice.
     QCOMPARE(driver.find<datalink::PropertyEditor>("value:Data Source")->lineEdit()->text(),
              QStringLiteral("tcp:y,1433"));
