@@ -618,20 +618,22 @@ char *escape(const char16_t *&at, const char16_t *const stop, const char16_t *co
         if (stop - at >= 16) {
             const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
             const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 8));
-            const auto escapedMask = [](__m128i low, __m128i high) {
+            const auto escapedMask = [](__m128i lowHalf, __m128i highHalf) {
                 const auto escaped = [](__m128i units) {
                     return _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
                                         _mm_cmpeq_epi16(units, _mm_set1_epi16('\\')));
                 };
-                return unsigned(_mm_movemask_epi8(_mm_packs_epi16(escaped(low), escaped(high))));
+                return unsigned(
+                    _mm_movemask_epi8(_mm_packs_epi16(escaped(lowHalf), escaped(highHalf))));
             };
-            const auto otherMask = [](__m128i low, __m128i high) {
+            const auto otherMask = [](__m128i lowHalf, __m128i highHalf) {
                 // Compared as signed, the units from 0x8000 up fall below the space.
                 const auto other = [](__m128i units) {
                     return _mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
                                         _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7f)));
                 };
-                return unsigned(_mm_movemask_epi8(_mm_packs_epi16(other(low), other(high))));
+                return unsigned(
+                    _mm_movemask_epi8(_mm_packs_epi16(other(lowHalf), other(highHalf))));
             };
             const __m128i bytes = _mm_packus_epi16(low, high);
             unsigned escaped = escapedMask(low, high);
