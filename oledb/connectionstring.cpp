@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(CORVANTA_SCALAR)
 #include <emmintrin.h>
 #endif
 
@@ -45,7 +45,7 @@ constexpr bool isForbiddenControl(char16_t c)
 const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a, char16_t b,
                             char16_t c)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(CORVANTA_SCALAR)
     const __m128i wantA = _mm_set1_epi16(short(a));
     const __m128i wantB = _mm_set1_epi16(short(b));
     const __m128i wantC = _mm_set1_epi16(short(c));
@@ -77,7 +77,7 @@ const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a,
 // The first `wanted` from `at`, else `end`.
 const char16_t *findChar(const char16_t *at, const char16_t *end, char16_t wanted)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(CORVANTA_SCALAR)
     const __m128i want = _mm_set1_epi16(short(wanted));
     for (; end - at >= 8; at += 8) {
         const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));

@@ -226,8 +226,9 @@ bool isCommand(QByteArrayView name)
 ExitCode runCommand(QByteArrayView name, const oledb::ProviderCatalogue &catalogue, int in,
                     int outFd)
 {
-    const auto command = std::find_if(std::begin(commands), std::end(commands),
-                                      [&](const auto &command) { return name == command.name; });
+    const auto command
+        = std::find_if(std::begin(commands), std::end(commands),
+                       [&](const auto &candidate) { return name == candidate.name; });
     Q_ASSERT(command != std::end(commands));
     JsonWriter out(outFd);
     bool allValid = true;

@@ -118,7 +118,7 @@ public:
             return m_dropped;
         const auto after
             = std::upper_bound(m_drops.begin(), m_drops.end(), at,
-                               [](qint64 at, const Drop &drop) { return at < drop.at; });
+                               [](qint64 shown, const Drop &drop) { return shown < drop.at; });
         return std::prev(after)->total;
     }
     void forgetBefore(qint64 at);
