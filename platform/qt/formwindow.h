@@ -43,6 +43,7 @@ protected:
 
 private:
     void frameSettled();
+    void bringBackDialogsLater();
     void raiseResize();
 
     const EventDispatch &m_dispatch;
