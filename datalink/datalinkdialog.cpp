@@ -49,14 +49,6 @@ QString chooseWithQtDialog(QWidget *parent, const QString &caption, const QStrin
                                         QFileDialog::DontUseNativeDialog);
 }
 
-// The dialog's size for the rest of the run, once it has one: the size it first opened at, or
-// the size the user last gave it.
-QSize &sizeForThisRun()
-{
-    static QSize size;
-    return size;
-}
-
 // Asks for the whole page: Qt's scroll area asks for no more than 24 lines, and the page would
 // scroll on a screen with room to show it.
 class PageScroll final : public QScrollArea
@@ -113,12 +105,14 @@ QWidget *padded(QWidget *page, QWidget *parent)
 
 DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
                                const oledb::DataLinkProperties &properties,
-                               drivers::IOdbcDataSources &dataSources, QWidget *parent)
+                               drivers::IOdbcDataSources &dataSources, QWidget *parent,
+                               KeptDialogSize *keptSize)
     : QDialog(parent)
     , m_draft(new DataLinkDraft(catalogue, properties, this))
     , m_dataSources(dataSources)
+    , m_keptSize(keptSize ? *keptSize : m_ownSize)
     , m_chooseFile(&chooseWithQtDialog)
-    , m_discovery(makeDiscovery())
+    , m_discovery(makeDiscovery(catalogue))
     , m_tabs(new QTabWidget(this))
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
@@ -202,7 +196,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
 // saved-password warning) shows whole and the widest tab fits, within the screen.
 QSize DataLinkDialog::openingSize()
 {
-    QSize size = sizeForThisRun();
+    QSize size = m_keptSize.size;
     if (!size.isValid()) {
         DataLinkDraft tallest(m_draft->catalogue(),
                               oledb::DataLinkProperties::fromString(
@@ -234,7 +228,7 @@ void DataLinkDialog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     if (m_sized)
-        sizeForThisRun() = size();
+        m_keptSize.size = size();
 }
 
 DataLinkDialog::~DataLinkDialog() = default;

@@ -139,7 +139,7 @@ void DataLinkDraft::setSavesPasswords(bool save)
 
 bool DataLinkDraft::isSecret(QStringView name) const
 {
-    return oledb::isSecretKeyword(name);
+    return oledb::isSecretKeyword(name, m_catalogue);
 }
 
 QString DataLinkDraft::connectionString() const
@@ -159,7 +159,7 @@ QString DataLinkDraft::connectionStringWithSecrets() const
 
 QString DataLinkDraft::maskedConnectionString() const
 {
-    return oledb::maskConnectionString(connectionString());
+    return oledb::maskConnectionString(connectionString(), m_catalogue);
 }
 
 QList<PropertyProblem> DataLinkDraft::problems() const

@@ -4,6 +4,7 @@
 #include "oledb/formaterror.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/providercatalogue.h"
+#include "oledb/quoting.h"
 
 #include <QSet>
 
@@ -47,24 +48,11 @@ QString normalisedKeyword(QStringView keyword)
     return out.toCaseFolded();
 }
 
-const QSet<QString> &declaredSecrets()
+bool declaredSecret(const QString &key, const ProviderCatalogue &catalogue)
 {
-    static const QSet<QString> names = [] {
-        QSet<QString> found;
-        for (const Provider &provider : ProviderCatalogue::builtIn().providers()) {
-            for (const PropertyDefinition &property : provider.properties) {
-                if (property.secret)
-                    found.insert(normalisedKeyword(property.name));
-            }
-        }
-        return found;
-    }();
-    return names;
-}
-
-bool isQuote(QChar c)
-{
-    return c == u'"' || c == u'\'';
+    const QStringList &names = catalogue.secretPropertyNames();
+    return std::any_of(names.begin(), names.end(),
+                       [&](const QString &name) { return normalisedKeyword(name) == key; });
 }
 
 QStringView trimmedOfDelimiters(QStringView text)
@@ -85,39 +73,11 @@ bool isLineBreak(QChar c)
         || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
-// Past a quoted value that starts at `start`, doubled quotes inside; an unclosed one runs to
-// the end.
-qsizetype quotedEnd(QStringView text, qsizetype start)
+// Past a value from its opening quote or brace at `start` to the `close` that ends it, as the
+// parsers end it; an unclosed one runs to the end.
+qsizetype enclosedEnd(QStringView text, qsizetype start, QChar close)
 {
-    const QChar quote = text[start];
-    qsizetype pos = start + 1;
-    while (true) {
-        const qsizetype close = text.indexOf(quote, pos);
-        if (close < 0)
-            return text.size();
-        if (close + 1 < text.size() && text[close + 1] == quote) {
-            pos = close + 2;
-            continue;
-        }
-        return close + 1;
-    }
-}
-
-// Past a braced value that starts at `start`, as the ODBC reader ends it.
-qsizetype bracedEnd(QStringView text, qsizetype start)
-{
-    qsizetype pos = start + 1;
-    while (pos < text.size()) {
-        if (text[pos] == u'}') {
-            if (pos + 1 < text.size() && text[pos + 1] == u'}') {
-                pos += 2;
-                continue;
-            }
-            return pos + 1;
-        }
-        ++pos;
-    }
-    return text.size();
+    return std::min(findClosing(text, start + 1, close) + 1, text.size());
 }
 
 // Adds what was found in a value to what is found in the text it stands in: the value starts
@@ -132,16 +92,17 @@ void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsize
         out.append({offset(found.start), offset(found.end), found.value});
 }
 
-void findNested(QStringView text, int depth, FoundList &out);
+void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue);
 
 // Every pair of a connection string read from `text`.
 void findInPairs(QStringView text, const ConnectionString &parsed,
-                 const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out)
+                 const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out,
+                 const ProviderCatalogue &catalogue)
 {
     for (qsizetype i = 0; i < parsed.pairs().size(); ++i) {
         const KeywordValue &pair = parsed.pairs().at(i);
         const ConnectionString::ValueSpan span = spans.at(i);
-        if (isSecretKeyword(pair.keyword)) {
+        if (isSecretKeyword(pair.keyword, catalogue)) {
             if (!pair.value.isEmpty())
                 out.append({span.start, span.end, pair.value});
             continue;
@@ -149,7 +110,7 @@ void findInPairs(QStringView text, const ConnectionString &parsed,
         if (!pair.value.contains(u'='))
             continue;
         FoundList inner;
-        findNested(pair.value, depth + 1, inner);
+        findNested(pair.value, depth + 1, inner, catalogue);
         const bool quoted = span.end > span.start && isQuote(text[span.start]);
         addEscaped(out, inner, pair.value, quoted ? span.start + 1 : span.start,
                    quoted ? std::optional<QChar>(text[span.start]) : std::nullopt);
@@ -159,7 +120,7 @@ void findInPairs(QStringView text, const ConnectionString &parsed,
 // A value of another property may hold a whole string of its own: ODBC attributes for the
 // driver, or a provider's own connection string. It is read both ways and whatever either
 // reading takes for a secret is hidden.
-void findNested(QStringView text, int depth, FoundList &out)
+void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue)
 {
     if (!text.contains(u'='))
         return;
@@ -179,12 +140,12 @@ void findNested(QStringView text, int depth, FoundList &out)
             if (span.closed)
                 braces.insert(span.end - 1);
         }
-        if (isSecretKeyword(attribute.key)) {
+        if (isSecretKeyword(attribute.key, catalogue)) {
             qsizetype end = span.end;
             // The driver takes an opening quote as part of the password and stops at the first
             // `;`, but the writer meant everything up to the closing quote.
             if (!span.braced && span.end > span.start && isQuote(text[span.start]))
-                end = std::max(end, quotedEnd(text, span.start));
+                end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
             // The reader drops what follows a closing brace; it may be the rest of a password
             // written without doubling its `}`. A closing quote of the string around is not.
             if (span.closed) {
@@ -202,7 +163,7 @@ void findNested(QStringView text, int depth, FoundList &out)
         if (!attribute.value.contains(u'='))
             continue;
         FoundList inner;
-        findNested(attribute.value, depth + 1, inner);
+        findNested(attribute.value, depth + 1, inner, catalogue);
         addEscaped(out, inner, attribute.value, span.braced ? span.start + 1 : span.start,
                    span.braced ? std::optional<QChar>(u'}') : std::nullopt);
     }
@@ -211,7 +172,7 @@ void findNested(QStringView text, int depth, FoundList &out)
     FoundList asPairs;
     try {
         const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, depth, asPairs);
+        findInPairs(text, parsed, spans, depth, asPairs, catalogue);
     } catch (const FormatError &) {
         return;
     }
@@ -235,7 +196,7 @@ bool endsKeyword(QChar c)
 
 // Whether the words just before an `=` name a secret; in a sentence the keyword is the last
 // words before it ("the string was PWD=...").
-bool secretBefore(QStringView text, qsizetype assign)
+bool secretBefore(QStringView text, qsizetype assign, const ProviderCatalogue &catalogue)
 {
     qsizetype begin = assign;
     const qsizetype limit = std::max<qsizetype>(0, assign - MaxKeywordLength);
@@ -244,7 +205,7 @@ bool secretBefore(QStringView text, qsizetype assign)
     const QStringView candidate = text.sliced(begin, assign - begin).trimmed();
     qsizetype word = 0;
     while (word < candidate.size()) {
-        if (isSecretKeyword(candidate.sliced(word)))
+        if (isSecretKeyword(candidate.sliced(word), catalogue))
             return true;
         while (word < candidate.size() && !candidate[word].isSpace())
             ++word;
@@ -260,7 +221,8 @@ enum class TextKind { Message, ConnectionString };
 // connection string too malformed to read. Values run as either syntax would run them, and to
 // the end of the line otherwise; in a connection string a bare value also takes the pieces
 // after it that assign nothing, which is how a password holding `;` ends up written.
-void findAssignments(QStringView text, TextKind kind, FoundList &out)
+void findAssignments(QStringView text, TextKind kind, FoundList &out,
+                     const ProviderCatalogue &catalogue)
 {
     qsizetype pos = 0;
     while (pos < text.size()) {
@@ -268,7 +230,7 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
         if (assign < 0)
             break;
         pos = assign + 1;
-        if (!secretBefore(text, assign))
+        if (!secretBefore(text, assign, catalogue))
             continue;
         qsizetype start = assign + 1;
         while (start < text.size() && text[start].isSpace() && !isLineBreak(text[start]))
@@ -277,9 +239,9 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
             break;
         qsizetype end;
         if (text[start] == u'{') {
-            end = bracedEnd(text, start);
+            end = enclosedEnd(text, start, u'}');
         } else if (isQuote(text[start])) {
-            end = quotedEnd(text, start);
+            end = enclosedEnd(text, start, text[start]);
         } else {
             end = start;
             while (true) {
@@ -336,39 +298,39 @@ QString secretMask()
     return QStringLiteral("********");
 }
 
-bool isSecretKeyword(QStringView keyword)
+bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
 {
     const QString key = normalisedKeyword(keyword);
     if (key.isEmpty())
         return false;
-    return declaredSecrets().contains(key) || key.contains(u"password") || key.contains(u"passwd")
+    return declaredSecret(key, catalogue) || key.contains(u"password") || key.contains(u"passwd")
         || key.endsWith(u"pwd") || key == u"access token" || key == u"accesstoken";
 }
 
-QString maskConnectionString(QStringView text)
+QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
     FoundList found;
     QList<ConnectionString::ValueSpan> spans;
     try {
         const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, 0, found);
+        findInPairs(text, parsed, spans, 0, found, catalogue);
     } catch (const FormatError &) {
-        findNested(text, 0, found);
-        findAssignments(text, TextKind::ConnectionString, found);
+        findNested(text, 0, found, catalogue);
+        findAssignments(text, TextKind::ConnectionString, found, catalogue);
     }
     return applyMask(text, std::move(found));
 }
 
-QStringList secretsOf(const ConnectionString &connection)
+QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogue &catalogue)
 {
     QStringList secrets;
     for (const KeywordValue &pair : connection.pairs()) {
-        if (isSecretKeyword(pair.keyword)) {
+        if (isSecretKeyword(pair.keyword, catalogue)) {
             secrets.append(pair.value);
             continue;
         }
         FoundList nested;
-        findNested(pair.value, 1, nested);
+        findNested(pair.value, 1, nested, catalogue);
         for (const Found &found : std::as_const(nested)) {
             secrets.append(found.value);
             const QStringView raw
@@ -397,7 +359,8 @@ QStringList secretsOf(const ConnectionString &connection)
     return secrets;
 }
 
-QString maskSecrets(QStringView text, const QStringList &secrets)
+QString maskSecrets(QStringView text, const QStringList &secrets,
+                    const ProviderCatalogue &catalogue)
 {
     FoundList found;
     for (const QString &secret : secrets) {
@@ -407,7 +370,7 @@ QString maskSecrets(QStringView text, const QStringList &secrets)
              at = text.indexOf(secret, at + 1, Qt::CaseInsensitive))
             found.append({at, at + secret.size(), secret});
     }
-    findAssignments(text, TextKind::Message, found);
+    findAssignments(text, TextKind::Message, found, catalogue);
     return applyMask(text, std::move(found));
 }
 

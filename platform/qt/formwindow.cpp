@@ -2,6 +2,7 @@
 
 #include "platform/formevents.h"
 #include "platform/qt/eventdispatch.h"
+#include "platform/qt/ownedwindows.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/traymessageevent.h"
 #include "platform/qt/twips.h"
@@ -9,6 +10,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QtMath>
@@ -108,6 +110,8 @@ void FormWindow::resizeEvent(QResizeEvent *event)
 void FormWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (!event->spontaneous())
+        bringBackDialogsLater();
     if (!m_frameSettled && !m_waitingForFrame) {
         m_waitingForFrame = true;
         QTimer::singleShot(FrameGracePeriodMs, this, &FormWindow::frameSettled);
@@ -124,8 +128,23 @@ void FormWindow::moveEvent(QMoveEvent *event)
 void FormWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !m_suppressStateEvent)
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (!(windowState() & Qt::WindowMinimized))
+        bringBackDialogsLater();
+    if (!m_suppressStateEvent)
         raiseResize();
+}
+
+// Window managers minimise a dialog with the window it belongs to, but do not all restore it
+// with the window, nor when the window comes back from the notification area (to them, a new
+// window): so the window brings its dialogs back itself, once it is up.
+void FormWindow::bringBackDialogsLater()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !(windowState() & Qt::WindowMinimized))
+            bringBackModalWindows(this);
+    });
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)

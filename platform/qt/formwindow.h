@@ -47,6 +47,7 @@ protected:
 
 private:
     void frameSettled();
+    void bringBackDialogsLater();
     void raiseResize();
 
     const EventDispatch &m_dispatch;

@@ -56,11 +56,20 @@ QString asDocumentShows(const QString &text)
 
 } // namespace
 
+void ExactTextEdit::wrapFor(qsizetype length)
+{
+    const auto mode = length < WrapAnywhereFrom ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                                : QTextOption::WrapAnywhere;
+    if (wordWrapMode() != mode)
+        setWordWrapMode(mode);
+}
+
 void ExactTextEdit::insertFromMimeData(const QMimeData *source)
 {
     const QTextCursor cursor = textCursor();
     m_insertion = Insertion {cursor.selectionStart(),
                              cursor.selectionEnd() - cursor.selectionStart(), source->text()};
+    wrapFor(document()->characterCount() - m_insertion->replaced + m_insertion->text.size());
     QPlainTextEdit::insertFromMimeData(source);
     m_insertion.reset();
 }
@@ -75,6 +84,7 @@ QtTextBox::QtTextBox(ExactTextEdit *editor, QString name, const EventDispatch &d
         if (m_setting)
             return;
         followEdit();
+        this->editor()->wrapFor(m_text.size());
         raiseChange();
     });
 }
@@ -88,6 +98,7 @@ QString QtTextBox::Text()
 void QtTextBox::SetText(const QString &value)
 {
     auto *text = editor();
+    text->wrapFor(value.size());
     m_setting = true;
     text->setPlainText(value);
     m_setting = false;

@@ -75,6 +75,13 @@ public:
     };
     std::optional<Insertion> takeInsertion() { return std::exchange(m_insertion, std::nullopt); }
 
+    // Lines wrap between words, but a run with nowhere to break costs Qt's layout time in the
+    // square of its length (a 100,000-character string of pairs without a space takes over a
+    // second to each key): a text that long wraps anywhere, which costs time in its length.
+    // Set before the text changes, since the document lays itself out as it changes.
+    void wrapFor(qsizetype length);
+    static constexpr qsizetype WrapAnywhereFrom = 16 * 1024;
+
 protected:
     void insertFromMimeData(const QMimeData *source) override;
 

@@ -1,6 +1,7 @@
 #include "platform/qt/qtshell.h"
 
 #include "platform/qt/handletable.h"
+#include "platform/qt/ownedwindows.h"
 #include "platform/qt/traymessageevent.h"
 
 #include <QCoreApplication>
@@ -172,7 +173,10 @@ int QtShell::SetForegroundWindow(quint32 hWnd)
     if (!window)
         return 0;
     window->raise();
-    window->activateWindow();
+    // With a dialog open the window takes no input: the dialog comes to the front instead, as
+    // it does where a dialog disables its owner.
+    if (!bringBackModalWindows(window))
+        window->activateWindow();
     return 1;
 }
 

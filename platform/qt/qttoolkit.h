@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/qt/ownedwindows.h"
 #include "platform/qt/qtapplication.h"
 #include "platform/qt/qtclipboard.h"
 #include "platform/toolkit.h"
@@ -23,6 +24,7 @@ private:
     platform::IShell &m_shell;
     QtClipboard m_clipboard;
     QtApplication m_application;
+    OwnerModality m_modality;
 };
 
 } // namespace platform::qt

@@ -81,3 +81,20 @@ clipboard_release
 e2e_clipboard >"$E2E_WORK/copied"
 e2e_check "the clipboard holds the text byte for byte" cmp "$E2E_WORK/expected" "$E2E_WORK/copied"
 e2e_check "the picture is gone" no_picture
+
+# A 5 MB string of pairs with no space in it (nowhere to break a wrapped line) comes back from
+# Copy byte for byte, and the window answers again within seconds.
+e2e_click_control $E2E_CLEAR
+awk 'BEGIN { for (i = 0; i < 5 * 1024 * 1024 / 40; i++) printf "Provider=SQLOLEDB.1;DataSource=db%06d;", i }' \
+    >"$E2E_WORK/large"
+clipboard_offer "$E2E_WORK/large"
+focus_box
+xdotool key ctrl+v
+e2e_check "the large paste reaches the box" e2e_wait_until 20 banner_hidden large-pasted
+e2e_click_control $E2E_COPY
+# xclip gives the clipboard up once Copy takes it over.
+e2e_check "Copy answers after the large paste" \
+    e2e_wait_until 30 bash -c '! kill -0 "$0" 2>/dev/null' "$E2E_XCLIP_PID"
+e2e_untrack "$E2E_XCLIP_PID"
+e2e_clipboard >"$E2E_WORK/large-copied"
+e2e_check "the clipboard holds the large text byte for byte" cmp "$E2E_WORK/large" "$E2E_WORK/large-copied"

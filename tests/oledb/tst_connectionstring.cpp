@@ -181,6 +181,9 @@ private Q_SLOTS:
         QTest::newRow("long: ; and C1 control found anywhere")
             << u"a|0123456789abcdefghij;klmnopqrst|b|0123456789abcdefghij\u0085\u009fklmnopqrst"_s
             << u"a=\"0123456789abcdefghij;klmnopqrst\";b=\"0123456789abcdefghij\u0085\u009fklmnopqrst\""_s;
+        QTest::newRow("long: both quotes and ; found anywhere")
+            << u"a|0123456789'abcdefghij\"klmnop;qrst"_s
+            << u"a=\"0123456789'abcdefghij\"\"klmnop;qrst\""_s;
     }
 
     void writesMinimalQuoting()

@@ -1,12 +1,17 @@
 #include "platform/qt/qtshell.h"
 
 #include "platform/qt/handletable.h"
+#include "platform/qt/ownedwindows.h"
 #include "platform/qt/traymessageevent.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPixmap>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -214,6 +219,43 @@ private Q_SLOTS:
         QCOMPARE(shell.SetForegroundWindow(hWnd), 1);
 
         QTRY_COMPARE(QApplication::activeWindow(), &window);
+    }
+
+    // What the notification-area icon needs of a window minimised with its dialog open: the
+    // program's other windows still take clicks, and the window comes back under its dialog.
+    void aDialogBlocksItsOwnerAloneAndComesToTheFrontWithIt()
+    {
+        const platform::qt::OwnerModality modality;
+        QPushButton window(QStringLiteral("owner"));
+        QPushButton other(QStringLiteral("other"));
+        const quint32 hWnd = HandleTable::registerWindow(&window);
+        window.show();
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QSignalSpy ownerClicks(&window, &QPushButton::clicked);
+        QSignalSpy otherClicks(&other, &QPushButton::clicked);
+
+        QDialog dialog(&window);
+        QtShell shell;
+        bool ran = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            const auto click = [](QWidget &w) {
+                QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, w.rect().center());
+            };
+            click(window);
+            click(other);
+            other.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &other);
+            QCOMPARE(shell.SetForegroundWindow(hWnd), 1);
+            QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+            ran = true;
+            dialog.reject();
+        });
+        dialog.exec();
+
+        QVERIFY(ran);
+        QCOMPARE(ownerClicks.count(), 0);
+        QCOMPARE(otherClicks.count(), 1);
     }
 };
 
