@@ -14,8 +14,10 @@ namespace oledb {
 
 namespace {
 
-// Strings nest a level or two in practice; past this depth a value that assigns anything is
-// hidden whole rather than read further.
+// Strings nest a level or two in practice; past this depth only the secret-looking assignments
+// of a value are hidden, as in free text. A value that is not a string of pairs at all (an
+// Oracle descriptor, `(A=(B=...)(C=...))`) runs this deep without nesting anything, and hiding
+// it whole would hide what no secret keyword owns.
 constexpr int MaxDepth = 8;
 // How far back from an `=` in free text a keyword is looked for.
 constexpr qsizetype MaxKeywordLength = 64;
@@ -134,6 +136,32 @@ void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsize
 
 void findNested(QStringView text, int depth, FoundList &out);
 
+enum class TextKind { Message, ConnectionString };
+void findAssignments(QStringView text, TextKind kind, FoundList &out);
+
+// Past the pieces after `end` that assign nothing: a password written with an undoubled `}`
+// or an unquoted `;` goes on there, and a reader hands those pieces on as keys of their own.
+// A piece of nothing but white space is a separator doubled, not part of a password.
+qsizetype pastBarePieces(QStringView text, qsizetype end)
+{
+    while (end < text.size() && text[end] == u';') {
+        qsizetype next = end + 1;
+        while (next < text.size() && text[next] != u';' && text[next] != u'=')
+            ++next;
+        if (next < text.size() && text[next] == u'=')
+            break;
+        QStringView piece = text.sliced(end + 1, next - end - 1);
+        while (!piece.isEmpty() && (piece.back().isSpace() || isQuote(piece.back())))
+            piece.chop(1);
+        if (piece.trimmed().isEmpty())
+            break;
+        end = end + 1 + piece.size();
+        if (end < next)
+            break;
+    }
+    return end;
+}
+
 // Every pair of a connection string read from `text`.
 void findInPairs(QStringView text, const ConnectionString &parsed,
                  const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out)
@@ -164,7 +192,7 @@ void findNested(QStringView text, int depth, FoundList &out)
     if (!text.contains(u'='))
         return;
     if (depth > MaxDepth) {
-        out.append({0, text.size(), text.toString()});
+        findAssignments(text, TextKind::ConnectionString, out);
         return;
     }
 
@@ -192,7 +220,7 @@ void findNested(QStringView text, int depth, FoundList &out)
                 qsizetype after = separator < 0 ? text.size() : separator;
                 while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
                     --after;
-                end = after;
+                end = after == separator ? pastBarePieces(text, separator) : after;
             }
             const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
             if (!attribute.value.isEmpty() || end - span.start > bare)
@@ -254,8 +282,6 @@ bool secretBefore(QStringView text, qsizetype assign)
     return false;
 }
 
-enum class TextKind { Message, ConnectionString };
-
 // Every secret-looking assignment in text that follows no syntax: a driver's message, or a
 // connection string too malformed to read. Values run as either syntax would run them, and to
 // the end of the line otherwise; in a connection string a bare value also takes the pieces
@@ -278,6 +304,8 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
         qsizetype end;
         if (text[start] == u'{') {
             end = bracedEnd(text, start);
+            if (kind == TextKind::ConnectionString)
+                end = pastBarePieces(text, end);
         } else if (isQuote(text[start])) {
             end = quotedEnd(text, start);
         } else {
@@ -304,16 +332,16 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
     }
 }
 
-QString applyMask(QStringView text, FoundList found)
+// The part of the text from `from` to `to` with every secret in it masked; a secret that runs
+// across either end is masked as far as the part goes.
+QString applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to)
 {
-    if (found.isEmpty())
-        return text.toString();
     std::sort(found.begin(), found.end(),
               [](const Found &a, const Found &b) { return a.start < b.start; });
     const QString mask = secretMask();
     QString out;
-    out.reserve(text.size());
-    qsizetype copied = 0;
+    out.reserve(to - from);
+    qsizetype copied = from;
     qsizetype i = 0;
     while (i < found.size()) {
         const qsizetype start = found.at(i).start;
@@ -321,12 +349,37 @@ QString applyMask(QStringView text, FoundList found)
         // Overlapping or touching finds become one mask, so no length shows through.
         for (++i; i < found.size() && found.at(i).start <= end; ++i)
             end = std::max(end, found.at(i).end);
-        out += text.sliced(copied, start - copied);
+        if (end <= copied)
+            continue;
+        if (start >= to)
+            break;
+        out += text.sliced(copied, std::max(start, copied) - copied);
         out += mask;
-        copied = end;
+        copied = std::min(end, to);
     }
-    out += text.sliced(copied);
+    out += text.sliced(copied, to - copied);
     return out;
+}
+
+QString applyMask(QStringView text, FoundList found)
+{
+    if (found.isEmpty())
+        return text.toString();
+    return applyMask(text, std::move(found), 0, text.size());
+}
+
+FoundList findInConnectionString(QStringView text)
+{
+    FoundList found;
+    QList<ConnectionString::ValueSpan> spans;
+    try {
+        const ConnectionString parsed = ConnectionString::parse(text, &spans);
+        findInPairs(text, parsed, spans, 0, found);
+    } catch (const FormatError &) {
+        findNested(text, 0, found);
+        findAssignments(text, TextKind::ConnectionString, found);
+    }
+    return found;
 }
 
 } // namespace
@@ -341,22 +394,34 @@ bool isSecretKeyword(QStringView keyword)
     const QString key = normalisedKeyword(keyword);
     if (key.isEmpty())
         return false;
+    // PWD2 and PWD3 carry the second and third factor for some drivers; tokens and client
+    // secrets log on as a password does.
+    QStringView stem = key;
+    while (!stem.isEmpty() && stem.back().isDigit())
+        stem.chop(1);
     return declaredSecrets().contains(key) || key.contains(u"password") || key.contains(u"passwd")
-        || key.endsWith(u"pwd") || key == u"access token" || key == u"accesstoken";
+        || key.contains(u"secret") || stem.endsWith(u"pwd") || key.endsWith(u"token");
 }
 
 QString maskConnectionString(QStringView text)
 {
+    return applyMask(text, findInConnectionString(text));
+}
+
+QString maskValue(QStringView keyword, QStringView value)
+{
+    if (isSecretKeyword(keyword))
+        return value.isEmpty() ? QString() : secretMask();
     FoundList found;
-    QList<ConnectionString::ValueSpan> spans;
-    try {
-        const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, 0, found);
-    } catch (const FormatError &) {
-        findNested(text, 0, found);
-        findAssignments(text, TextKind::ConnectionString, found);
-    }
-    return applyMask(text, std::move(found));
+    findNested(value, 1, found);
+    return applyMask(value, std::move(found));
+}
+
+QString maskConnectionString(QStringView text, qsizetype from, qsizetype to)
+{
+    from = std::clamp<qsizetype>(from, 0, text.size());
+    to = std::clamp<qsizetype>(to, from, text.size());
+    return applyMask(text, findInConnectionString(text), from, to);
 }
 
 QStringList secretsOf(const ConnectionString &connection)
@@ -384,6 +449,25 @@ QStringList secretsOf(const ConnectionString &connection)
             }
         }
     }
+    // A value the dialog shows in a field (the user name) stays readable wherever a message
+    // repeats it, even when a password equals it: hiding it would hide which log-on failed and
+    // tell an onlooker that the two are the same. An assignment to a secret keyword is still
+    // masked, whatever its value.
+    QStringList shown;
+    for (const KeywordValue &pair : connection.pairs()) {
+        if (isSecretKeyword(pair.keyword))
+            continue;
+        shown.append(pair.value);
+        if (!pair.value.contains(u'='))
+            continue;
+        const OdbcAttributes nested = OdbcAttributes::parse(pair.value);
+        for (const OdbcAttributes::Attribute &attribute : nested.attributes()) {
+            if (!isSecretKeyword(attribute.key))
+                shown.append(attribute.value);
+        }
+    }
+    secrets.removeIf(
+        [&](const QString &secret) { return shown.contains(secret, Qt::CaseInsensitive); });
     // A driver may echo a secret escaped the way the string it received escapes it.
     const qsizetype plain = secrets.size();
     for (qsizetype i = 0; i < plain; ++i) {
@@ -399,13 +483,24 @@ QStringList secretsOf(const ConnectionString &connection)
 
 QString maskSecrets(QStringView text, const QStringList &secrets)
 {
+    // A message echoes a secret as a token of its own: the value of an assignment, in quotes or
+    // braces, or a word. The same letters inside a word are the message's own ("x" in "exist").
+    const auto isWord = [](QChar c) {
+        return c.isLetterOrNumber() || c == u'_';
+    };
     FoundList found;
     for (const QString &secret : secrets) {
         if (secret.isEmpty())
             continue;
         for (qsizetype at = text.indexOf(secret, 0, Qt::CaseInsensitive); at >= 0;
-             at = text.indexOf(secret, at + 1, Qt::CaseInsensitive))
-            found.append({at, at + secret.size(), secret});
+             at = text.indexOf(secret, at + 1, Qt::CaseInsensitive)) {
+            const qsizetype end = at + secret.size();
+            const bool joinedBefore = at > 0 && isWord(text[at - 1]) && isWord(secret.front());
+            const bool joinedAfter
+                = end < text.size() && isWord(text[end]) && isWord(secret.back());
+            if (!joinedBefore && !joinedAfter)
+                found.append({at, end, secret});
+        }
     }
     findAssignments(text, TextKind::Message, found);
     return applyMask(text, std::move(found));
