@@ -26,8 +26,8 @@ public:
     Reason reason() const { return m_reason; }
 
     static QString text();
-    // What is wrong, in plain words, quoting the faulty pair of the text the error came from and
-    // saying where it starts (counting from 0).
+    // What is wrong, in plain words, quoting the faulty pair of the text the error came from
+    // (any secret in it masked) and saying where it starts, counting characters from 1.
     QString explain(QStringView text) const;
     // The HRESULT that OLE DB consumers report for this failure.
     static constexpr qint64 Code = 0x80040E73;
