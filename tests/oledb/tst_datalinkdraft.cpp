@@ -36,11 +36,15 @@ void tst_DataLinkDraft::savesPasswords_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("saves");
     QTest::newRow("says true") << "Provider=SQLOLEDB.1;Persist Security Info=true" << true;
-    QTest::newRow("says false despite a password")
-        << "Provider=SQLOLEDB.1;Password=p;Persist Security Info=False" << false;
+    QTest::newRow("says false, but the text carries the password")
+        << "Provider=SQLOLEDB.1;PWD=p;Persist Security Info=False" << true;
+    QTest::newRow("says false, carries none")
+        << "Provider=SQLOLEDB.1;User ID=sa;Persist Security Info=False" << false;
     QTest::newRow("says nothing, carries a password") << "Provider=SQLOLEDB.1;Password=p" << true;
     QTest::newRow("says nothing, carries none") << "Provider=SQLOLEDB.1;User ID=sa" << false;
-    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;Password=p" << false;
+    QTest::newRow("says nothing, carries a database password, no log-on one")
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=p" << false;
+    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;User ID=u" << false;
 }
 
 void tst_DataLinkDraft::savesPasswords()
