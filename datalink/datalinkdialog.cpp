@@ -245,9 +245,10 @@ void DataLinkDialog::explainUnreadable(const QString &text)
     } catch (const oledb::FormatError &error) {
         reason = error.explain(text);
     }
-    m_notice->setText(tr("The connection string in the box cannot be read, so the dialog starts "
-                         "a new one.\n%1\nOK replaces the text in the box with the string built "
-                         "here; Cancel leaves the box as it is.")
+    m_notice->setText(tr("The connection string in the box cannot be read as it stands; the "
+                         "dialog opened the pairs it could read and left the faulty ones out.\n"
+                         "%1\nOK replaces the text in the box with the string built here; Cancel "
+                         "leaves the box as it is.")
                           .arg(reason));
     m_notice->show();
 }
@@ -273,6 +274,15 @@ void DataLinkDialog::setDiscovery(Discovery discovery)
 
 void DataLinkDialog::accept()
 {
+    // A string without a provider opens nothing; OK waits for it as Next does.
+    if (m_draft->providerProgId().isEmpty()) {
+        m_problems->setText(tr("Choose a provider on the Provider tab, or type the ProgID of the "
+                               "one you want, before OK."));
+        m_problems->show();
+        showTab(ProviderTab);
+        m_providerPage->focusProgId();
+        return;
+    }
     const QList<PropertyProblem> problems = m_draft->problems();
     if (problems.isEmpty()) {
         QDialog::accept();
