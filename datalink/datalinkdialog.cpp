@@ -3,8 +3,10 @@
 #include "datalink/pages/advancedpage.h"
 #include "datalink/pages/allpropertiespage.h"
 #include "datalink/pages/providerpage.h"
+#include "datalink/widgets/livestringview.h"
 #include "datalink/widgets/propertyeditor.h"
 #include "datalink/widgets/taborder.h"
+#include "datalink/widgets/wheelguard.h"
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
@@ -17,7 +19,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -202,18 +203,31 @@ QWidget *DataLinkDialog::buildStringPanel()
 {
     auto *panel = new QGroupBox(tr("Connection string"), this);
     auto *layout = new QVBoxLayout(panel);
-    m_stringView = new QPlainTextEdit(panel);
+    m_stringView = new LiveStringView(panel);
     m_stringView->setObjectName(QStringLiteral("connectionStringView"));
-    m_stringView->setReadOnly(true);
     m_stringView->setTabChangesFocus(true);
     m_stringView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_stringView->setFixedHeight(m_stringView->fontMetrics().lineSpacing() * 4
                                  + 2 * m_stringView->frameWidth() + 8);
     m_reveal = new QCheckBox(tr("Sho&w password"), panel);
     m_reveal->setObjectName(QStringLiteral("revealPasswordCheck"));
+    m_copyNote = new QLabel(panel);
+    m_copyNote->setObjectName(QStringLiteral("copyRefusedNote"));
+    m_copyNote->setWordWrap(true);
+    m_copyNote->setTextFormat(Qt::PlainText);
+    m_copyNote->hide();
     layout->addWidget(m_stringView);
     layout->addWidget(m_reveal);
-    connect(m_reveal, &QCheckBox::toggled, this, &DataLinkDialog::refresh);
+    layout->addWidget(m_copyNote);
+    connect(m_reveal, &QCheckBox::toggled, this, [this](bool reveal) {
+        m_draft->setRevealsSecrets(reveal);
+        // The All tab follows one row at a time otherwise; every row may hold a secret.
+        m_allPage->refresh();
+    });
+    connect(m_stringView, &LiveStringView::copyRefused, this, [this](const QString &reason) {
+        m_copyNote->setText(reason);
+        m_copyNote->show();
+    });
     return panel;
 }
 
@@ -335,8 +349,13 @@ void DataLinkDialog::refresh()
     m_connectionPage->refresh();
     m_advancedPage->refresh();
 
-    QString shown
-        = m_reveal->isChecked() ? m_draft->connectionString() : m_draft->maskedConnectionString();
+    QString shown = m_draft->revealsSecrets() ? m_draft->connectionString()
+                                              : m_draft->maskedConnectionString();
+    QString refusal;
+    if (shown != m_draft->connectionString()) {
+        refusal = tr("Nothing was copied: the string is shown with its passwords masked, and a "
+                     "copy would not log on. Tick Show password to copy it as OK writes it.");
+    }
     // Laying out text costs time by the character, and a string of thousands of properties
     // would be laid out again at every keystroke; four lines show a beginning anyway.
     constexpr qsizetype Longest = 16384;
@@ -345,11 +364,16 @@ void DataLinkDialog::refresh()
         shown.truncate(Longest);
         shown
             += tr(" \u2026 (%n more characters)", nullptr, int(std::min<qsizetype>(rest, INT_MAX)));
+        refusal = tr("Nothing was copied: the string is too long to show whole here. Copy it from "
+                     "the box after OK.");
     }
     if (shown != m_shownString) {
         m_shownString = shown;
         m_stringView->setPlainText(shown);
     }
+    m_stringView->setCopyRefusal(refusal);
+    if (refusal.isEmpty())
+        m_copyNote->hide();
 
     const QList<PropertyProblem> problems = m_draft->problems();
     if (problems.isEmpty()) {
@@ -363,6 +387,8 @@ void DataLinkDialog::refresh()
     }
     if (m_tabOrderStale) {
         orderTabsByLayout(this);
+        // New rows and pages bring new drop-downs; scrolling over them must not change them.
+        guardWheel(this);
         m_tabOrderStale = false;
     }
 }

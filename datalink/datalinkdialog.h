@@ -9,7 +9,6 @@
 
 class QCheckBox;
 class QLabel;
-class QPlainTextEdit;
 class QScrollArea;
 class QTabWidget;
 class QVBoxLayout;
@@ -28,6 +27,7 @@ namespace datalink {
 class AdvancedPage;
 class AllPropertiesPage;
 class DataLinkDraft;
+class LiveStringView;
 class ProviderPage;
 
 // Tries a connection string out; the dialog it is called from is the parent for anything it shows.
@@ -91,8 +91,9 @@ private:
     AdvancedPage *m_advancedPage = nullptr;
     AllPropertiesPage *m_allPage;
     QLabel *m_testMessage = nullptr;
-    QPlainTextEdit *m_stringView = nullptr;
+    LiveStringView *m_stringView = nullptr;
     QCheckBox *m_reveal = nullptr;
+    QLabel *m_copyNote = nullptr;
     QLabel *m_problems;
     QLabel *m_notice;
     QString m_builtFor;

@@ -31,6 +31,8 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     : ConnectionPage(draft, parent)
     , m_chooseFile(std::move(chooseFile))
     , m_file(addBoundLineEdit(QStringLiteral("dataSourceEdit"), DataSource))
+    , m_databasePassword(
+          addBoundLineEdit(QStringLiteral("databasePasswordEdit"), JetDatabasePassword))
     , m_fileType(new QComboBox(this))
     , m_logOn(new LogOnFields(draft, this))
 {
@@ -53,6 +55,10 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     auto *fileLabel = new QLabel(tr("Database &file:"), database);
     fileLabel->setBuddy(m_file);
     form->addRow(fileLabel, fileRow);
+    // The password that opens the file, not a log-on: written as typed whatever "Allow saving
+    // password" says.
+    m_databasePassword->setEchoMode(QLineEdit::Password);
+    form->addRow(tr("&Database password:"), m_databasePassword);
     layout->addWidget(database);
 
     auto *logOn = new QGroupBox(tr("2. Log on to the database"), this);

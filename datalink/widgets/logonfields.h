@@ -29,6 +29,7 @@ private:
     QCheckBox *m_blankPassword;
     QCheckBox *m_allowSaving;
     QLabel *m_plainTextNote;
+    QLabel *m_heldNote;
 };
 
 } // namespace datalink
