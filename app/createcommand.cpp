@@ -23,7 +23,8 @@ CreateCommand::CreateCommand(platform::IObjectFactory &factory, platform::IWindo
 
 void CreateCommand::run() noexcept
 {
-    // Locals only: DoEvents below may start another run, which must get objects of its own.
+    // Locals only: the pending events handled below may start another run, which must get
+    // objects of its own.
     AutoRef<platform::IDataSourceLocator> dataLinks([this] { return m_factory.createDataLinks(); });
     AutoRef<platform::IConnection> connection([this] { return m_factory.createConnection(); });
     bool textRefused = false;
@@ -74,7 +75,7 @@ void CreateCommand::run() noexcept
         m_text.SetText(result);
     });
 
-    resumeOnError([&] { m_application.DoEvents(); });
+    resumeOnError([&] { m_application.processPendingEvents(); });
     resumeOnError([&] { dataLinks.reset(); });
     resumeOnError([&] { connection.reset(); });
 }

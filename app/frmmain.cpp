@@ -38,13 +38,13 @@ tray::CSysTray &frmMain::SysTray()
     return *m_sysTray;
 }
 
-void frmMain::Form_Load()
+void frmMain::loadEvent()
 {
     SysTray().SetMainTrayForm(m_window);
     SysTray().SetTrayMenu(mnuTray);
 }
 
-void frmMain::Form_Resize()
+void frmMain::resizeEvent()
 {
     app::WindowStateStep(
         *m_window, [this]() -> tray::CSysTray & { return SysTray(); }, m_toolkit.shell())
@@ -54,70 +54,70 @@ void frmMain::Form_Resize()
         .run();
 }
 
-void frmMain::Form_MouseMove(short Button, short Shift, float X, float Y)
+void frmMain::mouseMoveEvent(short button, short shift, float x, float y)
 {
-    SysTray().ShowTrayMenu(Button, Shift, X, Y);
+    SysTray().ShowTrayMenu(button, shift, x, y);
 }
 
-void frmMain::Form_Unload(int & /*Cancel*/)
+void frmMain::unloadEvent(bool & /*cancel*/)
 {
     SysTray().RemoveIconFromTray();
 }
 
-void frmMain::Control_Click(const QString &control)
+void frmMain::clickEvent(const QString &control)
 {
     if (control == u"cmdDLPrompt")
-        cmdDLPrompt_Click();
+        create();
     else if (control == u"cmdCopy")
-        cmdCopy_Click();
+        copy();
     else if (control == u"cmdClear")
-        cmdClear_Click();
+        clear();
     else if (control == u"cmdClose")
-        cmdClose_Click();
+        close();
     else if (control == u"mnuRestore")
-        mnuRestore_Click();
+        restore();
     else if (control == u"mnuExit")
-        mnuExit_Click();
+        exit();
 }
 
-void frmMain::Control_Change(const QString &control)
+void frmMain::textChangeEvent(const QString &control)
 {
     if (control == u"txtConnStr")
-        txtConnStr_Change();
+        updateBanner();
 }
 
-void frmMain::cmdDLPrompt_Click()
+void frmMain::create()
 {
     app::CreateCommand(m_objects, *m_window, *txtConnStr, m_toolkit.application()).run();
 }
 
-void frmMain::cmdCopy_Click()
+void frmMain::copy()
 {
     app::TextCommands(m_toolkit.clipboard(), *txtConnStr, *Picture1).copy();
 }
 
-void frmMain::cmdClear_Click()
+void frmMain::clear()
 {
     app::TextCommands(m_toolkit.clipboard(), *txtConnStr, *Picture1).clear();
 }
 
-void frmMain::cmdClose_Click()
+void frmMain::close()
 {
     m_window->Unload();
 }
 
-void frmMain::txtConnStr_Change()
+void frmMain::updateBanner()
 {
     app::TextCommands(m_toolkit.clipboard(), *txtConnStr, *Picture1).updateBanner();
 }
 
-void frmMain::mnuRestore_Click()
+void frmMain::restore()
 {
-    m_window->SetWindowState(platform::vbNormal);
+    m_window->SetWindowState(platform::WindowState::Normal);
     m_window->Show();
 }
 
-void frmMain::mnuExit_Click()
+void frmMain::exit()
 {
     m_window->Unload();
 }

@@ -30,24 +30,24 @@ public:
     void Load();
     platform::IForm &form() const { return *m_form; }
 
-    void Form_Load() override;
-    void Form_Resize() override;
-    void Form_MouseMove(short Button, short Shift, float X, float Y) override;
-    void Form_Unload(int &Cancel) override;
-    void Control_Click(const QString &control) override;
-    void Control_Change(const QString &control) override;
+    void loadEvent() override;
+    void resizeEvent() override;
+    void mouseMoveEvent(short button, short shift, float x, float y) override;
+    void unloadEvent(bool &cancel) override;
+    void clickEvent(const QString &control) override;
+    void textChangeEvent(const QString &control) override;
 
 private:
     // Created on first use and kept for the window's whole life.
     tray::CSysTray &SysTray();
 
-    void cmdDLPrompt_Click();
-    void cmdCopy_Click();
-    void cmdClear_Click();
-    void cmdClose_Click();
-    void txtConnStr_Change();
-    void mnuRestore_Click();
-    void mnuExit_Click();
+    void create();
+    void copy();
+    void clear();
+    void close();
+    void updateBanner();
+    void restore();
+    void exit();
 
     platform::IToolkit &m_toolkit;
     platform::IObjectFactory &m_objects;

@@ -44,7 +44,7 @@ platform::FormDescription frmMainDescription()
     form.clientHeight = 1845;
     form.sizable = true;
     form.centreOnScreen = true;
-    form.scaleMode = 1;
+    form.scaleMode = platform::ScaleMode::Twips;
     form.icon = QStringLiteral(":/corvanta/corvanta-16.xpm");
 
     const auto none = "";

@@ -16,7 +16,7 @@ constexpr float Halves = 2.0f;
 float checked(float value)
 {
     if (!std::isfinite(value))
-        throw platform::Error(QStringLiteral("Overflow"), 6);
+        throw platform::Error(QStringLiteral("Overflow"));
     return value;
 }
 

@@ -4,6 +4,7 @@
 #include "datalink/testconnectionhook.h"
 #include "drivers/detachedwork.h"
 #include "drivers/discovery/odbcdatasources.h"
+#include "oledb/providercatalogue.h"
 #include "platform/qt/fontwarmup.h"
 #include "platform/qt/handletable.h"
 #include "platform/qt/qtshell.h"
@@ -41,9 +42,13 @@ int run(int argc, char *argv[])
     fonts.ready();
     platform::qt::QtShell shell;
     platform::qt::QtToolkit toolkit(shell);
+    // The catalogue is loaded once and lasts until the process ends: a Test Connection or a
+    // search still blocked in a driver after the window has gone masks its message with it.
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
+    datalink::KeptDialogSize dialogSize;
     const auto objects = datalink::makeObjectFactory(
-        datalink::makeTestConnectionHook(), std::make_shared<drivers::UnixOdbcDataSources>(),
-        &platform::qt::HandleTable::window);
+        catalogue, dialogSize, datalink::makeTestConnectionHook(catalogue),
+        std::make_shared<drivers::UnixOdbcDataSources>(), &platform::qt::HandleTable::window);
     frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();

@@ -25,7 +25,7 @@ void ResizeLayout::run() noexcept
 {
     // A state that cannot be read is treated as not minimised: laying out is the harmless side.
     bool minimised = false;
-    resumeOnError([&] { minimised = m_window.WindowState() == platform::vbMinimized; });
+    resumeOnError([&] { minimised = m_window.WindowState() == platform::WindowState::Minimized; });
     if (minimised)
         return;
 

@@ -16,17 +16,17 @@ WindowStateStep::WindowStateStep(platform::IWindow &window, TrayController trayC
 
 void WindowStateStep::run()
 {
-    int state = platform::vbNormal;
+    auto state = platform::WindowState::Normal;
     // Without the state there is no telling whether the icon or the window is the way back, so
     // both are left as they are.
     if (!platform::resumeOnError([&] { state = m_window.WindowState(); }))
         return;
 
     switch (state) {
-    case platform::vbNormal:
+    case platform::WindowState::Normal:
         normal();
         break;
-    case platform::vbMinimized:
+    case platform::WindowState::Minimized:
         minimised();
         break;
     default:

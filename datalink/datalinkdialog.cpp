@@ -47,14 +47,6 @@ QString chooseWithQtDialog(QWidget *parent, const QString &caption, const QStrin
                                         QFileDialog::DontUseNativeDialog);
 }
 
-// The dialog's size for the rest of the run, once it has one: the size it first opened at, or
-// the size the user last gave it.
-QSize &sizeForThisRun()
-{
-    static QSize size;
-    return size;
-}
-
 QWidget *padded(QWidget *page, QWidget *parent)
 {
     auto *holder = new QWidget(parent);
@@ -67,12 +59,14 @@ QWidget *padded(QWidget *page, QWidget *parent)
 
 DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
                                const oledb::DataLinkProperties &properties,
-                               drivers::IOdbcDataSources &dataSources, QWidget *parent)
+                               drivers::IOdbcDataSources &dataSources, QWidget *parent,
+                               KeptDialogSize *keptSize)
     : QDialog(parent)
     , m_draft(new DataLinkDraft(catalogue, properties, this))
     , m_dataSources(dataSources)
+    , m_keptSize(keptSize ? *keptSize : m_ownSize)
     , m_chooseFile(&chooseWithQtDialog)
-    , m_discovery(makeDiscovery())
+    , m_discovery(makeDiscovery(catalogue))
     , m_tabs(new QTabWidget(this))
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
@@ -134,7 +128,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
 // saved-password warning) shows whole and the widest tab fits, within the screen.
 QSize DataLinkDialog::openingSize()
 {
-    QSize size = sizeForThisRun();
+    QSize size = m_keptSize.size;
     if (!size.isValid()) {
         DataLinkDraft tallest(m_draft->catalogue(),
                               oledb::DataLinkProperties::fromString(
@@ -163,7 +157,7 @@ void DataLinkDialog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     if (m_sized)
-        sizeForThisRun() = size();
+        m_keptSize.size = size();
 }
 
 DataLinkDialog::~DataLinkDialog() = default;
@@ -257,7 +251,7 @@ void DataLinkDialog::explainUnreadable(const QString &text)
         oledb::ConnectionString::parse(text);
         return;
     } catch (const oledb::FormatError &error) {
-        reason = error.explain(text);
+        reason = error.explain(text, m_draft->catalogue());
     }
     m_notice->setText(tr("The connection string in the box cannot be read as it stands; the "
                          "dialog opened the pairs it could read and left the faulty ones out.\n"

@@ -4,6 +4,7 @@
 #include "datalink/pages/connectionpage.h"
 
 #include <QDialog>
+#include <QSize>
 
 #include <functional>
 
@@ -30,6 +31,13 @@ class DataLinkDraft;
 class LiveStringView;
 class ProviderPage;
 
+// The dialog's size for the rest of the run, once it has one: the size it first opened at, or
+// the size the user last gave it. The program owns one and hands it to every dialog it opens.
+struct KeptDialogSize
+{
+    QSize size;
+};
+
 // Tries a connection string out; the dialog it is called from is the parent for anything it shows.
 using ConnectionTester = std::function<void(const QString &connectionString, QWidget *dialog)>;
 
@@ -42,9 +50,11 @@ class DataLinkDialog final : public QDialog
 public:
     enum Tab { ProviderTab, ConnectionTab, AdvancedTab, AllTab };
 
+    // Without a kept size the dialog opens at the size it would open at first.
     DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
                    const oledb::DataLinkProperties &properties,
-                   drivers::IOdbcDataSources &dataSources, QWidget *parent = nullptr);
+                   drivers::IOdbcDataSources &dataSources, QWidget *parent = nullptr,
+                   KeptDialogSize *keptSize = nullptr);
     ~DataLinkDialog() override;
 
     DataLinkDraft &draft() { return *m_draft; }
@@ -79,6 +89,8 @@ private:
 
     DataLinkDraft *m_draft;
     drivers::IOdbcDataSources &m_dataSources;
+    KeptDialogSize m_ownSize;
+    KeptDialogSize &m_keptSize;
     ConnectionTester m_tester;
     FileChooser m_chooseFile;
     Discovery m_discovery;

@@ -11,8 +11,10 @@
 
 namespace datalink {
 
-DataLinks::DataLinks(std::shared_ptr<drivers::IOdbcDataSources> dataSources, OwnerLookup owners)
-    : m_catalogue(oledb::ProviderCatalogue::builtIn())
+DataLinks::DataLinks(const oledb::ProviderCatalogue &catalogue, KeptDialogSize &keptSize,
+                     std::shared_ptr<drivers::IOdbcDataSources> dataSources, OwnerLookup owners)
+    : m_catalogue(catalogue)
+    , m_keptSize(keptSize)
     , m_dataSources(dataSources ? std::move(dataSources)
                                 : std::make_shared<drivers::UnixOdbcDataSources>())
     , m_exec([](DataLinkDialog &dialog) { return dialog.exec(); })
@@ -49,7 +51,7 @@ bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
 {
     const std::shared_ptr<platform::IConnection> target = platform::queryConnection(connection);
     if (!target)
-        throw platform::Error(QStringLiteral("Object variable not set."), 91);
+        throw platform::Error(QStringLiteral("No connection is set"));
     // A connection that refused the text it was given opens with the pairs of it that could be
     // read and the reason the rest could not on top, so the user mends the fault here; OK then
     // replaces that text, Cancel keeps it.
@@ -80,7 +82,7 @@ std::optional<QString> DataLinks::prompt(const oledb::DataLinkProperties &proper
     // An unknown or stale handle leaves the dialog without an owner rather than failing: the
     // user still gets the dialog.
     QWidget *owner = m_owners ? m_owners(m_hWnd) : nullptr;
-    DataLinkDialog dialog(m_catalogue, properties, *m_dataSources, owner);
+    DataLinkDialog dialog(m_catalogue, properties, *m_dataSources, owner, &m_keptSize);
     dialog.setConnectionTester(m_tester);
     if (!unreadable.isEmpty())
         dialog.explainUnreadable(unreadable);
@@ -95,14 +97,16 @@ std::optional<QString> DataLinks::prompt(const oledb::DataLinkProperties &proper
 }
 
 std::unique_ptr<platform::IObjectFactory>
-makeObjectFactory(ConnectionTester tester, std::shared_ptr<drivers::IOdbcDataSources> dataSources,
+makeObjectFactory(const oledb::ProviderCatalogue &catalogue, KeptDialogSize &keptSize,
+                  ConnectionTester tester, std::shared_ptr<drivers::IOdbcDataSources> dataSources,
                   DataLinks::OwnerLookup owners)
 {
-    return std::make_unique<oledb::ObjectFactory>([tester, dataSources, owners] {
-        auto dataLinks = std::make_shared<DataLinks>(dataSources, owners);
-        dataLinks->setConnectionTester(tester);
-        return dataLinks;
-    });
+    return std::make_unique<oledb::ObjectFactory>(
+        [&catalogue, &keptSize, tester, dataSources, owners] {
+            auto dataLinks = std::make_shared<DataLinks>(catalogue, keptSize, dataSources, owners);
+            dataLinks->setConnectionTester(tester);
+            return dataLinks;
+        });
 }
 
 } // namespace datalink

@@ -28,10 +28,10 @@ public:
     // Finds the widget behind a window handle; null when the handle names none.
     using OwnerLookup = std::function<QWidget *(quint32 hWnd)>;
 
-    // Without data sources the names come from the driver manager; without a lookup the dialog
-    // has no owner.
-    explicit DataLinks(std::shared_ptr<drivers::IOdbcDataSources> dataSources = {},
-                       OwnerLookup owners = {});
+    // Both the catalogue and the kept size outlive the object. Without data sources the names
+    // come from the driver manager; without a lookup the dialog has no owner.
+    DataLinks(const oledb::ProviderCatalogue &catalogue, KeptDialogSize &keptSize,
+              std::shared_ptr<drivers::IOdbcDataSources> dataSources = {}, OwnerLookup owners = {});
 
     void setExec(Exec exec);
     void setConnectionTester(ConnectionTester tester);
@@ -52,6 +52,7 @@ private:
                                   const QString &unreadable = QString());
 
     const oledb::ProviderCatalogue &m_catalogue;
+    KeptDialogSize &m_keptSize;
     std::shared_ptr<drivers::IOdbcDataSources> m_dataSources;
     Exec m_exec;
     OwnerLookup m_owners;
@@ -60,9 +61,10 @@ private:
 };
 
 // The factory the program runs with: our connections, and Data Link objects that open this
-// dialog. The tester, when given, is what the Test Connection button runs.
+// dialog, all at one kept size. The tester, when given, is what the Test Connection button runs.
 std::unique_ptr<platform::IObjectFactory>
-makeObjectFactory(ConnectionTester tester = {},
+makeObjectFactory(const oledb::ProviderCatalogue &catalogue, KeptDialogSize &keptSize,
+                  ConnectionTester tester = {},
                   std::shared_ptr<drivers::IOdbcDataSources> dataSources = {},
                   DataLinks::OwnerLookup owners = {});
 

@@ -5,9 +5,9 @@
 
 namespace datalink {
 
-Discovery makeDiscovery()
+Discovery makeDiscovery(const oledb::ProviderCatalogue &catalogue)
 {
-    return {drivers::makeDatabaseLister(), drivers::makeServerBrowser()};
+    return {drivers::makeDatabaseLister(catalogue), drivers::makeServerBrowser()};
 }
 
 } // namespace datalink

@@ -2,6 +2,10 @@
 
 #include <memory>
 
+namespace oledb {
+class ProviderCatalogue;
+}
+
 namespace drivers {
 class IDatabaseLister;
 class IServerBrowser;
@@ -18,6 +22,6 @@ struct Discovery
 };
 
 // This machine's drivers and the network.
-Discovery makeDiscovery();
+Discovery makeDiscovery(const oledb::ProviderCatalogue &catalogue);
 
 } // namespace datalink

@@ -31,9 +31,10 @@ void showResult(QWidget *dialog, const drivers::TestResult &result)
 
 } // namespace
 
-ConnectionTester makeTestConnectionHook(std::shared_ptr<drivers::IConnectionTester> tester)
+ConnectionTester makeTestConnectionHook(std::shared_ptr<drivers::IConnectionTester> tester,
+                                        const oledb::ProviderCatalogue &catalogue)
 {
-    return [tester](const QString &connectionString, QWidget *dialog) {
+    return [tester, &catalogue](const QString &connectionString, QWidget *dialog) {
         if (dialog && dialog->findChild<QProgressDialog *>(ProgressName))
             return;
 
@@ -49,7 +50,7 @@ ConnectionTester makeTestConnectionHook(std::shared_ptr<drivers::IConnectionTest
         progress->setMinimumDuration(ProgressDelayMs);
         progress->setValue(0);
 
-        auto *runner = new drivers::TestConnectionRunner(tester, progress);
+        auto *runner = new drivers::TestConnectionRunner(tester, catalogue, progress);
         QObject::connect(progress, &QProgressDialog::canceled, runner, [progress, runner] {
             runner->cancel();
             progress->deleteLater();
@@ -67,9 +68,9 @@ ConnectionTester makeTestConnectionHook(std::shared_ptr<drivers::IConnectionTest
     };
 }
 
-ConnectionTester makeTestConnectionHook()
+ConnectionTester makeTestConnectionHook(const oledb::ProviderCatalogue &catalogue)
 {
-    return makeTestConnectionHook(drivers::makeConnectionTester());
+    return makeTestConnectionHook(drivers::makeConnectionTester(catalogue), catalogue);
 }
 
 } // namespace datalink

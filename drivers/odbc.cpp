@@ -1,10 +1,10 @@
 #include "drivers/odbc.h"
 
+#include "drivers/sortnames.h"
+
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
-
-#include <QCollator>
 
 #include <algorithm>
 #include <dlfcn.h>
@@ -164,15 +164,6 @@ QString attributeValue(const SQLWCHAR *attributes, SQLSMALLINT length, QStringVi
             return piece.mid(assign + 1).trimmed();
     }
     return {};
-}
-
-void sortNames(QStringList &names)
-{
-    names.removeAll(QString());
-    names.removeDuplicates();
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), collator);
 }
 
 // The first column of every row, as text; names longer than the buffer are cut, which no

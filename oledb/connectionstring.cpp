@@ -1,6 +1,7 @@
 #include "oledb/connectionstring.h"
 
 #include "oledb/formaterror.h"
+#include "oledb/quoting.h"
 #include "platform/error.h"
 
 #include <QHash>
@@ -9,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(CORVANTA_SCALAR)
 #include <emmintrin.h>
 #endif
 
@@ -21,11 +22,6 @@ constexpr QChar Separator = u';';
 constexpr QChar Assign = u'=';
 constexpr QChar DoubleQuote = u'"';
 constexpr QChar SingleQuote = u'\'';
-
-bool isQuote(QChar c)
-{
-    return c == DoubleQuote || c == SingleQuote;
-}
 
 // Unicode's control characters are U+0000-U+001F and U+007F-U+009F, a set that never grows:
 // nothing else can be one, and a scan need not look any other character up.
@@ -49,7 +45,7 @@ constexpr bool isForbiddenControl(char16_t c)
 const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a, char16_t b,
                             char16_t c)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(CORVANTA_SCALAR)
     const __m128i wantA = _mm_set1_epi16(short(a));
     const __m128i wantB = _mm_set1_epi16(short(b));
     const __m128i wantC = _mm_set1_epi16(short(c));
@@ -81,7 +77,7 @@ const char16_t *findSpecial(const char16_t *at, const char16_t *end, char16_t a,
 // The first `wanted` from `at`, else `end`.
 const char16_t *findChar(const char16_t *at, const char16_t *end, char16_t wanted)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(CORVANTA_SCALAR)
     const __m128i want = _mm_set1_epi16(short(wanted));
     for (; end - at >= 8; at += 8) {
         const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
@@ -246,21 +242,15 @@ private:
         const char16_t *const start = m_at;
         const char16_t *chunk = m_at;
         bool escaped = false;
-        while (true) {
-            m_at = findChar(m_at, m_end, quote);
-            if (m_at == m_end)
-                fail(Reason::UnclosedQuote);
-            if (m_at + 1 != m_end && m_at[1] == quote) {
-                if (!escaped)
-                    m_value.clear();
-                escaped = true;
-                appendTo(m_value, chunk, m_at + 1);
-                m_at += 2;
-                chunk = m_at;
-                continue;
-            }
-            break;
-        }
+        m_at = findClosing(m_at, m_end, quote, findChar, [&](const char16_t *pair) {
+            if (!escaped)
+                m_value.clear();
+            escaped = true;
+            appendTo(m_value, chunk, pair + 1);
+            chunk = pair + 2;
+        });
+        if (m_at == m_end)
+            fail(Reason::UnclosedQuote);
         QStringView value(start, m_at);
         if (escaped) {
             appendTo(m_value, chunk, m_at);

@@ -1,5 +1,6 @@
 #include "oledb/connectionstringdocument.h"
 
+#include "oledb/quoting.h"
 #include "platform/error.h"
 
 namespace oledb {
@@ -7,11 +8,6 @@ namespace oledb {
 namespace {
 
 constexpr QChar Separator = u';';
-
-bool isQuote(QChar c)
-{
-    return c == u'"' || c == u'\'';
-}
 
 // The dialog writes an empty value as `""`: a bare `Key=` reads as a slip of the keyboard.
 QString encodeNew(QStringView value)

@@ -161,7 +161,7 @@ void DataLinkDraft::setSavesPasswords(bool save)
 
 bool DataLinkDraft::isSecret(QStringView name) const
 {
-    return oledb::isSecretKeyword(name);
+    return oledb::isSecretKeyword(name, m_catalogue);
 }
 
 bool DataLinkDraft::isSavedOnlyWhenAllowed(QStringView name) const
@@ -187,13 +187,13 @@ bool DataLinkDraft::hidesValue(QStringView name) const
     if (isSecret(name))
         return true;
     const std::optional<QString> written = value(name);
-    return !m_revealed && written && oledb::maskValue(name, *written) != *written;
+    return !m_revealed && written && oledb::maskValue(name, *written, m_catalogue) != *written;
 }
 
 QString DataLinkDraft::shownPair(const oledb::KeywordValue &pair) const
 {
     return pair.keyword + u'='
-        + (m_revealed ? pair.value : oledb::maskValue(pair.keyword, pair.value));
+        + (m_revealed ? pair.value : oledb::maskValue(pair.keyword, pair.value, m_catalogue));
 }
 
 QString DataLinkDraft::connectionString() const
@@ -213,7 +213,7 @@ QString DataLinkDraft::connectionStringWithSecrets() const
 
 QString DataLinkDraft::maskedConnectionString() const
 {
-    return oledb::maskConnectionString(connectionString());
+    return oledb::maskConnectionString(connectionString(), m_catalogue);
 }
 
 QList<PropertyProblem> DataLinkDraft::problems() const

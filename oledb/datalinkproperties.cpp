@@ -64,6 +64,45 @@ QString DataLinkProperties::propertyValueAt(qsizetype index) const
     return m_provider.toPropertyValue(m_document.keyword(index), m_document.value(index));
 }
 
+KeywordKind DataLinkProperties::kindAt(qsizetype index) const
+{
+    const Provider::Meaning meaning = m_provider.meaning(m_document.keyword(index));
+    if (meaning.synonym < 0)
+        return KeywordKind::Alias;
+    return m_provider.properties.at(meaning.property).synonyms.at(meaning.synonym).kind;
+}
+
+qsizetype DataLinkProperties::inEffect(const QList<qsizetype> &pairs) const
+{
+    if (pairs.isEmpty())
+        return -1;
+    const PropertyDefinition *known = m_provider.property(m_document.keyword(pairs.first()));
+    if (!known || m_provider.precedence != Provider::Precedence::GetDataSource)
+        return pairs.last();
+    // The property names go to the provider as properties, the last one winning; the others
+    // only into the provider string, which every property set or defaulted overrides.
+    for (auto it = pairs.crbegin(); it != pairs.crend(); ++it) {
+        if (kindAt(*it) != KeywordKind::ProviderString)
+            return *it;
+    }
+    if (!known->defaultSource.isEmpty())
+        return -1;
+    return pairs.first();
+}
+
+QHash<qsizetype, qsizetype> DataLinkProperties::offsets() const
+{
+    // The live pairs come out of toString() in the document's order, one parsed pair each.
+    QHash<qsizetype, qsizetype> found;
+    const QList<ParsedPair> parsed = parsePairs(toString());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < m_document.count() && next < parsed.size(); ++i) {
+        if (!m_document.isRemoved(i))
+            found.insert(i, parsed.at(next++).span.start);
+    }
+    return found;
+}
+
 void DataLinkProperties::reindex()
 {
     QString progId;
@@ -91,27 +130,121 @@ KeywordValueList DataLinkProperties::properties() const
         if (key == providerKey || listed.contains(key))
             continue;
         listed.insert(key, list.size());
+        const qsizetype effective = inEffect(m_live.value(key));
+        if (effective < 0)
+            continue;
         const PropertyDefinition *known = m_provider.property(keyword);
-        const qsizetype inEffect = m_live.value(key).last();
-        list.append({known ? known->name : keyword, propertyValueAt(inEffect)});
+        list.append({known ? known->name : keyword, propertyValueAt(effective)});
     }
     return list;
 }
 
 std::optional<QString> DataLinkProperties::value(QStringView name) const
 {
-    const auto found = m_live.constFind(keyOf(name));
-    if (found == m_live.cend() || found->isEmpty())
+    const qsizetype effective = inEffect(m_live.value(keyOf(name)));
+    if (effective < 0)
         return std::nullopt;
-    return m_provider.toWrittenValue(name, propertyValueAt(found->last()));
+    return m_provider.toWrittenValue(name, propertyValueAt(effective));
 }
 
 std::optional<KeywordValue> DataLinkProperties::pairInEffect(QStringView name) const
 {
-    const auto found = m_live.constFind(keyOf(name));
-    if (found == m_live.cend() || found->isEmpty())
+    const qsizetype effective = inEffect(m_live.value(keyOf(name)));
+    if (effective < 0)
         return std::nullopt;
-    return KeywordValue {m_document.keyword(found->last()), m_document.value(found->last())};
+    return KeywordValue {m_document.keyword(effective), m_document.value(effective)};
+}
+
+QList<PairReading> DataLinkProperties::readings() const
+{
+    const QHash<qsizetype, qsizetype> at = offsets();
+    const QString providerKey = keywordKey(property::Provider);
+    QList<PairReading> list;
+    for (qsizetype i = 0; i < m_document.count(); ++i) {
+        if (m_document.isRemoved(i))
+            continue;
+        const QString key = keyOf(m_document.keyword(i));
+        if (key == providerKey)
+            continue;
+        const PropertyDefinition *known = m_provider.property(m_document.keyword(i));
+        const qsizetype effective = inEffect(m_live.value(key));
+        PairReading reading;
+        reading.offset = at.value(i, -1);
+        reading.pair = {m_document.keyword(i), m_document.value(i)};
+        reading.property = known ? known->name : m_document.keyword(i);
+        reading.kind = kindAt(i);
+        if (known && m_provider.precedence == Provider::Precedence::GetDataSource)
+            reading.source = m_provider.precedenceSource;
+        if (effective == i) {
+            reading.effect = PairReading::Effect::InEffect;
+            reading.source.clear();
+        } else if (effective >= 0) {
+            reading.effect = PairReading::Effect::Overridden;
+            reading.winner = at.value(effective, -1);
+        } else {
+            reading.effect = PairReading::Effect::NoEffect;
+        }
+        list.append(reading);
+    }
+    return list;
+}
+
+QList<PairReading> DataLinkProperties::ineffectivePairs() const
+{
+    QList<PairReading> list = readings();
+    list.removeIf(
+        [](const PairReading &reading) { return reading.effect == PairReading::Effect::InEffect; });
+    return list;
+}
+
+QList<EffectiveValue> DataLinkProperties::effectiveValues() const
+{
+    const QHash<qsizetype, qsizetype> at = offsets();
+    const QString providerKey = keywordKey(property::Provider);
+    QList<EffectiveValue> list;
+    QHash<QString, bool> listed;
+    for (qsizetype i = 0; i < m_document.count(); ++i) {
+        const QString key = keyOf(m_document.keyword(i));
+        if (m_document.isRemoved(i) || key == providerKey || listed.contains(key))
+            continue;
+        listed.insert(key, true);
+        const PropertyDefinition *known = m_provider.property(m_document.keyword(i));
+        const QString name = known ? known->name : m_document.keyword(i);
+        if (const qsizetype effective = inEffect(m_live.value(key)); effective >= 0)
+            list.append({name, propertyValueAt(effective), at.value(effective)});
+        else if (known)
+            list.append({name, known->defaultValue, std::nullopt});
+    }
+    return list;
+}
+
+QList<PairReading> DataLinkProperties::driverPairs() const
+{
+    if (m_provider.family != ProviderFamily::Odbc)
+        return {};
+    QList<PairReading> list = readings();
+    list.removeIf([this](const PairReading &reading) {
+        return m_provider.property(reading.pair.keyword) && reading.kind != KeywordKind::Driver;
+    });
+    return list;
+}
+
+bool DataLinkProperties::removePairAt(qsizetype offset)
+{
+    const QHash<qsizetype, qsizetype> at = offsets();
+    for (auto it = at.cbegin(); it != at.cend(); ++it) {
+        if (it.value() != offset)
+            continue;
+        const qsizetype index = it.key();
+        const QString key = keyOf(m_document.keyword(index));
+        m_document.remove(index);
+        m_live[key].removeOne(index);
+        QList<qsizetype> &removed = m_removed[key];
+        removed.append(index);
+        std::sort(removed.begin(), removed.end());
+        return true;
+    }
+    return false;
 }
 
 void DataLinkProperties::setValue(const QString &name, const QString &value)
@@ -124,22 +257,36 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
     const QString meant = m_provider.toPropertyValue(name, value);
     const QString key = keyOf(name);
     QList<qsizetype> &live = m_live[key];
-    if (!live.isEmpty()) {
-        const qsizetype inEffect = live.last();
-        if (propertyValueAt(inEffect) == meant)
+    if (const qsizetype effective = inEffect(live); effective >= 0) {
+        if (propertyValueAt(effective) == meant)
             return;
-        const QString &keyword = m_document.keyword(inEffect);
+        const QString &keyword = m_document.keyword(effective);
         // The value as first written, where it means the same, so that undoing an edit gives
         // back the very text (`Encrypt=true` stays `true`, not the first spelling, `yes`).
-        const QString original = m_document.originalValue(inEffect);
+        const QString original = m_document.originalValue(effective);
         const QString written = m_provider.toPropertyValue(keyword, original) == meant
             ? original
             : m_provider.toWrittenValue(keyword, meant);
-        m_document.setValue(inEffect, written);
-    } else if (QList<qsizetype> &removed = m_removed[key]; !removed.isEmpty()) {
-        const qsizetype back = removed.takeLast();
+        m_document.setValue(effective, written);
+        return;
+    }
+    QList<qsizetype> &removed = m_removed[key];
+    // A removed pair comes back only where it would take effect beside the pairs still there.
+    qsizetype back = -1;
+    for (auto it = removed.crbegin(); it != removed.crend() && back < 0; ++it) {
+        QList<qsizetype> with = live;
+        with.insert(std::lower_bound(with.begin(), with.end(), *it), *it);
+        if (inEffect(with) == *it)
+            back = *it;
+    }
+    if (back >= 0) {
+        removed.removeOne(back);
         m_document.setValue(back, m_provider.toWrittenValue(m_document.keyword(back), meant));
-        live.append(back);
+        live.insert(std::lower_bound(live.begin(), live.end(), back), back);
+    } else if (const PropertyDefinition *known = m_provider.property(name);
+               known && !live.isEmpty()) {
+        // Only pairs without effect set it: the property's own name is what the provider reads.
+        live.append(m_document.append(known->name, meant));
     } else {
         live.append(m_document.append(name, value));
     }
@@ -166,16 +313,18 @@ std::optional<Conflict> DataLinkProperties::conflict(QStringView name) const
     const QList<qsizetype> live = m_live.value(keyOf(name));
     if (live.size() < 2)
         return std::nullopt;
-    const QString inEffect = propertyValueAt(live.last());
+    const QString first = propertyValueAt(live.first());
     bool differ = false;
     Conflict found;
+    found.inEffect = live.indexOf(inEffect(live));
+    if (found.inEffect < 0)
+        return std::nullopt;
     for (qsizetype index : live) {
-        differ = differ || propertyValueAt(index) != inEffect;
+        differ = differ || propertyValueAt(index) != first;
         found.pairs.append({m_document.keyword(index), m_document.value(index)});
     }
     if (!differ)
         return std::nullopt;
-    found.inEffect = found.pairs.size() - 1;
     return found;
 }
 
@@ -185,13 +334,16 @@ void DataLinkProperties::keepOnlyInEffect(QStringView name)
     QList<qsizetype> &live = m_live[key];
     if (live.size() < 2)
         return;
+    const qsizetype kept = inEffect(live);
     QList<qsizetype> &removed = m_removed[key];
-    for (qsizetype i = 0; i + 1 < live.size(); ++i) {
-        m_document.remove(live.at(i));
-        removed.append(live.at(i));
+    for (qsizetype index : std::as_const(live)) {
+        if (index == kept)
+            continue;
+        m_document.remove(index);
+        removed.append(index);
     }
     std::sort(removed.begin(), removed.end());
-    live = {live.last()};
+    live = kept < 0 ? QList<qsizetype>() : QList<qsizetype> {kept};
 }
 
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,

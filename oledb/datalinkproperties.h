@@ -10,19 +10,61 @@ namespace oledb {
 class ProviderCatalogue;
 
 // Two or more pairs that set one property to different values: which pairs, and which one the
-// provider would go by (the last).
+// provider goes by.
 struct Conflict
 {
     // Keyword and value as written, in the string's order.
     KeywordValueList pairs;
+    // Index into pairs.
     qsizetype inEffect = -1;
+};
+
+// One pair of the string as its provider reads it.
+struct PairReading
+{
+    enum class Effect {
+        InEffect,
+        // Another pair sets the property and the provider goes by that one (winner).
+        Overridden,
+        // Nothing this pair says reaches the provider: a provider-string keyword for a property
+        // that has a default of its own, so the default stands.
+        NoEffect,
+    };
+
+    // Where the pair's keyword starts in toString(), in UTF-16 code units.
+    qsizetype offset = -1;
+    // Keyword and value as written.
+    KeywordValue pair;
+    // The catalogue's name for a declared property, the keyword as written for any other.
+    QString property;
+    KeywordKind kind = KeywordKind::Alias;
+    Effect effect = Effect::InEffect;
+    // The offset of the pair in effect, for an overridden pair.
+    qsizetype winner = -1;
+    // The catalogue's source id for the rule that decided; empty where the provider documents
+    // none and the string's own order decided (the last pair).
+    QString source;
+};
+
+// A property's value as the provider will use it, and where it comes from.
+struct EffectiveValue
+{
+    QString property;
+    // In the property's own vocabulary (`SSPI`, `True`), whatever keyword set it.
+    QString value;
+    // The pair's offset in toString(); nothing when the provider's default stands.
+    std::optional<qsizetype> offset;
+
+    friend bool operator==(const EffectiveValue &, const EffectiveValue &) = default;
 };
 
 // What the Data Link dialog edits: a connection string as it was written, read through the
 // catalogue's knowledge of its provider. A property is found under its own name or any synonym
-// the provider documents, and an edit changes the pair that sets it in place, under the spelling
-// and in the vocabulary the string used; a property the string lacks is appended. Everything
-// the user does not change stays as it was, byte for byte.
+// the provider documents; which of several pairs is in effect is the provider's documented rule
+// (Provider::Precedence). An edit changes the pair in effect in place, under the spelling and in
+// the vocabulary the string used; a property the string lacks, or sets only with pairs that
+// have no effect, is appended under its own name. Everything the user does not change stays as
+// it was, byte for byte.
 class DataLinkProperties
 {
 public:
@@ -40,21 +82,40 @@ public:
     // An empty ProgID takes the pair out.
     void setProviderProgId(const QString &progId);
 
-    // Every property the string sets, once each, in the order they first appear, with the value
-    // in effect in the property's own vocabulary. Declared properties go by their catalogue name,
-    // others by the keyword as first spelt.
+    // Every property a pair of the string sets, once each, in the order they first appear, with
+    // the value in effect in the property's own vocabulary. Declared properties go by their
+    // catalogue name, others by the keyword as first spelt. A property whose pairs all have no
+    // effect is not listed: the provider's default stands.
     KeywordValueList properties() const;
-    // The name may be the property's, any synonym of it, or any other keyword.
+    // The name may be the property's, any synonym of it, or any other keyword. Nothing when no
+    // pair sets it or none that does takes effect.
     std::optional<QString> value(QStringView name) const;
     // The pair in effect as written: keyword spelling and value in its own vocabulary.
     std::optional<KeywordValue> pairInEffect(QStringView name) const;
+
+    // Every pair but Provider, in the string's order, with what it does.
+    QList<PairReading> readings() const;
+    // The pairs that do nothing, and why: readings() without those in effect.
+    QList<PairReading> ineffectivePairs() const;
+    // For every property the string mentions, in the order they first appear, the value the
+    // provider will use: the pair in effect, or the provider's documented default where no
+    // pair takes effect.
+    QList<EffectiveValue> effectiveValues() const;
+    // For the ODBC provider, which hands every keyword it does not know to the driver: the
+    // top-level pairs that make up the driver's connection string (Driver, Server, Port,
+    // Database, DSN, UID, PWD, ...), in order. Empty for every other family.
+    QList<PairReading> driverPairs() const;
+    // Removes the one pair whose keyword starts at the offset in toString(); false when none
+    // does. What a fix for a pair with no effect does.
+    bool removePairAt(qsizetype offset);
     // Edits the pair in effect; setting the value a property has already is no edit. Setting
     // Provider sets the ProgID. Throws platform::Error for a keyword no string can hold.
     void setValue(const QString &name, const QString &value);
     // Removes every pair that sets the property.
     void remove(QStringView name);
 
-    // Nothing when the pairs that set the property agree (or there is only one).
+    // Nothing when the pairs that set the property agree (or there is only one), and nothing
+    // when none of them takes effect: each is then a pair without effect, not a rival.
     std::optional<Conflict> conflict(QStringView name) const;
     // Removes every pair that sets the property but the one in effect.
     void keepOnlyInEffect(QStringView name);
@@ -68,6 +129,12 @@ public:
 private:
     QString keyOf(QStringView keyword) const;
     QString propertyValueAt(qsizetype index) const;
+    KeywordKind kindAt(qsizetype index) const;
+    // The index of the pair the provider goes by among the given ones (all setting one
+    // property), or -1 when the provider's default stands.
+    qsizetype inEffect(const QList<qsizetype> &pairs) const;
+    // Document index -> where the pair stands in toString().
+    QHash<qsizetype, qsizetype> offsets() const;
     void reindex();
 
     const ProviderCatalogue *m_catalogue;

@@ -12,7 +12,7 @@ FormatError::FormatError(qsizetype offset, Reason reason)
     , m_reason(reason)
 { }
 
-QString FormatError::explain(QStringView text) const
+QString FormatError::explain(QStringView text, const ProviderCatalogue &catalogue) const
 {
     // Up to the next separator, which is where the reader gave up for most faults; a long pair
     // is cut so that the notice stays readable.
@@ -21,7 +21,8 @@ QString FormatError::explain(QStringView text) const
     constexpr qsizetype Longest = 40;
     const qsizetype start = std::min(m_offset, text.size());
     const qsizetype separator = text.indexOf(u';', start);
-    const QString pair = maskConnectionString(text, start, separator < 0 ? text.size() : separator);
+    const QString pair
+        = maskConnectionString(text, start, separator < 0 ? text.size() : separator, catalogue);
     QString quoted;
     for (QChar c : QStringView(pair).first(std::min(pair.size(), Longest)))
         quoted += c.category() == QChar::Other_Control ? QChar(0xfffd) : c;

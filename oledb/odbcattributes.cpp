@@ -1,5 +1,7 @@
 #include "oledb/odbcattributes.h"
 
+#include "oledb/quoting.h"
+
 namespace oledb {
 
 namespace {
@@ -54,20 +56,10 @@ OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
         QString value;
         if (pos < text.size() && text[pos] == u'{') {
             span.braced = true;
-            ++pos;
-            while (pos < text.size()) {
-                if (text[pos] == u'}') {
-                    if (pos + 1 < text.size() && text[pos + 1] == u'}') {
-                        value.append(u'}');
-                        pos += 2;
-                        continue;
-                    }
-                    span.closed = true;
-                    ++pos;
-                    break;
-                }
-                value.append(text[pos++]);
-            }
+            pos = findClosing(text, pos + 1, u'}', &value);
+            span.closed = pos < text.size();
+            if (span.closed)
+                ++pos;
             separator = text.indexOf(u';', pos);
         } else if (separator >= 0) {
             value = text.sliced(pos, separator - pos).trimmed().toString();

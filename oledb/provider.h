@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace oledb {
 
 // An OLE DB provider as the Data Link dialog knows it.
@@ -23,6 +25,27 @@ struct Provider
     ProviderFamily family = ProviderFamily::Other;
     // In the order the provider lists them, which is the order the dialog writes them in.
     QList<PropertyDefinition> properties;
+
+    // How the provider decides between pairs that set one property.
+    enum class Precedence {
+        // Nothing documented beyond the syntax: the last pair is the one in effect.
+        LastPair,
+        // IDataInitialize::GetDataSource: a property name beats every provider-string keyword,
+        // a provider-string keyword counts only for a property with no default that no
+        // property name sets, the last property name and the first provider-string keyword win.
+        GetDataSource,
+    };
+    Precedence precedence = Precedence::LastPair;
+    // The catalogue's source id for the precedence; empty for LastPair.
+    QString precedenceSource;
+
+    // A provider its maker has deprecated: what to use instead, and where that is said.
+    struct Deprecation
+    {
+        QString successor;
+        QString source;
+    };
+    std::optional<Deprecation> deprecation;
 
     // What a keyword sets: the property and, for a synonym, which one (-1 for the property's
     // own name). Indexes, so that copies of a provider stay sound.

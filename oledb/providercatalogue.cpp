@@ -68,7 +68,20 @@ Enum choice(const QString &name, const QList<std::pair<QLatin1String, Enum>> &na
     refuse(where, QStringLiteral("unknown kind \"%1\"").arg(name));
 }
 
-PropertyDefinition readProperty(const QJsonObject &object, const QString &where)
+using Sources = QHash<QString, QString>;
+
+// Data is only as good as where it came from: every rule names a source the catalogue lists.
+QString citation(const QJsonObject &object, QLatin1String key, const Sources &sources,
+                 const QString &where, bool required)
+{
+    const QString id = text(object, key, where, required);
+    if (!id.isEmpty() && !sources.contains(id))
+        refuse(where, QStringLiteral("cites an unknown source \"%1\"").arg(id));
+    return id;
+}
+
+PropertyDefinition readProperty(const QJsonObject &object, const QString &where,
+                                const Sources &sources)
 {
     static const QList<std::pair<QLatin1String, PropertyType>> types = {
         {QLatin1String("text"), PropertyType::Text},
@@ -94,6 +107,16 @@ PropertyDefinition readProperty(const QJsonObject &object, const QString &where)
     property.defaultValue = text(object, QLatin1String("default"), at, false);
     property.allowedValues = texts(object, QLatin1String("values"), at);
     property.secret = flag(object, QLatin1String("secret"), at);
+    property.defaultSource = citation(object, QLatin1String("defaultSource"), sources, at, false);
+    if (!property.defaultSource.isEmpty() && property.defaultValue.isEmpty())
+        refuse(at, QStringLiteral("a \"defaultSource\" needs the default it documents"));
+    for (const QJsonValue &item : object.value(QLatin1String("deprecatedValues")).toArray()) {
+        const QJsonObject entry = item.toObject();
+        property.deprecatedValues.append(
+            {text(entry, QLatin1String("value"), at, true),
+             text(entry, QLatin1String("successor"), at, true),
+             citation(entry, QLatin1String("source"), sources, at, true)});
+    }
 
     const bool listed
         = property.type == PropertyType::Enumeration || property.type == PropertyType::FlagSet;
@@ -155,10 +178,10 @@ namespace {
 // property it sets, the values it spells differently and where the provider documents it.
 using SynonymSets = QHash<QString, QList<std::pair<QString, Synonym>>>;
 
-SynonymSets readSynonymSets(const QJsonObject &top)
+Sources readSources(const QJsonObject &top)
 {
-    const QString where = QStringLiteral("synonyms");
-    QHash<QString, QString> sources;
+    const QString where = QStringLiteral("sources");
+    Sources sources;
     const QJsonValue sourceList = top.value(QLatin1String("sources"));
     if (!sourceList.isUndefined() && !sourceList.isObject())
         refuse(where, QStringLiteral("\"sources\" must be an object of texts"));
@@ -168,7 +191,17 @@ SynonymSets readSynonymSets(const QJsonObject &top)
             refuse(where, QStringLiteral("source \"%1\" must be a non-empty text").arg(it.key()));
         sources.insert(it.key(), it->toString());
     }
+    return sources;
+}
 
+SynonymSets readSynonymSets(const QJsonObject &top, const Sources &sources)
+{
+    static const QList<std::pair<QLatin1String, KeywordKind>> kinds = {
+        {QLatin1String("alias"), KeywordKind::Alias},
+        {QLatin1String("providerString"), KeywordKind::ProviderString},
+        {QLatin1String("driver"), KeywordKind::Driver},
+    };
+    const QString where = QStringLiteral("synonyms");
     SynonymSets sets;
     const QJsonValue setList = top.value(QLatin1String("synonymSets"));
     if (!setList.isUndefined() && !setList.isObject())
@@ -184,18 +217,15 @@ SynonymSets readSynonymSets(const QJsonObject &top)
             Synonym synonym;
             synonym.keyword = text(entry, QLatin1String("keyword"), at, true);
             const QString property = text(entry, QLatin1String("property"), at, true);
-            const QString source = text(entry, QLatin1String("source"), at, true);
+            const QString kind = text(entry, QLatin1String("kind"), at, false);
+            synonym.kind = kind.isEmpty() ? KeywordKind::Alias : choice(kind, kinds, at);
             if (!ConnectionString::isWritableKeyword(synonym.keyword)
                 || sameKeyword(synonym.keyword, property::Provider))
                 refuse(at,
                        QStringLiteral("\"%1\" is not a keyword a string can hold")
                            .arg(synonym.keyword));
-            // Data is only as good as where it came from.
-            if (!sources.contains(source))
-                refuse(at,
-                       QStringLiteral("\"%1\" cites an unknown source \"%2\"")
-                           .arg(synonym.keyword, source));
-            synonym.source = sources.value(source);
+            synonym.source = citation(entry, QLatin1String("source"), sources,
+                                      at + QStringLiteral(", \"%1\"").arg(synonym.keyword), true);
             for (const QJsonValue &pair : entry.value(QLatin1String("values")).toArray()) {
                 const QJsonArray parts = pair.toArray();
                 if (parts.size() != 2 || !parts.at(0).isString() || !parts.at(1).isString())
@@ -232,14 +262,32 @@ void applySynonyms(Provider &provider, const QStringList &setNames, const Synony
     }
 }
 
-Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymSets &synonyms)
+Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymSets &synonyms,
+                      const Sources &sources)
 {
+    static const QList<std::pair<QLatin1String, Provider::Precedence>> rules = {
+        {QLatin1String("lastPair"), Provider::Precedence::LastPair},
+        {QLatin1String("getDataSource"), Provider::Precedence::GetDataSource},
+    };
     const QString where = QStringLiteral("provider %1").arg(index + 1);
     Provider provider;
     provider.generic = flag(object, QLatin1String("generic"), where);
     provider.progId = text(object, QLatin1String("progId"), where, !provider.generic);
     provider.aliases = texts(object, QLatin1String("aliases"), where);
     provider.description = text(object, QLatin1String("description"), where, true);
+    if (const QJsonValue precedence = object.value(QLatin1String("precedence"));
+        !precedence.isUndefined()) {
+        const QJsonObject rule = precedence.toObject();
+        provider.precedence = choice(text(rule, QLatin1String("rule"), where, true), rules, where);
+        provider.precedenceSource = citation(rule, QLatin1String("source"), sources, where, true);
+    }
+    if (const QJsonValue deprecated = object.value(QLatin1String("deprecated"));
+        !deprecated.isUndefined()) {
+        const QJsonObject entry = deprecated.toObject();
+        provider.deprecation = Provider::Deprecation {
+            text(entry, QLatin1String("successor"), where, true),
+            citation(entry, QLatin1String("source"), sources, where, true)};
+    }
 
     const QJsonValue properties = object.value(QLatin1String("properties"));
     if (!properties.isArray())
@@ -247,7 +295,7 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
     for (const QJsonValue &item : properties.toArray()) {
         if (!item.isObject())
             refuse(where, QStringLiteral("every property must be an object"));
-        provider.properties.append(readProperty(item.toObject(), where));
+        provider.properties.append(readProperty(item.toObject(), where, sources));
     }
     applySynonyms(provider, texts(object, QLatin1String("synonyms"), where), synonyms, where);
     return provider;
@@ -267,12 +315,13 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
 
     ProviderCatalogue catalogue;
     catalogue.m_families = readFamilies(document.object());
-    const SynonymSets synonyms = readSynonymSets(document.object());
+    catalogue.m_sources = readSources(document.object());
+    const SynonymSets synonyms = readSynonymSets(document.object(), catalogue.m_sources);
     const QJsonArray list = providers.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list.at(i).isObject())
             refuse(QStringLiteral("provider %1").arg(i + 1), QStringLiteral("not an object"));
-        Provider provider = readProvider(list.at(i).toObject(), i, synonyms);
+        Provider provider = readProvider(list.at(i).toObject(), i, synonyms, catalogue.m_sources);
         if (QString clash; !provider.index(&clash))
             refuse(QStringLiteral("provider %1").arg(i + 1),
                    QStringLiteral("\"%1\" names two properties").arg(clash));
@@ -291,6 +340,11 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
                 refuse(QStringLiteral("provider %1").arg(i + 1),
                        QStringLiteral("a second generic entry"));
             catalogue.m_genericIndex = i;
+        }
+        for (const PropertyDefinition &property : std::as_const(provider.properties)) {
+            if (property.secret
+                && !catalogue.m_secretNames.contains(property.name, Qt::CaseInsensitive))
+                catalogue.m_secretNames.append(property.name);
         }
         catalogue.m_providers.append(std::move(provider));
     }

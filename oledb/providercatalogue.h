@@ -3,7 +3,9 @@
 #include "oledb/provider.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QStringList>
 
 namespace oledb {
 
@@ -15,7 +17,8 @@ public:
     // Throws platform::Error naming what is wrong: bad JSON, a missing field, an unknown type or
     // page, a default the property itself would refuse, or a name used twice.
     static ProviderCatalogue fromJson(const QByteArray &json);
-    // The catalogue compiled into the program.
+    // The catalogue compiled into the program, loaded on the first call. For the program's
+    // start-up (and tests): everything else is handed the catalogue it works with.
     static const ProviderCatalogue &builtIn();
 
     const QList<Provider> &providers() const { return m_providers; }
@@ -25,15 +28,21 @@ public:
     // unknown provider keeps its name.
     Provider resolve(QStringView progId) const;
     const Provider &generic() const { return m_providers.at(m_genericIndex); }
+    // Where a rule comes from, by the id the catalogue's entries cite: title and address.
+    QString source(const QString &id) const { return m_sources.value(id); }
     // Case-insensitive, with or without a version (`SQLOLEDB.1`, `Microsoft.ACE.OLEDB.12.0`)
     // and with a release number after the name (`SQLNCLI11`, `MSOLEDBSQL19`).
     ProviderFamily familyOf(QStringView progId) const;
+    // The names of the properties some provider declares secret, each once.
+    const QStringList &secretPropertyNames() const { return m_secretNames; }
 
 private:
     ProviderCatalogue() = default;
 
     QList<std::pair<QString, ProviderFamily>> m_families;
     QList<Provider> m_providers;
+    QStringList m_secretNames;
+    QHash<QString, QString> m_sources;
     qsizetype m_genericIndex = -1;
 };
 

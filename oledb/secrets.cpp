@@ -4,6 +4,7 @@
 #include "oledb/formaterror.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/providercatalogue.h"
+#include "oledb/quoting.h"
 
 #include <QSet>
 
@@ -49,24 +50,11 @@ QString normalisedKeyword(QStringView keyword)
     return out.toCaseFolded();
 }
 
-const QSet<QString> &declaredSecrets()
+bool declaredSecret(const QString &key, const ProviderCatalogue &catalogue)
 {
-    static const QSet<QString> names = [] {
-        QSet<QString> found;
-        for (const Provider &provider : ProviderCatalogue::builtIn().providers()) {
-            for (const PropertyDefinition &property : provider.properties) {
-                if (property.secret)
-                    found.insert(normalisedKeyword(property.name));
-            }
-        }
-        return found;
-    }();
-    return names;
-}
-
-bool isQuote(QChar c)
-{
-    return c == u'"' || c == u'\'';
+    const QStringList &names = catalogue.secretPropertyNames();
+    return std::any_of(names.begin(), names.end(),
+                       [&](const QString &name) { return normalisedKeyword(name) == key; });
 }
 
 QStringView trimmedOfDelimiters(QStringView text)
@@ -87,39 +75,11 @@ bool isLineBreak(QChar c)
         || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
-// Past a quoted value that starts at `start`, doubled quotes inside; an unclosed one runs to
-// the end.
-qsizetype quotedEnd(QStringView text, qsizetype start)
+// Past a value from its opening quote or brace at `start` to the `close` that ends it, as the
+// parsers end it; an unclosed one runs to the end.
+qsizetype enclosedEnd(QStringView text, qsizetype start, QChar close)
 {
-    const QChar quote = text[start];
-    qsizetype pos = start + 1;
-    while (true) {
-        const qsizetype close = text.indexOf(quote, pos);
-        if (close < 0)
-            return text.size();
-        if (close + 1 < text.size() && text[close + 1] == quote) {
-            pos = close + 2;
-            continue;
-        }
-        return close + 1;
-    }
-}
-
-// Past a braced value that starts at `start`, as the ODBC reader ends it.
-qsizetype bracedEnd(QStringView text, qsizetype start)
-{
-    qsizetype pos = start + 1;
-    while (pos < text.size()) {
-        if (text[pos] == u'}') {
-            if (pos + 1 < text.size() && text[pos + 1] == u'}') {
-                pos += 2;
-                continue;
-            }
-            return pos + 1;
-        }
-        ++pos;
-    }
-    return text.size();
+    return std::min(findClosing(text, start + 1, close) + 1, text.size());
 }
 
 // Adds what was found in a value to what is found in the text it stands in: the value starts
@@ -134,10 +94,11 @@ void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsize
         out.append({offset(found.start), offset(found.end), found.value});
 }
 
-void findNested(QStringView text, int depth, FoundList &out);
+void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue);
 
 enum class TextKind { Message, ConnectionString };
-void findAssignments(QStringView text, TextKind kind, FoundList &out);
+void findAssignments(QStringView text, TextKind kind, FoundList &out,
+                     const ProviderCatalogue &catalogue);
 
 // Past the pieces after `end` that assign nothing: a password written with an undoubled `}`
 // or an unquoted `;` goes on there, and a reader hands those pieces on as keys of their own.
@@ -164,12 +125,13 @@ qsizetype pastBarePieces(QStringView text, qsizetype end)
 
 // Every pair of a connection string read from `text`.
 void findInPairs(QStringView text, const ConnectionString &parsed,
-                 const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out)
+                 const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out,
+                 const ProviderCatalogue &catalogue)
 {
     for (qsizetype i = 0; i < parsed.pairs().size(); ++i) {
         const KeywordValue &pair = parsed.pairs().at(i);
         const ConnectionString::ValueSpan span = spans.at(i);
-        if (isSecretKeyword(pair.keyword)) {
+        if (isSecretKeyword(pair.keyword, catalogue)) {
             if (!pair.value.isEmpty())
                 out.append({span.start, span.end, pair.value});
             continue;
@@ -177,7 +139,7 @@ void findInPairs(QStringView text, const ConnectionString &parsed,
         if (!pair.value.contains(u'='))
             continue;
         FoundList inner;
-        findNested(pair.value, depth + 1, inner);
+        findNested(pair.value, depth + 1, inner, catalogue);
         const bool quoted = span.end > span.start && isQuote(text[span.start]);
         addEscaped(out, inner, pair.value, quoted ? span.start + 1 : span.start,
                    quoted ? std::optional<QChar>(text[span.start]) : std::nullopt);
@@ -187,12 +149,12 @@ void findInPairs(QStringView text, const ConnectionString &parsed,
 // A value of another property may hold a whole string of its own: ODBC attributes for the
 // driver, or a provider's own connection string. It is read both ways and whatever either
 // reading takes for a secret is hidden.
-void findNested(QStringView text, int depth, FoundList &out)
+void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue)
 {
     if (!text.contains(u'='))
         return;
     if (depth > MaxDepth) {
-        findAssignments(text, TextKind::ConnectionString, out);
+        findAssignments(text, TextKind::ConnectionString, out, catalogue);
         return;
     }
 
@@ -207,12 +169,12 @@ void findNested(QStringView text, int depth, FoundList &out)
             if (span.closed)
                 braces.insert(span.end - 1);
         }
-        if (isSecretKeyword(attribute.key)) {
+        if (isSecretKeyword(attribute.key, catalogue)) {
             qsizetype end = span.end;
             // The driver takes an opening quote as part of the password and stops at the first
             // `;`, but the writer meant everything up to the closing quote.
             if (!span.braced && span.end > span.start && isQuote(text[span.start]))
-                end = std::max(end, quotedEnd(text, span.start));
+                end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
             // The reader drops what follows a closing brace; it may be the rest of a password
             // written without doubling its `}`. A closing quote of the string around is not.
             if (span.closed) {
@@ -230,7 +192,7 @@ void findNested(QStringView text, int depth, FoundList &out)
         if (!attribute.value.contains(u'='))
             continue;
         FoundList inner;
-        findNested(attribute.value, depth + 1, inner);
+        findNested(attribute.value, depth + 1, inner, catalogue);
         addEscaped(out, inner, attribute.value, span.braced ? span.start + 1 : span.start,
                    span.braced ? std::optional<QChar>(u'}') : std::nullopt);
     }
@@ -239,7 +201,7 @@ void findNested(QStringView text, int depth, FoundList &out)
     FoundList asPairs;
     try {
         const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, depth, asPairs);
+        findInPairs(text, parsed, spans, depth, asPairs, catalogue);
     } catch (const FormatError &) {
         return;
     }
@@ -263,7 +225,7 @@ bool endsKeyword(QChar c)
 
 // Whether the words just before an `=` name a secret; in a sentence the keyword is the last
 // words before it ("the string was PWD=...").
-bool secretBefore(QStringView text, qsizetype assign)
+bool secretBefore(QStringView text, qsizetype assign, const ProviderCatalogue &catalogue)
 {
     qsizetype begin = assign;
     const qsizetype limit = std::max<qsizetype>(0, assign - MaxKeywordLength);
@@ -272,7 +234,7 @@ bool secretBefore(QStringView text, qsizetype assign)
     const QStringView candidate = text.sliced(begin, assign - begin).trimmed();
     qsizetype word = 0;
     while (word < candidate.size()) {
-        if (isSecretKeyword(candidate.sliced(word)))
+        if (isSecretKeyword(candidate.sliced(word), catalogue))
             return true;
         while (word < candidate.size() && !candidate[word].isSpace())
             ++word;
@@ -286,7 +248,8 @@ bool secretBefore(QStringView text, qsizetype assign)
 // connection string too malformed to read. Values run as either syntax would run them, and to
 // the end of the line otherwise; in a connection string a bare value also takes the pieces
 // after it that assign nothing, which is how a password holding `;` ends up written.
-void findAssignments(QStringView text, TextKind kind, FoundList &out)
+void findAssignments(QStringView text, TextKind kind, FoundList &out,
+                     const ProviderCatalogue &catalogue)
 {
     qsizetype pos = 0;
     while (pos < text.size()) {
@@ -294,7 +257,7 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
         if (assign < 0)
             break;
         pos = assign + 1;
-        if (!secretBefore(text, assign))
+        if (!secretBefore(text, assign, catalogue))
             continue;
         qsizetype start = assign + 1;
         while (start < text.size() && text[start].isSpace() && !isLineBreak(text[start]))
@@ -303,11 +266,11 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out)
             break;
         qsizetype end;
         if (text[start] == u'{') {
-            end = bracedEnd(text, start);
+            end = enclosedEnd(text, start, u'}');
             if (kind == TextKind::ConnectionString)
                 end = pastBarePieces(text, end);
         } else if (isQuote(text[start])) {
-            end = quotedEnd(text, start);
+            end = enclosedEnd(text, start, text[start]);
         } else {
             end = start;
             while (true) {
@@ -368,16 +331,16 @@ QString applyMask(QStringView text, FoundList found)
     return applyMask(text, std::move(found), 0, text.size());
 }
 
-FoundList findInConnectionString(QStringView text)
+FoundList findInConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
     FoundList found;
     QList<ConnectionString::ValueSpan> spans;
     try {
         const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, 0, found);
+        findInPairs(text, parsed, spans, 0, found, catalogue);
     } catch (const FormatError &) {
-        findNested(text, 0, found);
-        findAssignments(text, TextKind::ConnectionString, found);
+        findNested(text, 0, found, catalogue);
+        findAssignments(text, TextKind::ConnectionString, found, catalogue);
     }
     return found;
 }
@@ -389,7 +352,7 @@ QString secretMask()
     return QStringLiteral("********");
 }
 
-bool isSecretKeyword(QStringView keyword)
+bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
 {
     const QString key = normalisedKeyword(keyword);
     if (key.isEmpty())
@@ -399,41 +362,42 @@ bool isSecretKeyword(QStringView keyword)
     QStringView stem = key;
     while (!stem.isEmpty() && stem.back().isDigit())
         stem.chop(1);
-    return declaredSecrets().contains(key) || key.contains(u"password") || key.contains(u"passwd")
+    return declaredSecret(key, catalogue) || key.contains(u"password") || key.contains(u"passwd")
         || key.contains(u"secret") || stem.endsWith(u"pwd") || key.endsWith(u"token");
 }
 
-QString maskConnectionString(QStringView text)
+QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
-    return applyMask(text, findInConnectionString(text));
+    return applyMask(text, findInConnectionString(text, catalogue));
 }
 
-QString maskValue(QStringView keyword, QStringView value)
+QString maskValue(QStringView keyword, QStringView value, const ProviderCatalogue &catalogue)
 {
-    if (isSecretKeyword(keyword))
+    if (isSecretKeyword(keyword, catalogue))
         return value.isEmpty() ? QString() : secretMask();
     FoundList found;
-    findNested(value, 1, found);
+    findNested(value, 1, found, catalogue);
     return applyMask(value, std::move(found));
 }
 
-QString maskConnectionString(QStringView text, qsizetype from, qsizetype to)
+QString maskConnectionString(QStringView text, qsizetype from, qsizetype to,
+                             const ProviderCatalogue &catalogue)
 {
     from = std::clamp<qsizetype>(from, 0, text.size());
     to = std::clamp<qsizetype>(to, from, text.size());
-    return applyMask(text, findInConnectionString(text), from, to);
+    return applyMask(text, findInConnectionString(text, catalogue), from, to);
 }
 
-QStringList secretsOf(const ConnectionString &connection)
+QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogue &catalogue)
 {
     QStringList secrets;
     for (const KeywordValue &pair : connection.pairs()) {
-        if (isSecretKeyword(pair.keyword)) {
+        if (isSecretKeyword(pair.keyword, catalogue)) {
             secrets.append(pair.value);
             continue;
         }
         FoundList nested;
-        findNested(pair.value, 1, nested);
+        findNested(pair.value, 1, nested, catalogue);
         for (const Found &found : std::as_const(nested)) {
             secrets.append(found.value);
             const QStringView raw
@@ -455,14 +419,14 @@ QStringList secretsOf(const ConnectionString &connection)
     // masked, whatever its value.
     QStringList shown;
     for (const KeywordValue &pair : connection.pairs()) {
-        if (isSecretKeyword(pair.keyword))
+        if (isSecretKeyword(pair.keyword, catalogue))
             continue;
         shown.append(pair.value);
         if (!pair.value.contains(u'='))
             continue;
         const OdbcAttributes nested = OdbcAttributes::parse(pair.value);
         for (const OdbcAttributes::Attribute &attribute : nested.attributes()) {
-            if (!isSecretKeyword(attribute.key))
+            if (!isSecretKeyword(attribute.key, catalogue))
                 shown.append(attribute.value);
         }
     }
@@ -481,7 +445,8 @@ QStringList secretsOf(const ConnectionString &connection)
     return secrets;
 }
 
-QString maskSecrets(QStringView text, const QStringList &secrets)
+QString maskSecrets(QStringView text, const QStringList &secrets,
+                    const ProviderCatalogue &catalogue)
 {
     // A message echoes a secret as a token of its own: the value of an assignment, in quotes or
     // braces, or a word. The same letters inside a word are the message's own ("x" in "exist").
@@ -502,7 +467,7 @@ QString maskSecrets(QStringView text, const QStringList &secrets)
                 found.append({at, end, secret});
         }
     }
-    findAssignments(text, TextKind::Message, found);
+    findAssignments(text, TextKind::Message, found, catalogue);
     return applyMask(text, std::move(found));
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # check_install.sh BUILD_DIR: installs into a scratch prefix and checks that a desktop finds the
 # program there: the binary, a valid menu entry naming it, its icon in the hicolor theme at every
-# size, and a valid AppStream record.
+# size, a valid AppStream record, and a manual page for each program that man renders cleanly.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -28,4 +28,19 @@ check "the AppStream record is valid and names the menu entry" \
     appstreamcli validate --no-net --pedantic "$metainfo"
 check "the AppStream record carries release 1.00.0001" grep -q 'version="1.00.0001"' "$metainfo"
 check "the installed tree passes AppStream's checks" appstreamcli validate-tree --no-net "$prefix"
+# What man says on standard error while it renders a page: groff's warnings (an unknown request,
+# a line it cannot fill) and man's own.
+renders_cleanly()
+{
+    local warnings
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+        man --warnings -E UTF-8 -l -Tutf8 -Z "$1" 2>&1 >/dev/null)
+    [[ -z $warnings ]] || printf '%s\n' "$warnings"
+    [[ -z $warnings ]]
+}
+for page in corvanta corvanta-connstr; do
+    manpage=$prefix/share/man/man1/$page.1.gz
+    check "the manual page $page(1) is installed, compressed" gzip -t "$manpage"
+    check "man renders $page(1) without warnings" renders_cleanly "$manpage"
+done
 exit "$failed"

@@ -17,7 +17,7 @@ public:
     // The application title, "Corvanta".
     virtual QString Title() = 0;
     // Handles every message already queued for the user-interface thread, then returns.
-    virtual void DoEvents() = 0;
+    virtual void processPendingEvents() = 0;
 };
 
 } // namespace platform

@@ -7,7 +7,7 @@ namespace platform {
 QString defaultValueText(const std::shared_ptr<IDispatch> &object)
 {
     if (!object)
-        throw Error(QStringLiteral("Object variable not set."), 91);
+        throw Error(QStringLiteral("No object is set"));
     return object->defaultValue();
 }
 

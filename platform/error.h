@@ -7,7 +7,7 @@
 namespace platform {
 
 // The one way a platform operation fails. Carries the text a user would see and, where the
-// platform has one, a numeric code.
+// platform call that failed gives one, that call's own code; 0 otherwise.
 class Error : public std::runtime_error
 {
 public:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/window.h"
+
 #include <QList>
 #include <QString>
 
@@ -60,7 +62,7 @@ struct FormDescription
     float clientHeight = 0;
     bool sizable = true;
     bool centreOnScreen = true;
-    int scaleMode = 1;
+    ScaleMode scaleMode = ScaleMode::Twips;
     // Resource path of the window icon.
     QString icon;
     // In creation order; where two overlap on one parent, the earlier lies above.

@@ -15,8 +15,9 @@ public:
     virtual ~IMenu() = default;
 };
 
-enum WindowStateValue : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
-enum ScaleModeValue : int { vbTwips = 1, vbPixels = 3 };
+enum class WindowState { Normal, Minimized, Maximized };
+// The unit of the pointer positions a window hands its mouse-move handler.
+enum class ScaleMode { Twips, Pixels };
 
 // A top-level window. Geometry in twips, single precision; Width and Height are the outer size,
 // frame and title bar included. Every operation may throw platform::Error.
@@ -37,10 +38,10 @@ public:
     virtual float Height() = 0;
     virtual void SetHeight(float twips) = 0;
 
-    // 0 normal, 1 minimised, 2 maximised.
-    virtual int WindowState() = 0;
+    // Qualified throughout: inside a window the bare name is the getter.
+    virtual platform::WindowState WindowState() = 0;
     // Raises the resize event, also for a hidden window.
-    virtual void SetWindowState(int state) = 0;
+    virtual void SetWindowState(platform::WindowState state) = 0;
 
     virtual bool Visible() = 0;
     // Modeless.
@@ -48,7 +49,7 @@ public:
     // Takes the window off the screen and the taskbar.
     virtual void Hide() = 0;
 
-    virtual int ScaleMode() = 0;
+    virtual platform::ScaleMode ScaleMode() = 0;
     // Handle of the window's own icon (its default value).
     virtual quint32 Icon() = 0;
 

@@ -20,7 +20,7 @@ CORVANTA_TEST_PACKAGES=(
     at-spi2-core
     xfce4-panel libglib2.0-bin weston wl-clipboard
     clang-format git desktop-file-utils
-    appstream lintian dpkg-dev file
+    appstream lintian dpkg-dev file man-db
     time
     # scripts/sanitize.sh and scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes,
     # the symbolizer that puts names on their reports, and ccache for every build.

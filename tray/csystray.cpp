@@ -11,9 +11,10 @@ namespace tray {
 
 namespace {
 
-[[noreturn]] void throwNotSet()
+[[noreturn]] void throwNotSet(const char *what)
 {
-    throw platform::Error(QStringLiteral("Object variable not set."), 91);
+    throw platform::Error(
+        QStringLiteral("No %1 is set for the notification-area icon").arg(QLatin1String(what)));
 }
 
 } // namespace
@@ -56,21 +57,21 @@ void CSysTray::ShowTrayMenu(short Button, short Shift, float X, float Y)
     Q_UNUSED(Y);
 
     platform::IWindow &window = boundWindow();
-    const qint32 message = window.ScaleMode() == platform::vbPixels
+    const qint32 message = window.ScaleMode() == platform::ScaleMode::Pixels
         ? TrayMessageDecoder::fromPixels(X)
         : TrayMessageDecoder::fromScaleUnits(X, m_application.TwipsPerPixelX());
 
     switch (TrayMessageDecoder::actionFor(message)) {
     case TrayAction::RestoreWindow:
         // Leaves the icon alone: the resize that the state change raises takes it away.
-        window.SetWindowState(platform::vbNormal);
+        window.SetWindowState(platform::WindowState::Normal);
         m_shell.SetForegroundWindow(window.hWnd());
         window.Show();
         break;
     case TrayAction::PopUpMenu:
         m_shell.SetForegroundWindow(window.hWnd());
         if (!TrayMenu)
-            throwNotSet();
+            throwNotSet("menu");
         window.PopupMenu(*TrayMenu);
         break;
     case TrayAction::None:
@@ -98,7 +99,7 @@ void CSysTray::notify(quint32 message)
 platform::IWindow &CSysTray::boundWindow() const
 {
     if (!MainTrayForm)
-        throwNotSet();
+        throwNotSet("window");
     return *MainTrayForm;
 }
 

@@ -25,11 +25,11 @@ double roundHalfToEven(double value)
 qint32 toMessageNumber(double value)
 {
     if (!std::isfinite(value))
-        throw platform::Error(QStringLiteral("Overflow."), 6);
+        throw platform::Error(QStringLiteral("Overflow"));
     const double rounded = roundHalfToEven(value);
     if (rounded < double(std::numeric_limits<qint32>::min())
         || rounded > double(std::numeric_limits<qint32>::max()))
-        throw platform::Error(QStringLiteral("Overflow."), 6);
+        throw platform::Error(QStringLiteral("Overflow"));
     return qint32(rounded);
 }
 
@@ -43,9 +43,9 @@ qint32 TrayMessageDecoder::fromPixels(float x)
 qint32 TrayMessageDecoder::fromScaleUnits(float x, float twipsPerPixel)
 {
     if (twipsPerPixel == 0)
-        throw platform::Error(QStringLiteral("Division by zero."), 11);
+        throw platform::Error(QStringLiteral("Division by zero"));
     if (!std::isfinite(x) || !std::isfinite(twipsPerPixel))
-        throw platform::Error(QStringLiteral("Overflow."), 6);
+        throw platform::Error(QStringLiteral("Overflow"));
     // In double, so the quotient is rounded once, to the whole number, and never first to float.
     return toMessageNumber(double(x) / double(twipsPerPixel));
 }

@@ -2,13 +2,18 @@
 # corvanta-connstr end to end: time, throughput and peak resident memory of `parse` on three
 # inputs, from a Release build. Wall time suffers from a busy machine; CPU time much less.
 #     bench/connstrtool/run.sh [RUNS]      (default 3; the best run of each is shown)
+# CORVANTA_BENCH_TOOL=PATH measures that binary instead of building one, e.g. an earlier version's
+# for figures side by side.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 runs=${1:-3}
-build=${CORVANTA_BENCH_BUILD:-$root/build-release}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target corvanta-connstr >/dev/null
-tool=$build/tools/connstr/corvanta-connstr
+tool=${CORVANTA_BENCH_TOOL:-}
+if [[ -z $tool ]]; then
+    build=${CORVANTA_BENCH_BUILD:-$root/build-release}
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target corvanta-connstr >/dev/null
+    tool=$build/tools/connstr/corvanta-connstr
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -64,12 +64,15 @@ LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const Q
         const QString connectionString = m_draft.connectionStringWithSecrets();
         const drivers::DatabaseSearchPlan plan
             = drivers::planDatabaseSearch(connectionString, property);
-        return LookupField::Search {plan.key,
-                                    [lister, connectionString](const std::atomic<bool> &cancelled) {
-                                        return drivers::listDatabases(*lister, connectionString,
-                                                                      cancelled);
-                                    },
-                                    plan.timeLimit, tr("Logging on to list the databases...")};
+        // The catalogue lives as long as the program: a search still blocked in a driver may
+        // outlive the dialog.
+        const oledb::ProviderCatalogue *catalogue = &m_draft.catalogue();
+        return LookupField::Search {
+            plan.key,
+            [lister, catalogue, connectionString](const std::atomic<bool> &cancelled) {
+                return drivers::listDatabases(*lister, *catalogue, connectionString, cancelled);
+            },
+            plan.timeLimit, tr("Logging on to list the databases...")};
     };
     auto *field = new LookupField(m_draft, addBoundLineEdit(objectName, property), property,
                                   std::move(planner), tr("Re&fresh"), this);

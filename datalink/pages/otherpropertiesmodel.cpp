@@ -53,7 +53,7 @@ QVariant OtherPropertiesModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DisplayRole) {
             return m_draft.revealsSecrets() && !m_draft.isSecret(name)
                 ? value
-                : oledb::maskValue(name, value);
+                : oledb::maskValue(name, value, m_draft.catalogue());
         }
         if (role == Qt::ToolTipRole && m_draft.isHeldOut(name)) {
             return tr("Not in the connection string: saving passwords is off. Tick \u201cAllow "

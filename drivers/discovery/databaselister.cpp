@@ -1,5 +1,6 @@
 #include "drivers/discovery/databaselister.h"
 
+#include "drivers/guardedcall.h"
 #include "drivers/odbc.h"
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/odbctester.h"
@@ -8,9 +9,6 @@
 #include "oledb/connectionstring.h"
 #include "oledb/propertynames.h"
 #include "oledb/secrets.h"
-#include "platform/error.h"
-
-#include <exception>
 
 namespace drivers {
 
@@ -41,10 +39,23 @@ oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection
     return oledb::ConnectionString(pairs);
 }
 
+// Whatever the lister wrote, the field has room for one line.
+LookupResult masked(LookupResult result, const QStringList &secrets,
+                    const oledb::ProviderCatalogue &catalogue)
+{
+    if (result.succeeded())
+        return result;
+    return LookupResult::failed(result.quotesDriver
+                                    ? oledb::maskSecrets(result.failure, secrets, catalogue)
+                                    : result.failure);
+}
+
 } // namespace
 
-DatabaseLister::DatabaseLister(std::function<QString()> findFreeTds)
-    : m_findFreeTds(std::move(findFreeTds))
+DatabaseLister::DatabaseLister(const oledb::ProviderCatalogue &catalogue,
+                               std::function<QString()> findFreeTds)
+    : m_catalogue(catalogue)
+    , m_findFreeTds(std::move(findFreeTds))
 { }
 
 QStringList DatabaseLister::fallbackQueries(const QString &dbmsName)
@@ -69,7 +80,7 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
     const oledb::ConnectionString target = withoutCatalog(connection);
     const int timeout = connectTimeoutSeconds(connection);
     switch (ProviderDispatcher::familyOf(
-        connection.value(oledb::property::Provider).value_or(QString()))) {
+        m_catalogue, connection.value(oledb::property::Provider).value_or(QString()))) {
     case ProviderDispatcher::Family::Odbc:
         return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(target), timeout,
                                               true, fallbackQueries, cancelled));
@@ -97,36 +108,20 @@ LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
         QStringLiteral("This machine has no driver that can list the databases of this provider."));
 }
 
-LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionString,
-                           const std::atomic<bool> &cancelled)
+LookupResult listDatabases(IDatabaseLister &lister, const oledb::ProviderCatalogue &catalogue,
+                           const QString &connectionString, const std::atomic<bool> &cancelled)
 {
-    oledb::ConnectionString connection;
-    try {
-        connection = oledb::ConnectionString::parse(connectionString);
-    } catch (const platform::Error &error) {
-        return LookupResult::failed(error.message());
-    }
-    LookupResult result;
-    try {
-        result = lister.list(connection, cancelled);
-    } catch (const platform::Error &error) {
-        result = LookupResult::failed(error.message());
-    } catch (const std::exception &error) {
-        result = LookupResult::driverFailed(QString::fromLocal8Bit(error.what()));
-    }
-    if (!result.succeeded()) {
-        const QString failure = result.quotesDriver
-            ? oledb::maskSecrets(result.failure, oledb::secretsOf(connection))
-            : result.failure;
-        // Whatever the lister wrote, the field has room for one line.
-        result = LookupResult::failed(failure);
-    }
-    return result;
+    static constexpr Guard<LookupResult> guard {LookupResult::failed, LookupResult::driverFailed,
+                                                masked};
+    return guardedCall(catalogue, connectionString, guard,
+                       [&](const oledb::ConnectionString &connection) {
+                           return lister.list(connection, cancelled);
+                       });
 }
 
-std::shared_ptr<IDatabaseLister> makeDatabaseLister()
+std::shared_ptr<IDatabaseLister> makeDatabaseLister(const oledb::ProviderCatalogue &catalogue)
 {
-    return std::make_shared<DatabaseLister>(findFreeTdsDriver);
+    return std::make_shared<DatabaseLister>(catalogue, findFreeTdsDriver);
 }
 
 } // namespace drivers

@@ -8,7 +8,8 @@
 
 namespace oledb {
 class ConnectionString;
-}
+class ProviderCatalogue;
+} // namespace oledb
 
 namespace drivers {
 
@@ -33,8 +34,8 @@ public:
 class DatabaseLister final : public IDatabaseLister
 {
 public:
-    // `findFreeTds` as for SqlServerTester.
-    explicit DatabaseLister(std::function<QString()> findFreeTds);
+    // `findFreeTds` as for SqlServerTester; the catalogue tells the provider's family.
+    DatabaseLister(const oledb::ProviderCatalogue &catalogue, std::function<QString()> findFreeTds);
 
     LookupResult list(const oledb::ConnectionString &connection,
                       const std::atomic<bool> &cancelled) override;
@@ -43,14 +44,15 @@ public:
     static QStringList fallbackQueries(const QString &dbmsName);
 
 private:
+    const oledb::ProviderCatalogue &m_catalogue;
     std::function<QString()> m_findFreeTds;
 };
 
 // Parses the string, lists, and turns any failure into one masked line. Never throws.
-LookupResult listDatabases(IDatabaseLister &lister, const QString &connectionString,
-                           const std::atomic<bool> &cancelled);
+LookupResult listDatabases(IDatabaseLister &lister, const oledb::ProviderCatalogue &catalogue,
+                           const QString &connectionString, const std::atomic<bool> &cancelled);
 
 // The lister with this machine's drivers.
-std::shared_ptr<IDatabaseLister> makeDatabaseLister();
+std::shared_ptr<IDatabaseLister> makeDatabaseLister(const oledb::ProviderCatalogue &catalogue);
 
 } // namespace drivers

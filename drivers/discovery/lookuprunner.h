@@ -1,15 +1,11 @@
 #pragma once
 
-#include "drivers/detachedwork.h"
+#include "drivers/detachedrunner.h"
 #include "drivers/discovery/lookup.h"
 
 #include <QObject>
-#include <QTimer>
 
-#include <atomic>
 #include <chrono>
-#include <functional>
-#include <memory>
 
 namespace drivers {
 
@@ -25,25 +21,20 @@ public:
     using Job = DetachedWork::Job<LookupResult>;
 
     explicit LookupRunner(QObject *parent = nullptr);
-    ~LookupRunner() override;
 
-    bool isRunning() const { return m_run != nullptr; }
+    bool isRunning() const { return m_runner.isRunning(); }
 
     // Replaces a search still running, whose result is then never reported. A zero limit
     // waits as long as the job takes.
     void start(Job job, std::chrono::milliseconds limit);
     // No finished() for the search that was going on.
-    void cancel();
+    void cancel() { m_runner.cancel(); }
 
 Q_SIGNALS:
     void finished(const drivers::LookupResult &result);
 
 private:
-    void deliver(const std::shared_ptr<DetachedWork> &run, const LookupResult &result);
-    void abandon();
-
-    std::shared_ptr<DetachedWork> m_run;
-    QTimer m_watchdog;
+    DetachedRunner<LookupResult> m_runner;
 };
 
 } // namespace drivers

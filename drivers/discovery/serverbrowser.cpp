@@ -1,6 +1,6 @@
 #include "drivers/discovery/serverbrowser.h"
 
-#include <QCollator>
+#include "drivers/sortnames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -94,15 +94,6 @@ void receive(const QList<int> &sockets, Clock::time_point deadline,
     }
 }
 
-void sortNames(QStringList &names)
-{
-    names.removeDuplicates();
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(), collator);
-}
-
 QString seconds(std::chrono::milliseconds wait)
 {
     return QString::number(double(wait.count()) / 1000.0);
@@ -166,7 +157,7 @@ LookupResult SsrpBrowser::queryHost(const QString &host, const std::atomic<bool>
             QStringList names;
             for (const auto &instance : *instances)
                 names.append(ssrp::serverNameFor(instance, host));
-            sortNames(names);
+            sortNames(names, DigitOrder::ByValue);
             result = names.isEmpty()
                 ? LookupResult::failed(QStringLiteral("%1 runs no SQL Server instance.").arg(host))
                 : LookupResult::found(names);
@@ -229,7 +220,7 @@ LookupResult SsrpBrowser::broadcast(const std::atomic<bool> &cancelled)
                            "seconds.")
                 .arg(seconds(m_wait)));
     }
-    sortNames(names);
+    sortNames(names, DigitOrder::ByValue);
     return LookupResult::found(names);
 }
 

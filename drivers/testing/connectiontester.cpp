@@ -1,12 +1,11 @@
 #include "drivers/testing/connectiontester.h"
 
+#include "drivers/guardedcall.h"
 #include "oledb/connectionstring.h"
 #include "oledb/propertydefinition.h"
 #include "oledb/propertynames.h"
 #include "oledb/secrets.h"
-#include "platform/error.h"
 
-#include <exception>
 #include <limits>
 
 namespace drivers {
@@ -15,29 +14,11 @@ namespace {
 
 constexpr int DefaultConnectTimeout = 15;
 
-} // namespace
-
-TestResult testConnectionString(IConnectionTester &tester, const QString &connectionString,
-                                const std::atomic<bool> &cancelled)
+// Only what came from the driver is masked: masking our own fixed wording would garble it and
+// show where the password's letters occur.
+TestResult masked(TestResult result, const QStringList &secrets,
+                  const oledb::ProviderCatalogue &catalogue)
 {
-    oledb::ConnectionString connection;
-    try {
-        connection = oledb::ConnectionString::parse(connectionString);
-    } catch (const platform::Error &error) {
-        // The syntax error names an offset, never the text, so there is nothing to mask.
-        return TestResult::failed(error.message());
-    }
-
-    TestResult result;
-    try {
-        result = tester.test(connection, cancelled);
-    } catch (const platform::Error &error) {
-        result = TestResult::failed(error.message());
-    } catch (const std::exception &error) {
-        result = TestResult::failed(QString::fromLocal8Bit(error.what()));
-    }
-    // Only what came from the driver is masked: masking our own fixed wording would garble it
-    // and show where the password's letters occur.
     if (result.outcome == TestResult::Outcome::Succeeded)
         return result;
     const QString fixed = TestResult::failed(QString()).message;
@@ -46,8 +27,21 @@ TestResult testConnectionString(IConnectionTester &tester, const QString &connec
         ? fixed.size()
         : 0;
     result.message = result.message.left(own)
-        + oledb::maskSecrets(QStringView(result.message).sliced(own), oledb::secretsOf(connection));
+        + oledb::maskSecrets(QStringView(result.message).sliced(own), secrets, catalogue);
     return result;
+}
+
+} // namespace
+
+TestResult testConnectionString(IConnectionTester &tester,
+                                const oledb::ProviderCatalogue &catalogue,
+                                const QString &connectionString, const std::atomic<bool> &cancelled)
+{
+    static constexpr Guard<TestResult> guard {TestResult::failed, TestResult::failed, masked};
+    return guardedCall(catalogue, connectionString, guard,
+                       [&](const oledb::ConnectionString &connection) {
+                           return tester.test(connection, cancelled);
+                       });
 }
 
 int connectTimeoutSeconds(const oledb::ConnectionString &connection)

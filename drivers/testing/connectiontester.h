@@ -6,7 +6,8 @@
 
 namespace oledb {
 class ConnectionString;
-}
+class ProviderCatalogue;
+} // namespace oledb
 
 namespace drivers {
 
@@ -27,9 +28,12 @@ public:
         = 0;
 };
 
-// Parses the text, runs the tester and masks every secret of the string in the message. Never
-// throws: a malformed string or a failing tester ends in a failure result.
-TestResult testConnectionString(IConnectionTester &tester, const QString &connectionString,
+// Parses the text, runs the tester and masks every secret of the string (by the catalogue's
+// secret properties) in the message. Never throws: a malformed string or a failing tester ends
+// in a failure result.
+TestResult testConnectionString(IConnectionTester &tester,
+                                const oledb::ProviderCatalogue &catalogue,
+                                const QString &connectionString,
                                 const std::atomic<bool> &cancelled);
 
 // Seconds to wait for a log-on: `Connect Timeout` when it holds a whole number, 15 otherwise.

@@ -10,15 +10,17 @@
 
 namespace drivers {
 
-ProviderDispatcher::ProviderDispatcher(Testers testers)
-    : m_testers(std::move(testers))
+ProviderDispatcher::ProviderDispatcher(const oledb::ProviderCatalogue &catalogue, Testers testers)
+    : m_catalogue(catalogue)
+    , m_testers(std::move(testers))
 { }
 
-ProviderDispatcher::Family ProviderDispatcher::familyOf(QStringView provider)
+ProviderDispatcher::Family ProviderDispatcher::familyOf(const oledb::ProviderCatalogue &catalogue,
+                                                        QStringView provider)
 {
     if (oledb::withoutVersion(provider).isEmpty())
         return Family::Odbc;
-    switch (oledb::ProviderCatalogue::builtIn().familyOf(provider)) {
+    switch (catalogue.familyOf(provider)) {
     case oledb::ProviderFamily::Odbc:
         return Family::Odbc;
     case oledb::ProviderFamily::SqlServer:
@@ -37,7 +39,8 @@ TestResult ProviderDispatcher::test(const oledb::ConnectionString &connection,
                                     const std::atomic<bool> &cancelled)
 {
     IConnectionTester *tester = nullptr;
-    switch (familyOf(connection.value(oledb::property::Provider).value_or(QString()))) {
+    switch (
+        familyOf(m_catalogue, connection.value(oledb::property::Provider).value_or(QString()))) {
     case Family::Odbc:
         tester = m_testers.odbc.get();
         break;
@@ -54,11 +57,14 @@ TestResult ProviderDispatcher::test(const oledb::ConnectionString &connection,
     return tester->test(connection, cancelled);
 }
 
-std::shared_ptr<IConnectionTester> makeConnectionTester()
+std::shared_ptr<IConnectionTester> makeConnectionTester(const oledb::ProviderCatalogue &catalogue)
 {
-    return std::make_shared<ProviderDispatcher>(ProviderDispatcher::Testers {
-        std::make_shared<OdbcTester>(), std::make_shared<SqlServerTester>(findFreeTdsDriver),
-        std::make_shared<AccessFileTester>(), std::make_shared<UntestableProviderTester>()});
+    return std::make_shared<ProviderDispatcher>(
+        catalogue,
+        ProviderDispatcher::Testers {std::make_shared<OdbcTester>(),
+                                     std::make_shared<SqlServerTester>(findFreeTdsDriver),
+                                     std::make_shared<AccessFileTester>(),
+                                     std::make_shared<UntestableProviderTester>(catalogue)});
 }
 
 } // namespace drivers

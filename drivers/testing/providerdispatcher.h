@@ -4,6 +4,10 @@
 
 #include <memory>
 
+namespace oledb {
+class ProviderCatalogue;
+}
+
 namespace drivers {
 
 // Hands a string to the tester for its provider. A string without a Provider keyword goes to
@@ -21,19 +25,20 @@ public:
         std::shared_ptr<IConnectionTester> untestable;
     };
 
-    explicit ProviderDispatcher(Testers testers);
+    ProviderDispatcher(const oledb::ProviderCatalogue &catalogue, Testers testers);
 
     TestResult test(const oledb::ConnectionString &connection,
                     const std::atomic<bool> &cancelled) override;
 
     // By the catalogue's family table.
-    static Family familyOf(QStringView provider);
+    static Family familyOf(const oledb::ProviderCatalogue &catalogue, QStringView provider);
 
 private:
+    const oledb::ProviderCatalogue &m_catalogue;
     Testers m_testers;
 };
 
 // The testers with the real drivers of this machine.
-std::shared_ptr<IConnectionTester> makeConnectionTester();
+std::shared_ptr<IConnectionTester> makeConnectionTester(const oledb::ProviderCatalogue &catalogue);
 
 } // namespace drivers

@@ -1,13 +1,16 @@
 #pragma once
 
-#include "drivers/detachedwork.h"
+#include "drivers/detachedrunner.h"
 #include "drivers/testing/testresult.h"
 
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
 #include <memory>
+
+namespace oledb {
+class ProviderCatalogue;
+}
 
 namespace drivers {
 
@@ -24,31 +27,26 @@ public:
     // How long past the connect timeout the runner still waits for a driver that ignores it.
     static constexpr std::chrono::milliseconds DefaultGracePeriod {5000};
 
-    explicit TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
-                                  QObject *parent = nullptr);
-    ~TestConnectionRunner() override;
+    // The catalogue tells which properties of a string are secrets to mask in the message.
+    TestConnectionRunner(std::shared_ptr<IConnectionTester> tester,
+                         const oledb::ProviderCatalogue &catalogue, QObject *parent = nullptr);
 
     void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
-    bool isRunning() const { return m_run != nullptr; }
+    bool isRunning() const { return m_runner.isRunning(); }
 
     // Does nothing while a test runs.
     void start(const QString &connectionString);
     // No finished() for the run that was going on.
-    void cancel();
+    void cancel() { m_runner.cancel(); }
 
 Q_SIGNALS:
     void finished(const drivers::TestResult &result);
 
 private:
-    void deliver(const std::shared_ptr<DetachedWork> &run, const TestResult &result);
-    void giveUp();
-    void abandon();
-
     std::shared_ptr<IConnectionTester> m_tester;
-    std::shared_ptr<DetachedWork> m_run;
-    QTimer m_watchdog;
+    const oledb::ProviderCatalogue &m_catalogue;
+    DetachedRunner<TestResult> m_runner;
     std::chrono::milliseconds m_grace = DefaultGracePeriod;
-    int m_timeoutSeconds = 0;
 };
 
 } // namespace drivers

@@ -6,13 +6,16 @@
 
 namespace drivers {
 
+UntestableProviderTester::UntestableProviderTester(const oledb::ProviderCatalogue &catalogue)
+    : m_catalogue(catalogue)
+{ }
+
 TestResult UntestableProviderTester::test(const oledb::ConnectionString &connection,
                                           const std::atomic<bool> &)
 {
     const QString provider
         = connection.value(oledb::property::Provider).value_or(QString()).trimmed();
-    const auto &catalogue = oledb::ProviderCatalogue::builtIn();
-    if (catalogue.familyOf(provider) == oledb::ProviderFamily::Oracle) {
+    if (m_catalogue.familyOf(provider) == oledb::ProviderFamily::Oracle) {
         return TestResult::notTestable(QStringLiteral(
             "Test Connection cannot check an Oracle connection on this machine: it needs "
             "Oracle's own ODBC driver from Oracle Instant Client, which no Debian package "

@@ -5,7 +5,6 @@
 #include "platform/qt/picture.h"
 #include "platform/qt/traymessageevent.h"
 #include "platform/qt/twips.h"
-#include "platform/window.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,7 +13,7 @@
 
 namespace platform::qt {
 
-FormWindow::FormWindow(const EventDispatch &dispatch, int scaleMode)
+FormWindow::FormWindow(const EventDispatch &dispatch, platform::ScaleMode scaleMode)
     : m_dispatch(dispatch)
     , m_scaleMode(scaleMode)
 { }
@@ -30,10 +29,10 @@ void FormWindow::unload()
 {
     if (m_unloading)
         return;
-    int cancel = 0;
+    bool cancel = false;
     m_unloading = true;
-    m_dispatch.raise([&](platform::IFormEvents &events) { events.Form_Unload(cancel); });
-    if (cancel != 0) {
+    m_dispatch.raise([&](platform::IFormEvents &events) { events.unloadEvent(cancel); });
+    if (cancel) {
         m_unloading = false;
         return;
     }
@@ -61,15 +60,16 @@ void FormWindow::frameSettled()
 
 void FormWindow::raiseResize()
 {
-    m_dispatch.raise([](platform::IFormEvents &events) { events.Form_Resize(); });
+    m_dispatch.raise([](platform::IFormEvents &events) { events.resizeEvent(); });
 }
 
 bool FormWindow::event(QEvent *event)
 {
     if (event->type() == TrayMessageEvent::eventType()) {
         const auto message = static_cast<TrayMessageEvent *>(event)->message();
-        const float x = m_scaleMode == platform::vbPixels ? float(message) : toTwips(int(message));
-        m_dispatch.raise([x](platform::IFormEvents &events) { events.Form_MouseMove(0, 0, x, 0); });
+        const float x
+            = m_scaleMode == platform::ScaleMode::Pixels ? float(message) : toTwips(int(message));
+        m_dispatch.raise([x](platform::IFormEvents &events) { events.mouseMoveEvent(0, 0, x, 0); });
         return true;
     }
     if (event->type() == NotificationAreaLostEvent::eventType()) {

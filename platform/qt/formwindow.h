@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/window.h"
+
 #include <QIcon>
 #include <QWidget>
 
@@ -13,9 +15,9 @@ class Picture;
 class FormWindow final : public QWidget
 {
 public:
-    FormWindow(const EventDispatch &dispatch, int scaleMode);
+    FormWindow(const EventDispatch &dispatch, platform::ScaleMode scaleMode);
 
-    int scaleMode() const { return m_scaleMode; }
+    platform::ScaleMode scaleMode() const { return m_scaleMode; }
 
     // The window's own icon, every rendering included, for the notification area and the like.
     // The window manager is handed the small ones only: X11 sends it every size the window
@@ -44,7 +46,7 @@ private:
     void raiseResize();
 
     const EventDispatch &m_dispatch;
-    int m_scaleMode;
+    platform::ScaleMode m_scaleMode;
     QIcon m_icon;
     bool m_unloading = false;
     bool m_suppressStateEvent = false;

@@ -25,7 +25,7 @@ QString QtApplication::Title()
     return QCoreApplication::applicationName();
 }
 
-void QtApplication::DoEvents()
+void QtApplication::processPendingEvents()
 {
     // Posted events first, so that everything queued before the call has run when it returns.
     QCoreApplication::sendPostedEvents();

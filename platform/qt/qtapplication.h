@@ -12,7 +12,7 @@ public:
     // From the primary screen's logical DPI: 15 at 96 DPI.
     float TwipsPerPixelX() override;
     QString Title() override;
-    void DoEvents() override;
+    void processPendingEvents() override;
 
     static float twipsPerPixel();
 };

@@ -13,7 +13,7 @@ QClipboard &systemClipboard()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)
-        throw Error(QStringLiteral("Can't open Clipboard"), 521);
+        throw Error(QStringLiteral("The clipboard could not be opened"));
     return *clipboard;
 }
 

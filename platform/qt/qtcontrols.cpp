@@ -139,7 +139,7 @@ ExactTextEdit *QtTextBox::editor() const
 void QtTextBox::raiseChange()
 {
     const QString name = m_name;
-    m_dispatch.raise([&name](platform::IFormEvents &events) { events.Control_Change(name); });
+    m_dispatch.raise([&name](platform::IFormEvents &events) { events.textChangeEvent(name); });
 }
 
 QtWindow::QtWindow(FormWindow *window)
@@ -179,25 +179,29 @@ void QtWindow::SetHeight(float v)
     w->resize(w->width(), std::max(1, toPixels(v) - frame));
 }
 
-int QtWindow::WindowState()
+platform::WindowState QtWindow::WindowState()
 {
     const auto state = window()->windowState();
     if (state & Qt::WindowMinimized)
-        return platform::vbMinimized;
+        return platform::WindowState::Minimized;
     if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
-        return platform::vbMaximized;
-    return platform::vbNormal;
+        return platform::WindowState::Maximized;
+    return platform::WindowState::Normal;
 }
 
-void QtWindow::SetWindowState(int state)
+void QtWindow::SetWindowState(platform::WindowState state)
 {
     Qt::WindowStates qtState = Qt::WindowNoState;
-    if (state == platform::vbMinimized)
+    switch (state) {
+    case platform::WindowState::Normal:
+        break;
+    case platform::WindowState::Minimized:
         qtState = Qt::WindowMinimized;
-    else if (state == platform::vbMaximized)
+        break;
+    case platform::WindowState::Maximized:
         qtState = Qt::WindowMaximized;
-    else if (state != platform::vbNormal)
-        throw Error(QStringLiteral("Invalid property value"), 380);
+        break;
+    }
     window()->setStateRaisingResize(qtState);
 }
 
@@ -216,7 +220,7 @@ void QtWindow::Hide()
     window()->hide();
 }
 
-int QtWindow::ScaleMode()
+platform::ScaleMode QtWindow::ScaleMode()
 {
     return window()->scaleMode();
 }
@@ -232,7 +236,7 @@ void QtWindow::PopupMenu(platform::IMenu &menu)
     window();
     auto *qtMenu = dynamic_cast<QtMenu *>(&menu);
     if (!qtMenu || !qtMenu->menu())
-        throw Error(QStringLiteral("Invalid procedure call or argument"), 5);
+        throw Error(QStringLiteral("The menu cannot be popped up"));
     qtMenu->menu()->exec(QCursor::pos());
 }
 

@@ -21,7 +21,7 @@ class FormWindow;
 
 [[noreturn]] inline void throwUnreachable(const QString &name)
 {
-    throw Error(QStringLiteral("Object '%1' is no longer available.").arg(name), 91);
+    throw Error(QStringLiteral("Object '%1' is no longer available.").arg(name));
 }
 
 // Geometry and visibility of any widget, in twips; fails once the widget is gone.
@@ -128,12 +128,12 @@ public:
     void SetWidth(float v) override;
     float Height() override;
     void SetHeight(float v) override;
-    int WindowState() override;
-    void SetWindowState(int state) override;
+    platform::WindowState WindowState() override;
+    void SetWindowState(platform::WindowState state) override;
     bool Visible() override;
     void Show() override;
     void Hide() override;
-    int ScaleMode() override;
+    platform::ScaleMode ScaleMode() override;
     quint32 Icon() override;
     void PopupMenu(platform::IMenu &menu) override;
     void Unload() override;

@@ -83,7 +83,7 @@ std::shared_ptr<platform::ITextBox> QtForm::textBox(const QString &name)
 {
     auto found = m_textBoxes.value(name);
     if (!found)
-        throw Error(QStringLiteral("Control '%1' not found").arg(name), 730);
+        throw Error(QStringLiteral("Control '%1' not found").arg(name));
     return found;
 }
 
@@ -93,7 +93,7 @@ std::shared_ptr<platform::IControl> QtForm::control(const QString &name)
         return text;
     auto found = m_controls.value(name);
     if (!found)
-        throw Error(QStringLiteral("Control '%1' not found").arg(name), 730);
+        throw Error(QStringLiteral("Control '%1' not found").arg(name));
     return found;
 }
 
@@ -101,13 +101,13 @@ std::shared_ptr<platform::IMenu> QtForm::menu(const QString &name)
 {
     auto found = m_menus.value(name);
     if (!found)
-        throw Error(QStringLiteral("Control '%1' not found").arg(name), 730);
+        throw Error(QStringLiteral("Control '%1' not found").arg(name));
     return found;
 }
 
 void QtForm::Load()
 {
-    m_dispatch->raise([](platform::IFormEvents &events) { events.Form_Load(); });
+    m_dispatch->raise([](platform::IFormEvents &events) { events.loadEvent(); });
     if (!m_window)
         return;
     m_window->show();
@@ -176,7 +176,7 @@ void QtForm::build(const platform::FormDescription &description)
             const QString name = item.name;
             QObject::connect(action, &QAction::triggered, window, [this, name] {
                 m_dispatch->raise(
-                    [&name](platform::IFormEvents &events) { events.Control_Click(name); });
+                    [&name](platform::IFormEvents &events) { events.clickEvent(name); });
             });
         }
         if (menuDescription.visible) {
@@ -249,8 +249,7 @@ QWidget *QtForm::createControl(const platform::ControlDescription &control, QWid
         button->setDefault(false);
         const QString name = control.name;
         QObject::connect(button, &QPushButton::clicked, button, [this, name] {
-            m_dispatch->raise(
-                [&name](platform::IFormEvents &events) { events.Control_Click(name); });
+            m_dispatch->raise([&name](platform::IFormEvents &events) { events.clickEvent(name); });
         });
         widget = button;
         break;

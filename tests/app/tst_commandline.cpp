@@ -11,7 +11,7 @@ class tst_CommandLine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void answers_without_a_display_data()
+    void answersWithoutADisplay_data()
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
@@ -42,7 +42,7 @@ private Q_SLOTS:
             << QString();
     }
 
-    void answers_without_a_display()
+    void answersWithoutADisplay()
     {
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);

@@ -52,16 +52,16 @@ class tst_CreateCommand : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void shouldWriteOutcomeOfDialog_data();
-    void shouldWriteOutcomeOfDialog();
-    void shouldOwnEveryDialogByMainWindow();
-    void shouldUseNewObjectsForEveryRun();
-    void shouldLetRunStartedFromDoEventsWorkOnItsOwnObjects();
-    void shouldAbsorbAnyFailingOperation_data();
-    void shouldAbsorbAnyFailingOperation();
+    void writesTheDialogsOutcomeIntoTheTextBox_data();
+    void writesTheDialogsOutcomeIntoTheTextBox();
+    void ownsEveryDialogByTheMainWindow();
+    void usesNewObjectsForEveryRun();
+    void aRunStartedFromPendingEventsWorksOnItsOwnObjects();
+    void absorbsAnyFailingOperation_data();
+    void absorbsAnyFailingOperation();
 };
 
-void tst_CreateCommand::shouldWriteOutcomeOfDialog_data()
+void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox_data()
 {
     QTest::addColumn<QString>("before");
     QTest::addColumn<Setup>("setup");
@@ -175,7 +175,7 @@ void tst_CreateCommand::shouldWriteOutcomeOfDialog_data()
         << QStringLiteral("\n") << 1 << QStringList {QStringLiteral("edit \n")};
 }
 
-void tst_CreateCommand::shouldWriteOutcomeOfDialog()
+void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox()
 {
     QFETCH(QString, before);
     QFETCH(Setup, setup);
@@ -188,11 +188,11 @@ void tst_CreateCommand::shouldWriteOutcomeOfDialog()
     QTEST(world.text.text, "after");
     QTEST(world.text.setTextCount, "writes");
     QTEST(openings(world), "dialogs");
-    QCOMPARE(world.application.doEventsCount, 1);
+    QCOMPARE(world.application.pendingEventRuns, 1);
     QCOMPARE(world.factory.census.total(), 0);
 }
 
-void tst_CreateCommand::shouldOwnEveryDialogByMainWindow()
+void tst_CreateCommand::ownsEveryDialogByTheMainWindow()
 {
     for (const QString &before : {QString(), QStringLiteral("Provider=x")}) {
         World world;
@@ -203,7 +203,7 @@ void tst_CreateCommand::shouldOwnEveryDialogByMainWindow()
     }
 }
 
-void tst_CreateCommand::shouldUseNewObjectsForEveryRun()
+void tst_CreateCommand::usesNewObjectsForEveryRun()
 {
     World world;
     world.factory.userConfirmsNew(QStringLiteral("Provider=A"));
@@ -226,7 +226,7 @@ void tst_CreateCommand::shouldUseNewObjectsForEveryRun()
     QCOMPARE(world.factory.census.total(), 0);
 }
 
-void tst_CreateCommand::shouldLetRunStartedFromDoEventsWorkOnItsOwnObjects()
+void tst_CreateCommand::aRunStartedFromPendingEventsWorksOnItsOwnObjects()
 {
     World world;
     world.factory.userConfirmsNew(QStringLiteral("Provider=A"));
@@ -238,8 +238,8 @@ void tst_CreateCommand::shouldLetRunStartedFromDoEventsWorkOnItsOwnObjects()
         return edit(connection);
     };
     int liveAfterSecondRun = -1;
-    world.application.onDoEvents = [&] {
-        if (world.application.doEventsCount > 1)
+    world.application.onProcessPendingEvents = [&] {
+        if (world.application.pendingEventRuns > 1)
             return;
         world.command.run();
         liveAfterSecondRun = world.factory.census.total();
@@ -260,7 +260,7 @@ void tst_CreateCommand::shouldLetRunStartedFromDoEventsWorkOnItsOwnObjects()
     QCOMPARE(world.factory.census.total(), 0);
 }
 
-void tst_CreateCommand::shouldAbsorbAnyFailingOperation_data()
+void tst_CreateCommand::absorbsAnyFailingOperation_data()
 {
     QTest::addColumn<QString>("before");
     QTest::addColumn<Setup>("setup");
@@ -297,7 +297,7 @@ void tst_CreateCommand::shouldAbsorbAnyFailingOperation_data()
         << QStringList {old, edited, QString()};
 }
 
-void tst_CreateCommand::shouldAbsorbAnyFailingOperation()
+void tst_CreateCommand::absorbsAnyFailingOperation()
 {
     QFETCH(QString, before);
     QFETCH(Setup, setup);
@@ -326,7 +326,8 @@ void tst_CreateCommand::shouldAbsorbAnyFailingOperation()
         QVERIFY2(world.factory.census.total() == 0, qPrintable(failed));
         QVERIFY2(allowed.contains(world.text.text),
                  qPrintable(failed + QStringLiteral(" left ") + world.text.text));
-        QVERIFY2(world.application.doEventsCount == 1 || failed == QLatin1String("App.DoEvents"),
+        QVERIFY2(world.application.pendingEventRuns == 1
+                     || failed == QLatin1String("App.processPendingEvents"),
                  qPrintable(failed));
     }
 }

@@ -49,7 +49,7 @@ private Q_SLOTS:
         Rig rig;
         const float top = rig.buttonTop();
         rig.window.height = 9000;
-        rig.window.SetWindowState(platform::vbMinimized);
+        rig.window.SetWindowState(platform::WindowState::Minimized);
         QCOMPARE(rig.requests(platform::NIM_ADD), 1);
         QCOMPARE(rig.shell.icons.size(), 1);
         QVERIFY(!rig.window.visible);
@@ -61,7 +61,7 @@ private Q_SLOTS:
         Rig rig;
         const auto before = rig.shell.requests.size();
         rig.window.width = 15360;
-        rig.window.SetWindowState(platform::vbMaximized);
+        rig.window.SetWindowState(platform::WindowState::Maximized);
         QCOMPARE(rig.shell.requests.size(), before);
         QCOMPARE(rig.fakes.textBoxes.value(QStringLiteral("txtConnStr"))->width, 15360 - 220);
     }
@@ -79,18 +79,18 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(bool, foreground);
         Rig rig;
-        rig.window.SetWindowState(platform::vbMaximized);
-        rig.window.SetWindowState(platform::vbMinimized);
+        rig.window.SetWindowState(platform::WindowState::Maximized);
+        rig.window.SetWindowState(platform::WindowState::Minimized);
         if (how.startsWith(u"mnu")) {
             // The menu comes from a right click, which asks for the foreground itself.
             rig.window.onPopup = [&](platform::IMenu &) {
-                rig.form->Control_Click(how);
+                rig.form->clickEvent(how);
             };
-            rig.form->Form_MouseMove(2, 0, twips(517), 0);
+            rig.form->mouseMoveEvent(2, 0, twips(517), 0);
         } else {
-            rig.form->Form_MouseMove(1, 0, twips(how.toInt()), 0);
+            rig.form->mouseMoveEvent(1, 0, twips(how.toInt()), 0);
         }
-        QCOMPARE(rig.window.state, int(platform::vbNormal));
+        QCOMPARE(rig.window.state, platform::WindowState::Normal);
         QVERIFY(rig.window.visible);
         QVERIFY(rig.shell.icons.isEmpty());
         QCOMPARE(!rig.shell.foreground.isEmpty(), foreground);
@@ -99,10 +99,10 @@ private Q_SLOTS:
     void pointerMessagesOtherThanTheIconsChangeNothing()
     {
         Rig rig;
-        rig.window.SetWindowState(platform::vbMaximized);
+        rig.window.SetWindowState(platform::WindowState::Maximized);
         for (int message : {512, 513, 516, 518, 520})
-            rig.form->Form_MouseMove(0, 0, twips(message), 0);
-        QCOMPARE(rig.window.state, int(platform::vbMaximized));
+            rig.form->mouseMoveEvent(0, 0, twips(message), 0);
+        QCOMPARE(rig.window.state, platform::WindowState::Maximized);
         QVERIFY(rig.window.poppedUp.isEmpty());
     }
 
@@ -116,8 +116,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, how);
         Rig rig;
-        rig.window.SetWindowState(platform::vbMinimized);
-        rig.form->Control_Click(how);
+        rig.window.SetWindowState(platform::WindowState::Minimized);
+        rig.form->clickEvent(how);
         QVERIFY(rig.fakes.unloaded);
         QVERIFY(rig.shell.icons.isEmpty());
         const int deletes = rig.requests(platform::NIM_DELETE);
@@ -130,7 +130,7 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.shell.available = false;
-        rig.window.SetWindowState(platform::vbMinimized);
+        rig.window.SetWindowState(platform::WindowState::Minimized);
         QVERIFY(rig.window.visible);
         QVERIFY(rig.shell.icons.isEmpty());
     }
@@ -141,14 +141,14 @@ private Q_SLOTS:
         auto &text = *rig.fakes.textBoxes.value(QStringLiteral("txtConnStr"));
         auto &banner = *rig.fakes.controls.value(QStringLiteral("Picture1"));
         rig.objects.userConfirmsNew(QStringLiteral("Provider=MSDASQL.1;Data Source=x"));
-        rig.form->Control_Click(QStringLiteral("cmdDLPrompt"));
+        rig.form->clickEvent(QStringLiteral("cmdDLPrompt"));
         QCOMPARE(text.text, QStringLiteral("Provider=MSDASQL.1;Data Source=x"));
         QVERIFY(!banner.visible);
         rig.toolkit.fakeClipboard.hasOtherFormats = true;
-        rig.form->Control_Click(QStringLiteral("cmdCopy"));
+        rig.form->clickEvent(QStringLiteral("cmdCopy"));
         QCOMPARE(rig.toolkit.fakeClipboard.text, text.text);
         QVERIFY(!rig.toolkit.fakeClipboard.hasOtherFormats);
-        rig.form->Control_Click(QStringLiteral("cmdClear"));
+        rig.form->clickEvent(QStringLiteral("cmdClear"));
         QCOMPARE(text.text, QString());
         QVERIFY(banner.visible);
         QCOMPARE(rig.objects.census.total(), 0);
@@ -161,9 +161,9 @@ private Q_SLOTS:
         doubles::FakeObjectFactory objects(faults);
         frmMain form(toolkit, objects);
         faults.failOn(QStringLiteral("Shell.Shell_NotifyIconA"));
-        int cancel = 0;
-        QVERIFY_THROWS_EXCEPTION(platform::Error, form.Form_Unload(cancel));
-        QCOMPARE(cancel, 0);
+        bool cancel = false;
+        QVERIFY_THROWS_EXCEPTION(platform::Error, form.unloadEvent(cancel));
+        QVERIFY(!cancel);
     }
 };
 

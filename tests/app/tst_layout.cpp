@@ -12,9 +12,9 @@ class tst_Layout : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void shouldPlaceControlsForWindowSize_data();
-    void shouldPlaceControlsForWindowSize();
-    void shouldFailOnResultThatIsNoNumber();
+    void placesTheControlsForTheWindowSize_data();
+    void placesTheControlsForTheWindowSize();
+    void failsOnAResultThatIsNoNumber();
 };
 
 namespace {
@@ -22,7 +22,7 @@ constexpr float PanelWidth = 3735;
 constexpr float PanelHeight = 855;
 } // namespace
 
-void tst_Layout::shouldPlaceControlsForWindowSize_data()
+void tst_Layout::placesTheControlsForTheWindowSize_data()
 {
     QTest::addColumn<float>("width");
     QTest::addColumn<float>("height");
@@ -47,7 +47,7 @@ void tst_Layout::shouldPlaceControlsForWindowSize_data()
         << 5000.f << 1500.f << 6120.f << 2250.f << 5900.f << 1280.f << 1410.f << 1192.5f << 212.5f;
 }
 
-void tst_Layout::shouldPlaceControlsForWindowSize()
+void tst_Layout::placesTheControlsForTheWindowSize()
 {
     QFETCH(float, width);
     QFETCH(float, height);
@@ -68,7 +68,7 @@ void tst_Layout::shouldPlaceControlsForWindowSize()
     QTEST(Layout::panelTop(textHeight, PanelHeight), "panelTop");
 }
 
-void tst_Layout::shouldFailOnResultThatIsNoNumber()
+void tst_Layout::failsOnAResultThatIsNoNumber()
 {
     constexpr float inf = std::numeric_limits<float>::infinity();
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();

@@ -26,17 +26,17 @@ class tst_ResizeLayout : public QObject
 private Q_SLOTS:
     void init();
 
-    void shouldLayOutWindowAtItsSize_data();
-    void shouldLayOutWindowAtItsSize();
-    void shouldDoNothingWhileMinimised();
-    void shouldGoOnWhenStateCannotBeRead();
-    void shouldSetMinimumWhenSizeCannotBeRead_data();
-    void shouldSetMinimumWhenSizeCannotBeRead();
-    void shouldSkipOnlyTheFailingStep_data();
-    void shouldSkipOnlyTheFailingStep();
-    void shouldPlaceButtonsAndPanelLeftWithoutTextBox();
-    void shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLater();
-    void shouldCentrePanelOnTextBoxHeightAsRounded();
+    void laysOutTheWindowAtItsSize_data();
+    void laysOutTheWindowAtItsSize();
+    void doesNothingWhileMinimised();
+    void goesOnWhenTheStateCannotBeRead();
+    void setsTheMinimumWhenTheSizeCannotBeRead_data();
+    void setsTheMinimumWhenTheSizeCannotBeRead();
+    void skipsOnlyTheFailingStep_data();
+    void skipsOnlyTheFailingStep();
+    void placesTheButtonsAndTheBannerLeftWithoutTheTextBox();
+    void endsInTheSameLayoutWhetherANestedResizeComesAtOnceOrLater();
+    void centresTheBannerOnTheTextBoxHeightAsRounded();
 
 private:
     Geometry geometry() const;
@@ -53,26 +53,29 @@ private:
 
 namespace {
 
-// What the layout gives for a window of this size.
-Geometry laidOut(float width, float height)
+// The four buttons always share one top.
+Geometry placed(float width, float height, float textWidth, float textHeight, float buttonTop,
+                float bannerLeft, float bannerTop)
 {
-    const float top = height - 840;
     return {
         {QStringLiteral("frmMain.Width"), width},
         {QStringLiteral("frmMain.Height"), height},
-        {QStringLiteral("txtConnStr.Width"), width - 220},
-        {QStringLiteral("txtConnStr.Height"), height - 970},
-        {QStringLiteral("cmdDLPrompt.Top"), top},
-        {QStringLiteral("cmdClear.Top"), top},
-        {QStringLiteral("cmdCopy.Top"), top},
-        {QStringLiteral("cmdClose.Top"), top},
-        {QStringLiteral("Picture1.Left"), width / 2 - 3735.f / 2},
-        {QStringLiteral("Picture1.Top"), (height - 970) / 2 - 855.f / 2},
+        {QStringLiteral("txtConnStr.Width"), textWidth},
+        {QStringLiteral("txtConnStr.Height"), textHeight},
+        {QStringLiteral("cmdDLPrompt.Top"), buttonTop},
+        {QStringLiteral("cmdClear.Top"), buttonTop},
+        {QStringLiteral("cmdCopy.Top"), buttonTop},
+        {QStringLiteral("cmdClose.Top"), buttonTop},
+        {QStringLiteral("Picture1.Left"), bannerLeft},
+        {QStringLiteral("Picture1.Top"), bannerTop},
     };
 }
 
-// Where the controls are when the window is created.
-const Geometry Created = laidOut(6120, 2250);
+// The banner is 3735 x 855 throughout. Where the controls are when the window is created, which
+// is also the layout at the minimum size:
+const Geometry Created = placed(6120, 2250, 5900, 1280, 1410, 1192.5f, 212.5f);
+// The window most tests resize to.
+const Geometry Large = placed(12000, 9000, 11780, 8030, 8160, 4132.5f, 3587.5f);
 
 } // namespace
 
@@ -149,19 +152,21 @@ void tst_ResizeLayout::failOccurrence(const QString &operation, int occurrence)
     QFAIL("the resize never runs that operation");
 }
 
-void tst_ResizeLayout::shouldLayOutWindowAtItsSize_data()
+void tst_ResizeLayout::laysOutTheWindowAtItsSize_data()
 {
     QTest::addColumn<float>("width");
     QTest::addColumn<float>("height");
     QTest::addColumn<Geometry>("expected");
-    QTest::newRow("minimum") << 6120.f << 2250.f << laidOut(6120, 2250);
-    QTest::newRow("maximised") << 12000.f << 9000.f << laidOut(12000, 9000);
-    QTest::newRow("dragged lower") << 9000.f << 2000.f << laidOut(9000, 2250);
-    QTest::newRow("dragged narrower") << 5000.f << 4000.f << laidOut(6120, 4000);
-    QTest::newRow("dragged smaller both ways") << 5000.f << 1500.f << laidOut(6120, 2250);
+    QTest::newRow("minimum") << 6120.f << 2250.f << Created;
+    QTest::newRow("maximised") << 12000.f << 9000.f << Large;
+    QTest::newRow("dragged lower")
+        << 9000.f << 2000.f << placed(9000, 2250, 8780, 1280, 1410, 2632.5f, 212.5f);
+    QTest::newRow("dragged narrower")
+        << 5000.f << 4000.f << placed(6120, 4000, 5900, 3030, 3160, 1192.5f, 1087.5f);
+    QTest::newRow("dragged smaller both ways") << 5000.f << 1500.f << Created;
 }
 
-void tst_ResizeLayout::shouldLayOutWindowAtItsSize()
+void tst_ResizeLayout::laysOutTheWindowAtItsSize()
 {
     QFETCH(float, width);
     QFETCH(float, height);
@@ -173,9 +178,9 @@ void tst_ResizeLayout::shouldLayOutWindowAtItsSize()
     QTEST(geometry(), "expected");
 }
 
-void tst_ResizeLayout::shouldDoNothingWhileMinimised()
+void tst_ResizeLayout::doesNothingWhileMinimised()
 {
-    m_window->state = platform::vbMinimized;
+    m_window->state = platform::WindowState::Minimized;
     m_window->width = 2000;
     m_window->height = 500;
 
@@ -184,27 +189,29 @@ void tst_ResizeLayout::shouldDoNothingWhileMinimised()
     QCOMPARE(m_faults->log(), QStringList {QStringLiteral("frmMain.WindowState")});
 }
 
-void tst_ResizeLayout::shouldGoOnWhenStateCannotBeRead()
+void tst_ResizeLayout::goesOnWhenTheStateCannotBeRead()
 {
-    m_window->state = platform::vbMinimized;
+    m_window->state = platform::WindowState::Minimized;
     m_window->width = 12000;
     m_window->height = 9000;
     m_faults->failOn(QStringLiteral("frmMain.WindowState"));
 
     m_layout->run();
 
-    QCOMPARE(geometry(), laidOut(12000, 9000));
+    QCOMPARE(geometry(), Large);
 }
 
-void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead_data()
+void tst_ResizeLayout::setsTheMinimumWhenTheSizeCannotBeRead_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<Geometry>("expected");
-    QTest::newRow("height") << QStringLiteral("frmMain.Height") << laidOut(12000, 2250);
-    QTest::newRow("width") << QStringLiteral("frmMain.Width") << laidOut(6120, 9000);
+    QTest::newRow("height") << QStringLiteral("frmMain.Height")
+                            << placed(12000, 2250, 11780, 1280, 1410, 4132.5f, 212.5f);
+    QTest::newRow("width") << QStringLiteral("frmMain.Width")
+                           << placed(6120, 9000, 5900, 8030, 8160, 1192.5f, 3587.5f);
 }
 
-void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead()
+void tst_ResizeLayout::setsTheMinimumWhenTheSizeCannotBeRead()
 {
     QFETCH(QString, operation);
     m_window->width = 12000;
@@ -216,7 +223,7 @@ void tst_ResizeLayout::shouldSetMinimumWhenSizeCannotBeRead()
     QTEST(geometry(), "expected");
 }
 
-void tst_ResizeLayout::shouldSkipOnlyTheFailingStep_data()
+void tst_ResizeLayout::skipsOnlyTheFailingStep_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<int>("occurrence");
@@ -248,7 +255,7 @@ void tst_ResizeLayout::shouldSkipOnlyTheFailingStep_data()
     row("Picture1.SetTop", 1, "Picture1.Top");
 }
 
-void tst_ResizeLayout::shouldSkipOnlyTheFailingStep()
+void tst_ResizeLayout::skipsOnlyTheFailingStep()
 {
     QFETCH(QString, operation);
     QFETCH(int, occurrence);
@@ -259,13 +266,13 @@ void tst_ResizeLayout::shouldSkipOnlyTheFailingStep()
 
     m_layout->run();
 
-    Geometry expected = laidOut(12000, 9000);
+    Geometry expected = Large;
     for (const QString &property : untouched)
         expected[property] = Created.value(property);
     QCOMPARE(geometry(), expected);
 }
 
-void tst_ResizeLayout::shouldPlaceButtonsAndPanelLeftWithoutTextBox()
+void tst_ResizeLayout::placesTheButtonsAndTheBannerLeftWithoutTheTextBox()
 {
     m_window->width = 12000;
     m_window->height = 9000;
@@ -274,13 +281,13 @@ void tst_ResizeLayout::shouldPlaceButtonsAndPanelLeftWithoutTextBox()
 
     m_layout->run();
 
-    Geometry expected = laidOut(12000, 9000);
+    Geometry expected = Large;
     for (const char *kept : {"txtConnStr.Width", "txtConnStr.Height", "Picture1.Top"})
         expected[QLatin1String(kept)] = Created.value(QLatin1String(kept));
     QCOMPARE(geometry(), expected);
 }
 
-void tst_ResizeLayout::shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLater()
+void tst_ResizeLayout::endsInTheSameLayoutWhetherANestedResizeComesAtOnceOrLater()
 {
     m_window->width = 5000;
     m_window->height = 1500;
@@ -295,12 +302,12 @@ void tst_ResizeLayout::shouldEndInSameLayoutWhetherNestedResizeComesAtOnceOrLate
     m_window->height = 1500;
     m_layout->run();
 
-    QCOMPARE(beforeQueuedResizes, laidOut(6120, 2250));
-    QCOMPARE(later, laidOut(6120, 2250));
-    QCOMPARE(geometry(), laidOut(6120, 2250));
+    QCOMPARE(beforeQueuedResizes, Created);
+    QCOMPARE(later, Created);
+    QCOMPARE(geometry(), Created);
 }
 
-void tst_ResizeLayout::shouldCentrePanelOnTextBoxHeightAsRounded()
+void tst_ResizeLayout::centresTheBannerOnTheTextBoxHeightAsRounded()
 {
     // Whole pixels of 15 twips: 9000 - 970 = 8030 becomes 8025.
     m_text->round = [](float twips) {
@@ -312,7 +319,7 @@ void tst_ResizeLayout::shouldCentrePanelOnTextBoxHeightAsRounded()
     m_layout->run();
 
     QCOMPARE(m_text->height, 8025.f);
-    QCOMPARE(m_banner->top, 8025.f / 2 - 855.f / 2);
+    QCOMPARE(m_banner->top, 3585.f);
 }
 
 QTEST_APPLESS_MAIN(tst_ResizeLayout)

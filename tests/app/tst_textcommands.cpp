@@ -14,19 +14,19 @@ class tst_TextCommands : public QObject
 private Q_SLOTS:
     void init();
 
-    void copyShouldReplaceClipboardWithExactText_data();
-    void copyShouldReplaceClipboardWithExactText();
-    void copyShouldKeepWhatItDidBeforeFailing_data();
-    void copyShouldKeepWhatItDidBeforeFailing();
+    void copyReplacesTheClipboardWithTheExactText_data();
+    void copyReplacesTheClipboardWithTheExactText();
+    void copyKeepsWhatItDidBeforeFailing_data();
+    void copyKeepsWhatItDidBeforeFailing();
 
-    void clearShouldEmptyBoxAndShowBanner_data();
-    void clearShouldEmptyBoxAndShowBanner();
-    void clearShouldKeepTextWhenSettingFails();
+    void clearEmptiesTheBoxAndShowsTheBanner_data();
+    void clearEmptiesTheBoxAndShowsTheBanner();
+    void clearKeepsTheTextWhenSettingFails();
 
-    void bannerShouldShowExactlyWhileTextIsEmpty_data();
-    void bannerShouldShowExactlyWhileTextIsEmpty();
-    void bannerShouldKeepVisibilityWhenFailing_data();
-    void bannerShouldKeepVisibilityWhenFailing();
+    void bannerShowsExactlyWhileTheTextIsEmpty_data();
+    void bannerShowsExactlyWhileTheTextIsEmpty();
+    void bannerKeepsItsVisibilityWhenFailing_data();
+    void bannerKeepsItsVisibilityWhenFailing();
 
 private:
     std::unique_ptr<doubles::Faults> m_faults;
@@ -52,7 +52,7 @@ void tst_TextCommands::init()
     m_clipboard->hasOtherFormats = true;
 }
 
-void tst_TextCommands::copyShouldReplaceClipboardWithExactText_data()
+void tst_TextCommands::copyReplacesTheClipboardWithTheExactText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("connection string")
@@ -62,7 +62,7 @@ void tst_TextCommands::copyShouldReplaceClipboardWithExactText_data()
         << QStringLiteral("  Provider=MSDASQL;\r\nDSN=x  \n");
 }
 
-void tst_TextCommands::copyShouldReplaceClipboardWithExactText()
+void tst_TextCommands::copyReplacesTheClipboardWithTheExactText()
 {
     QFETCH(QString, text);
     m_text->text = text;
@@ -75,7 +75,7 @@ void tst_TextCommands::copyShouldReplaceClipboardWithExactText()
     QVERIFY(!m_clipboard->hasOtherFormats);
 }
 
-void tst_TextCommands::copyShouldKeepWhatItDidBeforeFailing_data()
+void tst_TextCommands::copyKeepsWhatItDidBeforeFailing_data()
 {
     QTest::addColumn<QString>("failing");
     QTest::addColumn<bool>("clipboardCleared");
@@ -84,7 +84,7 @@ void tst_TextCommands::copyShouldKeepWhatItDidBeforeFailing_data()
     QTest::newRow("placing text fails") << QStringLiteral("Clipboard.SetText") << true;
 }
 
-void tst_TextCommands::copyShouldKeepWhatItDidBeforeFailing()
+void tst_TextCommands::copyKeepsWhatItDidBeforeFailing()
 {
     QFETCH(QString, failing);
     QFETCH(bool, clipboardCleared);
@@ -103,14 +103,14 @@ void tst_TextCommands::copyShouldKeepWhatItDidBeforeFailing()
     }
 }
 
-void tst_TextCommands::clearShouldEmptyBoxAndShowBanner_data()
+void tst_TextCommands::clearEmptiesTheBoxAndShowsTheBanner_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("box with text") << QStringLiteral("Provider=MSDASQL;DSN=x");
     QTest::newRow("box already empty") << QString();
 }
 
-void tst_TextCommands::clearShouldEmptyBoxAndShowBanner()
+void tst_TextCommands::clearEmptiesTheBoxAndShowsTheBanner()
 {
     QFETCH(QString, text);
     m_text->text = text;
@@ -123,7 +123,7 @@ void tst_TextCommands::clearShouldEmptyBoxAndShowBanner()
     QVERIFY(m_banner->visible);
 }
 
-void tst_TextCommands::clearShouldKeepTextWhenSettingFails()
+void tst_TextCommands::clearKeepsTheTextWhenSettingFails()
 {
     m_text->text = QStringLiteral("Provider=MSDASQL");
     m_faults->failOn(QStringLiteral("txtConnStr.SetText"));
@@ -132,7 +132,7 @@ void tst_TextCommands::clearShouldKeepTextWhenSettingFails()
     QCOMPARE(m_text->text, QStringLiteral("Provider=MSDASQL"));
 }
 
-void tst_TextCommands::bannerShouldShowExactlyWhileTextIsEmpty_data()
+void tst_TextCommands::bannerShowsExactlyWhileTheTextIsEmpty_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("visible");
@@ -143,7 +143,7 @@ void tst_TextCommands::bannerShouldShowExactlyWhileTextIsEmpty_data()
     QTest::newRow("a connection string") << QStringLiteral("Provider=MSDASQL") << false;
 }
 
-void tst_TextCommands::bannerShouldShowExactlyWhileTextIsEmpty()
+void tst_TextCommands::bannerShowsExactlyWhileTheTextIsEmpty()
 {
     QFETCH(QString, text);
     QFETCH(bool, visible);
@@ -155,14 +155,14 @@ void tst_TextCommands::bannerShouldShowExactlyWhileTextIsEmpty()
     QCOMPARE(m_banner->visible, visible);
 }
 
-void tst_TextCommands::bannerShouldKeepVisibilityWhenFailing_data()
+void tst_TextCommands::bannerKeepsItsVisibilityWhenFailing_data()
 {
     QTest::addColumn<QString>("failing");
     QTest::newRow("reading text fails") << QStringLiteral("txtConnStr.Text");
     QTest::newRow("setting visibility fails") << QStringLiteral("Picture1.SetVisible");
 }
 
-void tst_TextCommands::bannerShouldKeepVisibilityWhenFailing()
+void tst_TextCommands::bannerKeepsItsVisibilityWhenFailing()
 {
     QFETCH(QString, failing);
     m_text->text = QStringLiteral("Provider=MSDASQL");

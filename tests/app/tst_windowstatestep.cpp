@@ -44,7 +44,7 @@ struct Rig
 
 struct Scenario
 {
-    int state;
+    platform::WindowState state;
     bool visible;
     bool iconShown;
     bool available;
@@ -80,19 +80,19 @@ private Q_SLOTS:
 
         using namespace platform;
         QTest::newRow("first resize at start-up")
-            << Scenario {vbNormal, true, false, true} << false << true << 1;
+            << Scenario {WindowState::Normal, true, false, true} << false << true << 1;
         QTest::newRow("restored from the icon")
-            << Scenario {vbNormal, false, true, true} << false << true << 2;
+            << Scenario {WindowState::Normal, false, true, true} << false << true << 2;
         QTest::newRow("minimised")
-            << Scenario {vbMinimized, true, false, true} << true << false << 1;
+            << Scenario {WindowState::Minimized, true, false, true} << true << false << 1;
         QTest::newRow("minimised, no notification area")
-            << Scenario {vbMinimized, true, false, false} << false << true << 0;
+            << Scenario {WindowState::Minimized, true, false, false} << false << true << 0;
         QTest::newRow("hidden in a notification area that went away")
-            << Scenario {vbMinimized, false, true, false} << false << true << 2;
+            << Scenario {WindowState::Minimized, false, true, false} << false << true << 2;
         QTest::newRow("maximised")
-            << Scenario {vbMaximized, true, false, true} << false << true << 0;
+            << Scenario {WindowState::Maximized, true, false, true} << false << true << 0;
         QTest::newRow("maximised after a failed restore")
-            << Scenario {vbMaximized, false, true, true} << true << false << 1;
+            << Scenario {WindowState::Maximized, false, true, true} << true << false << 1;
     }
     void iconLivesExactlyWhileMinimisedAndHidden()
     {
@@ -122,14 +122,16 @@ private Q_SLOTS:
         QTest::addColumn<Scenario>("scenario");
 
         using namespace platform;
-        QTest::newRow("normal, hidden, icon shown") << Scenario {vbNormal, false, true, true};
-        QTest::newRow("normal, shown, no icon") << Scenario {vbNormal, true, false, true};
-        QTest::newRow("minimised") << Scenario {vbMinimized, true, false, true};
+        QTest::newRow("normal, hidden, icon shown")
+            << Scenario {WindowState::Normal, false, true, true};
+        QTest::newRow("normal, shown, no icon")
+            << Scenario {WindowState::Normal, true, false, true};
+        QTest::newRow("minimised") << Scenario {WindowState::Minimized, true, false, true};
         QTest::newRow("minimised, no notification area")
-            << Scenario {vbMinimized, true, false, false};
+            << Scenario {WindowState::Minimized, true, false, false};
         QTest::newRow("hidden, notification area gone")
-            << Scenario {vbMinimized, false, true, false};
-        QTest::newRow("maximised") << Scenario {vbMaximized, true, false, true};
+            << Scenario {WindowState::Minimized, false, true, false};
+        QTest::newRow("maximised") << Scenario {WindowState::Maximized, true, false, true};
     }
     void survivesAnyFailingOperation()
     {
@@ -163,12 +165,12 @@ private Q_SLOTS:
             QVERIFY2(!hidden || scenario.available || failed == QLatin1String("frmMain.Show"),
                      context);
             switch (scenario.state) {
-            case platform::vbNormal:
+            case platform::WindowState::Normal:
                 QVERIFY2(!hidden || failed == QLatin1String("frmMain.Show"), context);
                 QVERIFY2(!rig->iconShown() || failed == QLatin1String("Shell.Shell_NotifyIconA"),
                          context);
                 break;
-            case platform::vbMinimized:
+            case platform::WindowState::Minimized:
                 // Hidden with no icon is what a failed add leaves; the only other way out
                 // is a skipped hide, with the window still on screen.
                 QVERIFY2(hidden || failed == QLatin1String("frmMain.Hide")
@@ -201,7 +203,7 @@ private Q_SLOTS:
     void availabilityIsAskedOnEveryMinimise()
     {
         Rig rig;
-        rig.window->state = platform::vbMinimized;
+        rig.window->state = platform::WindowState::Minimized;
         rig.shell.available = false;
         rig.step.run();
         QVERIFY(rig.window->visible);
@@ -217,7 +219,7 @@ private Q_SLOTS:
         rig.shell.icons.clear();
         rig.step.run();
         QVERIFY(rig.window->visible);
-        QCOMPARE(rig.window->state, int(platform::vbMinimized));
+        QCOMPARE(rig.window->state, platform::WindowState::Minimized);
         rig.shell.available = true;
         rig.step.run();
         QVERIFY(!rig.window->visible);

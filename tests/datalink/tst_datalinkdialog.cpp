@@ -184,6 +184,8 @@ private:
     testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
     std::shared_ptr<FakeLister> m_lister;
     std::shared_ptr<FakeBrowser> m_browser;
+    // One per test, as the program keeps one per run.
+    datalink::KeptDialogSize m_keptSize;
     std::unique_ptr<datalink::DataLinkDialog> m_dialog;
 };
 
@@ -203,7 +205,7 @@ datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
     m_dialog = std::make_unique<datalink::DataLinkDialog>(
         oledb::ProviderCatalogue::builtIn(),
         oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text),
-        m_dataSources);
+        m_dataSources, nullptr, &m_keptSize);
     // No test reaches a real server or the network.
     m_lister = std::make_shared<FakeLister>();
     m_browser = std::make_shared<FakeBrowser>();
@@ -213,6 +215,7 @@ datalink::DataLinkDialog &tst_DataLinkDialog::open(const QString &text)
 
 void tst_DataLinkDialog::init()
 {
+    m_keptSize = {};
     open(QString());
 }
 
@@ -651,12 +654,14 @@ void tst_DataLinkDialog::pagesShowAndEditValuesUnderTheStringsOwnKeywords()
     QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("tcp:x,1433"));
     QCOMPARE(driver.find<QLineEdit>("initialCatalogEdit")->text(), QStringLiteral("db"));
     QCOMPARE(driver.find<QLineEdit>("userNameEdit")->text(), QStringLiteral("u"));
-    QVERIFY(driver.find<QCheckBox>("encryptCheck")->isChecked());
+    // Encrypt goes into the provider string, beneath the property's default: it has no effect,
+    // and turning encryption on writes the property's own name.
+    QVERIFY(!driver.find<QCheckBox>("encryptCheck")->isChecked());
     QVERIFY(driver.type("dataSourceEdit", "tcp:y,1433"));
     QVERIFY(driver.click("encryptCheck"));
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:y,1433;Database=db;UID=u;PWD=p;"
-                            "Encrypt=no;Connect Timeout=30"));
+                            "Encrypt=yes;Connect Timeout=30;Use Encryption for Data=True"));
     // The All tab shows them under the catalogue's names, and nothing twice.
     QCOMPARE(driver.find<datalink::PropertyEditor>("value:Data Source")->lineEdit()->text(),
              QStringLiteral("tcp:y,1433"));

@@ -3,6 +3,7 @@
 #include "datalink/datalinks.h"
 #include "oledb/connection.h"
 #include "oledb/formaterror.h"
+#include "oledb/providercatalogue.h"
 #include "platform/error.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ private:
     void script(std::function<void(DialogDriver &)> act, int result);
 
     std::shared_ptr<testing::FixedDataSources> m_dataSources;
+    datalink::KeptDialogSize m_keptSize;
     std::shared_ptr<DataLinks> m_dataLinks;
     QHash<quint32, QPointer<QWidget>> m_windows;
     Seen m_seen;
@@ -60,8 +62,10 @@ void tst_DataLinks::init()
 {
     m_dataSources = std::make_shared<testing::FixedDataSources>();
     m_windows.clear();
+    m_keptSize = {};
     m_dataLinks = std::make_shared<DataLinks>(
-        m_dataSources, [this](quint32 hWnd) -> QWidget * { return m_windows.value(hWnd); });
+        oledb::ProviderCatalogue::builtIn(), m_keptSize, m_dataSources,
+        [this](quint32 hWnd) -> QWidget * { return m_windows.value(hWnd); });
     m_seen = {};
 }
 
@@ -258,7 +262,8 @@ void tst_DataLinks::testerReachesTheDialog()
 
 void tst_DataLinks::factoryMakesDataLinksAndConnections()
 {
-    const auto factory = datalink::makeObjectFactory();
+    const auto factory
+        = datalink::makeObjectFactory(oledb::ProviderCatalogue::builtIn(), m_keptSize);
     QVERIFY(std::dynamic_pointer_cast<DataLinks>(factory->createDataLinks()));
     QVERIFY(factory->createDataLinks() != factory->createDataLinks());
     QCOMPARE(factory->createConnection()->ConnectionString(), QString());

@@ -1,6 +1,7 @@
 #include "datalink/testconnectionhook.h"
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/testconnectionrunner.h"
+#include "oledb/providercatalogue.h"
 #include "tests/drivers/exitprobe.h"
 
 #include <QApplication>
@@ -128,7 +129,8 @@ void tst_TestConnectionHook::cleanup()
 
 void tst_TestConnectionHook::shouldTestOnAWorkerAndShowTheResult()
 {
-    const auto hook = datalink::makeTestConnectionHook(m_tester);
+    const auto hook
+        = datalink::makeTestConnectionHook(m_tester, oledb::ProviderCatalogue::builtIn());
     hook(Text, m_dialog);
 
     QTRY_VERIFY(progressOf(m_dialog) && progressOf(m_dialog)->isVisible());
@@ -147,7 +149,8 @@ void tst_TestConnectionHook::shouldTestOnAWorkerAndShowTheResult()
 
 void tst_TestConnectionHook::shouldDropTheResultOfACancelledTest()
 {
-    const auto hook = datalink::makeTestConnectionHook(m_tester);
+    const auto hook
+        = datalink::makeTestConnectionHook(m_tester, oledb::ProviderCatalogue::builtIn());
     hook(Text, m_dialog);
     QTRY_VERIFY(progressOf(m_dialog) && progressOf(m_dialog)->isVisible());
 
@@ -170,7 +173,8 @@ void tst_TestConnectionHook::shouldDropTheResultOfACancelledTest()
 
 void tst_TestConnectionHook::shouldIgnoreAPressWhileATestRuns()
 {
-    const auto hook = datalink::makeTestConnectionHook(m_tester);
+    const auto hook
+        = datalink::makeTestConnectionHook(m_tester, oledb::ProviderCatalogue::builtIn());
     hook(Text, m_dialog);
     hook(Text, m_dialog);
     m_tester->open(TestResult::succeeded());
@@ -181,7 +185,8 @@ void tst_TestConnectionHook::shouldIgnoreAPressWhileATestRuns()
 
 void tst_TestConnectionHook::shouldOutliveTheDialogClosedMidTest()
 {
-    const auto hook = datalink::makeTestConnectionHook(m_tester);
+    const auto hook
+        = datalink::makeTestConnectionHook(m_tester, oledb::ProviderCatalogue::builtIn());
     hook(Text, m_dialog);
     QTRY_COMPARE(m_tester->calls(), 1);
     delete m_dialog;
@@ -197,7 +202,7 @@ void tst_TestConnectionHook::shouldOutliveTheDialogClosedMidTest()
 
 void tst_TestConnectionHook::shouldGiveUpAfterTheConnectTimeout()
 {
-    drivers::TestConnectionRunner runner(m_tester);
+    drivers::TestConnectionRunner runner(m_tester, oledb::ProviderCatalogue::builtIn());
     runner.setGracePeriod(std::chrono::milliseconds(0));
     QSignalSpy finished(&runner, &drivers::TestConnectionRunner::finished);
 

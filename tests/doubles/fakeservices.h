@@ -57,18 +57,18 @@ public:
         m_faults.check(QStringLiteral("App.Title"));
         return title;
     }
-    void DoEvents() override
+    void processPendingEvents() override
     {
-        m_faults.check(QStringLiteral("App.DoEvents"));
-        ++doEventsCount;
-        if (onDoEvents)
-            onDoEvents();
+        m_faults.check(QStringLiteral("App.processPendingEvents"));
+        ++pendingEventRuns;
+        if (onProcessPendingEvents)
+            onProcessPendingEvents();
     }
 
     float twipsPerPixel = 15;
     QString title = QStringLiteral("Corvanta");
-    int doEventsCount = 0;
-    std::function<void()> onDoEvents;
+    int pendingEventRuns = 0;
+    std::function<void()> onProcessPendingEvents;
 
 private:
     Faults &m_faults;

@@ -27,7 +27,7 @@ public:
                 auto box = std::make_shared<FakeTextBox>(
                     faults, control.name, control.left, control.top, control.width, control.height);
                 box->onChange = [this, name = control.name] {
-                    m_events.Control_Change(name);
+                    m_events.textChangeEvent(name);
                 };
                 textBoxes.insert(control.name, box);
             } else {
@@ -41,12 +41,12 @@ public:
             menus.insert(menu.name, std::make_shared<FakeMenu>(menu.name));
         fakeWindow->visible = false;
         fakeWindow->onResize = [this] {
-            m_events.Form_Resize();
+            m_events.resizeEvent();
         };
         fakeWindow->onUnload = [this] {
-            int cancel = 0;
-            m_events.Form_Unload(cancel);
-            if (cancel == 0)
+            bool cancel = false;
+            m_events.unloadEvent(cancel);
+            if (!cancel)
                 unloaded = true;
         };
     }
@@ -69,9 +69,9 @@ public:
     // Showing a window raises its first resize.
     void Load() override
     {
-        m_events.Form_Load();
+        m_events.loadEvent();
         fakeWindow->visible = true;
-        m_events.Form_Resize();
+        m_events.resizeEvent();
     }
 
     platform::IFormEvents &m_events;

@@ -33,8 +33,8 @@ public:
     void SetWidth(float v) override { write(".SetWidth", width, v); }
     float Height() override { return read(".Height", height); }
     void SetHeight(float v) override { write(".SetHeight", height, v); }
-    int WindowState() override { return read(".WindowState", state); }
-    void SetWindowState(int v) override { write(".SetWindowState", state, v); }
+    platform::WindowState WindowState() override { return read(".WindowState", state); }
+    void SetWindowState(platform::WindowState v) override { write(".SetWindowState", state, v); }
     bool Visible() override { return read(".Visible", visible); }
     void Show() override
     {
@@ -47,7 +47,7 @@ public:
         m_faults.check(m_name + QLatin1String(".Hide"));
         visible = false;
     }
-    int ScaleMode() override { return read(".ScaleMode", scaleMode); }
+    platform::ScaleMode ScaleMode() override { return read(".ScaleMode", scaleMode); }
     quint32 Icon() override { return read(".Icon", icon); }
     void PopupMenu(platform::IMenu &menu) override
     {
@@ -76,9 +76,9 @@ public:
     quint32 handle = 0x1001;
     float width = 6135;
     float height = 2250;
-    int state = platform::vbNormal;
+    platform::WindowState state = platform::WindowState::Normal;
     bool visible = true;
-    int scaleMode = platform::vbTwips;
+    platform::ScaleMode scaleMode = platform::ScaleMode::Twips;
     quint32 icon = 0x2002;
     int showCount = 0;
     int unloadCount = 0;

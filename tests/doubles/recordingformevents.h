@@ -12,22 +12,19 @@ namespace doubles {
 class RecordingFormEvents final : public platform::IFormEvents
 {
 public:
-    void Form_Load() override { record(QStringLiteral("Load")); }
-    void Form_Resize() override { record(QStringLiteral("Resize")); }
-    void Form_MouseMove(short, short, float X, float Y) override
+    void loadEvent() override { record(QStringLiteral("Load")); }
+    void resizeEvent() override { record(QStringLiteral("Resize")); }
+    void mouseMoveEvent(short, short, float x, float y) override
     {
-        record(QStringLiteral("MouseMove %1 %2").arg(X).arg(Y));
+        record(QStringLiteral("MouseMove %1 %2").arg(x).arg(y));
     }
-    void Form_Unload(int &Cancel) override
+    void unloadEvent(bool &cancel) override
     {
         record(QStringLiteral("Unload"));
-        Cancel = cancelUnload;
+        cancel = cancelUnload;
     }
-    void Control_Click(const QString &control) override
-    {
-        record(QStringLiteral("Click ") + control);
-    }
-    void Control_Change(const QString &control) override
+    void clickEvent(const QString &control) override { record(QStringLiteral("Click ") + control); }
+    void textChangeEvent(const QString &control) override
     {
         record(QStringLiteral("Change ") + control);
     }
@@ -35,7 +32,7 @@ public:
     int count(const QString &event) const { return int(events.count(event)); }
 
     QStringList events;
-    int cancelUnload = 0;
+    bool cancelUnload = false;
     // Runs after recording; may throw to stand for a failing handler.
     std::function<void(const QString &)> onEvent;
 

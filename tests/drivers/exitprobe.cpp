@@ -6,6 +6,7 @@
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/providerdispatcher.h"
 #include "drivers/testing/testconnectionrunner.h"
+#include "oledb/providercatalogue.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -45,10 +46,11 @@ int run(int argc, char *argv[])
     const QStringList arguments = QCoreApplication::arguments();
     const int delay = arguments.value(1).toInt();
     const bool real = arguments.size() > 2;
-    const std::shared_ptr<drivers::IConnectionTester> tester
-        = real ? drivers::makeConnectionTester() : std::make_shared<NeverAnswers>();
+    const std::shared_ptr<drivers::IConnectionTester> tester = real
+        ? drivers::makeConnectionTester(oledb::ProviderCatalogue::builtIn())
+        : std::make_shared<NeverAnswers>();
 
-    auto *runner = new drivers::TestConnectionRunner(tester);
+    auto *runner = new drivers::TestConnectionRunner(tester, oledb::ProviderCatalogue::builtIn());
     runner->start(real ? arguments.at(2) : QStringLiteral("Provider=MSDASQL.1;Data Source=x"));
     QTimer::singleShot(delay, &application, [runner] {
         runner->cancel();

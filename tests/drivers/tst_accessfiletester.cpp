@@ -1,5 +1,6 @@
 #include "drivers/testing/accessfiletester.h"
 #include "drivers/testing/connectiontester.h"
+#include "oledb/providercatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,12 +55,13 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine_data()
 
     const QString jet = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
     const QString ace = QStringLiteral("Microsoft.ACE.OLEDB.12.0");
+    const QString succeeded = QStringLiteral("Test connection succeeded.");
     QTest::newRow("Jet database") << jet << "jet.mdb" << QString() << Outcome::Succeeded
-                                  << QString();
+                                  << succeeded;
     QTest::newRow("ACE database") << ace << "ace.accdb" << QString() << Outcome::Succeeded
-                                  << QString();
+                                  << succeeded;
     QTest::newRow("Jet database through ACE")
-        << ace << "jet.mdb" << QStringLiteral("MS Access") << Outcome::Succeeded << QString();
+        << ace << "jet.mdb" << QStringLiteral("MS Access") << Outcome::Succeeded << succeeded;
     QTest::newRow("ACE database through Jet") << jet << "ace.accdb" << QString() << Outcome::Failed
                                               << QStringLiteral("Access 2007 or later database");
     QTest::newRow("missing file") << jet << "gone.mdb" << QString() << Outcome::Failed
@@ -73,13 +75,13 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine_data()
         << jet << "csv" << QString() << Outcome::Failed << QStringLiteral("'%1' is a folder");
     QTest::newRow("Excel workbook")
         << ace << "book.xlsx" << QStringLiteral("Excel 12.0 Xml;HDR=YES") << Outcome::Succeeded
-        << QString();
+        << succeeded;
     QTest::newRow("missing Excel workbook")
         << ace << "gone.xlsx" << QStringLiteral("Excel 12.0 Xml") << Outcome::Failed
         << QStringLiteral("Could not find file '%1'.");
     QTest::newRow("folder of text files")
         << jet << "csv" << QStringLiteral("Text;HDR=Yes;FMT=Delimited") << Outcome::Succeeded
-        << QString();
+        << succeeded;
     QTest::newRow("no file named")
         << jet << "" << QString() << Outcome::Failed << QStringLiteral("Data Source is empty");
 }
@@ -100,7 +102,8 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine()
 
     drivers::AccessFileTester tester;
     const std::atomic<bool> cancelled {false};
-    const TestResult result = drivers::testConnectionString(tester, text, cancelled);
+    const TestResult result = drivers::testConnectionString(
+        tester, oledb::ProviderCatalogue::builtIn(), text, cancelled);
     QVERIFY2(result.outcome == outcome, qPrintable(result.message));
     const QString expected = says.contains(u"%1") ? says.arg(path) : says;
     QVERIFY2(result.message.contains(expected), qPrintable(result.message));

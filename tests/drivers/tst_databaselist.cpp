@@ -1,5 +1,6 @@
 #include "drivers/discovery/databaselister.h"
 #include "drivers/testing/sqlservertester.h"
+#include "oledb/providercatalogue.h"
 #include "testdb.h"
 
 #include <QElapsedTimer>
@@ -23,7 +24,8 @@ private:
     LookupResult list(const QString &connectionString) const;
 
     TestDatabase m_db;
-    std::shared_ptr<drivers::IDatabaseLister> m_lister = drivers::makeDatabaseLister();
+    std::shared_ptr<drivers::IDatabaseLister> m_lister
+        = drivers::makeDatabaseLister(oledb::ProviderCatalogue::builtIn());
 };
 
 void tst_DatabaseList::initTestCase()
@@ -37,7 +39,8 @@ void tst_DatabaseList::initTestCase()
 LookupResult tst_DatabaseList::list(const QString &connectionString) const
 {
     const std::atomic<bool> cancelled {false};
-    return drivers::listDatabases(*m_lister, m_db.expand(connectionString), cancelled);
+    return drivers::listDatabases(*m_lister, oledb::ProviderCatalogue::builtIn(),
+                                  m_db.expand(connectionString), cancelled);
 }
 
 void tst_DatabaseList::listsWhatTheTestUserMayOpen_data()

@@ -1,9 +1,15 @@
+#include "drivers/discovery/databaselister.h"
 #include "drivers/testing/odbctester.h"
+#include "drivers/testing/providerdispatcher.h"
 #include "drivers/testing/sqlservertester.h"
+#include "fakedrivermanager.h"
 #include "oledb/connectionstring.h"
 #include "oledb/odbcattributes.h"
+#include "oledb/providercatalogue.h"
 
 #include <QTest>
+
+#include <memory>
 
 using oledb::OdbcAttributes;
 
@@ -21,6 +27,8 @@ private Q_SLOTS:
     void shouldFindTheSqlServerAddress();
     void shouldRecogniseIntegratedSecurity_data();
     void shouldRecogniseIntegratedSecurity();
+    void theLogOnWaitsAsLongAsTheConnectTimeoutSays_data();
+    void theLogOnWaitsAsLongAsTheConnectTimeoutSays();
 };
 
 void tst_OdbcStrings::shouldReadOdbcStringsLikeTheDriverManager_data()
@@ -156,6 +164,57 @@ void tst_OdbcStrings::shouldRecogniseIntegratedSecurity()
     QCOMPARE(drivers::SqlServerTester::usesIntegratedSecurity(
                  oledb::ConnectionString::parse(connectionString)),
              integrated);
+}
+
+void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays_data()
+{
+    QTest::addColumn<bool>("listsDatabases");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<long>("seconds");
+
+    QTest::newRow("Test Connection through ODBC")
+        << false << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=7") << 7L;
+    QTest::newRow("Test Connection through ODBC, no timeout given")
+        << false << QStringLiteral("Provider=MSDASQL;DSN=x") << 15L;
+    QTest::newRow("Test Connection through ODBC, zero waits as long as it takes")
+        << false << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=0") << 0L;
+    QTest::newRow("Test Connection to SQL Server through FreeTDS")
+        << false
+        << QStringLiteral("Provider=SQLOLEDB;Data Source=h;User ID=u;Password=p;"
+                          "Connect Timeout=3")
+        << 3L;
+    QTest::newRow("listing the databases of an ODBC data source")
+        << true << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=9") << 9L;
+    QTest::newRow("listing the databases of SQL Server through FreeTDS")
+        << true << QStringLiteral("Provider=SQLOLEDB;Data Source=h;User ID=u;Connect Timeout=4")
+        << 4L;
+}
+
+void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
+{
+    QFETCH(bool, listsDatabases);
+    QFETCH(QString, text);
+    QFETCH(long, seconds);
+
+    fakedrivermanager::forget();
+    const auto freeTds = [] {
+        return QStringLiteral("FreeTDS");
+    };
+    const std::atomic<bool> cancelled {false};
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
+    if (listsDatabases) {
+        drivers::DatabaseLister lister(catalogue, freeTds);
+        QVERIFY(!drivers::listDatabases(lister, catalogue, text, cancelled).succeeded());
+    } else {
+        const auto odbc = std::make_shared<drivers::OdbcTester>();
+        drivers::ProviderDispatcher tester(
+            catalogue, {odbc, std::make_shared<drivers::SqlServerTester>(freeTds), odbc, odbc});
+        QCOMPARE(drivers::testConnectionString(tester, catalogue, text, cancelled).outcome,
+                 drivers::TestResult::Outcome::Failed);
+    }
+    const fakedrivermanager::LogOn logOn = fakedrivermanager::lastLogOn();
+    QCOMPARE(logOn.attempts, 1);
+    QCOMPARE(logOn.loginTimeoutSeconds, seconds);
 }
 
 QTEST_GUILESS_MAIN(tst_OdbcStrings)

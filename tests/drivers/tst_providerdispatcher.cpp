@@ -2,6 +2,7 @@
 #include "drivers/testing/sqlservertester.h"
 #include "drivers/testing/untestableprovidertester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/providercatalogue.h"
 #include "platform/error.h"
 
 #include "oledb/formaterror.h"
@@ -44,7 +45,8 @@ std::shared_ptr<drivers::IConnectionTester> answering(const QString &name)
 TestResult run(drivers::IConnectionTester &tester, const QString &connectionString)
 {
     const std::atomic<bool> cancelled {false};
-    return drivers::testConnectionString(tester, connectionString, cancelled);
+    return drivers::testConnectionString(tester, oledb::ProviderCatalogue::builtIn(),
+                                         connectionString, cancelled);
 }
 
 } // namespace
@@ -93,6 +95,7 @@ void tst_ProviderDispatcher::shouldPickTheTesterByProvider()
     QFETCH(QString, tester);
 
     ProviderDispatcher dispatcher(
+        oledb::ProviderCatalogue::builtIn(),
         {answering(QStringLiteral("odbc")), answering(QStringLiteral("sqlServer")),
          answering(QStringLiteral("accessFile")), answering(QStringLiteral("untestable"))});
     const QString text = provider.isNull() ? QStringLiteral("Data Source=x")
@@ -125,10 +128,11 @@ void tst_ProviderDispatcher::shouldSayWhatAnUntestableProviderNeeds()
     QFETCH(QString, needed);
 
     ProviderDispatcher dispatcher(
+        oledb::ProviderCatalogue::builtIn(),
         {answering(QStringLiteral("odbc")),
          std::make_shared<drivers::SqlServerTester>([] { return QString(); }),
          answering(QStringLiteral("accessFile")),
-         std::make_shared<drivers::UntestableProviderTester>()});
+         std::make_shared<drivers::UntestableProviderTester>(oledb::ProviderCatalogue::builtIn())});
     const TestResult result = run(dispatcher, connectionString);
     QCOMPARE(result.outcome, Outcome::NotTestable);
     QVERIFY2(result.message.contains(needed), qPrintable(result.message));

@@ -2,11 +2,11 @@
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/providerdispatcher.h"
 #include "drivers/testing/sqlservertester.h"
+#include "oledb/providercatalogue.h"
 #include "tests/drivers/exitprobe.h"
+#include "tests/drivers/testdb.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QHash>
 #include <QTest>
 
 #include <netinet/in.h>
@@ -68,44 +68,26 @@ private Q_SLOTS:
     void shouldListUserAndSystemDataSources();
 
 private:
-    QString expand(QString text) const;
     TestResult run(const QString &connectionString) const;
     void verifyNoSecret(const TestResult &result) const;
 
-    QHash<QString, QString> m_db;
-    QString m_serverUnavailable;
-    std::shared_ptr<drivers::IConnectionTester> m_tester = drivers::makeConnectionTester();
+    TestDatabase m_db;
+    std::shared_ptr<drivers::IConnectionTester> m_tester
+        = drivers::makeConnectionTester(oledb::ProviderCatalogue::builtIn());
 };
 
 void tst_RealDrivers::initTestCase()
 {
-    const QString state = qEnvironmentVariable("CORVANTA_TESTDB");
-    if (state.isEmpty())
+    if (qEnvironmentVariableIsEmpty("CORVANTA_TESTDB"))
         QSKIP("CORVANTA_TESTDB is not set: run through ctest, whose fixture starts the database");
-    QFile env(state + QStringLiteral("/testdb.env"));
-    QVERIFY2(env.open(QIODevice::ReadOnly), qPrintable(env.fileName()));
-    while (!env.atEnd()) {
-        const QString line = QString::fromUtf8(env.readLine()).trimmed();
-        const qsizetype assign = line.indexOf(u'=');
-        if (assign > 0)
-            m_db.insert(line.left(assign), line.mid(assign + 1));
-    }
-    QFile unavailable(state + QStringLiteral("/unavailable"));
-    if (unavailable.open(QIODevice::ReadOnly))
-        m_serverUnavailable = QString::fromUtf8(unavailable.readAll()).trimmed();
-}
-
-QString tst_RealDrivers::expand(QString text) const
-{
-    for (auto it = m_db.begin(); it != m_db.end(); ++it)
-        text.replace(u'%' + it.key() + u'%', it.value());
-    return text;
+    QVERIFY2(m_db.load(), "the testdb fixture left no testdb.env");
 }
 
 TestResult tst_RealDrivers::run(const QString &connectionString) const
 {
     const std::atomic<bool> cancelled {false};
-    return drivers::testConnectionString(*m_tester, connectionString, cancelled);
+    return drivers::testConnectionString(*m_tester, oledb::ProviderCatalogue::builtIn(),
+                                         connectionString, cancelled);
 }
 
 void tst_RealDrivers::verifyNoSecret(const TestResult &result) const
@@ -173,13 +155,12 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays()
     QFETCH(QString, connectionString);
     QFETCH(Outcome, outcome);
     QFETCH(QString, driverSays);
-    if (needsServer && !m_serverUnavailable.isEmpty())
-        QSKIP(
-            qPrintable(QStringLiteral("PostgreSQL could not be started: ") + m_serverUnavailable));
+    if (needsServer && !m_db.unavailable.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("PostgreSQL could not be started: ") + m_db.unavailable));
 
     QElapsedTimer clock;
     clock.start();
-    const TestResult result = run(expand(connectionString));
+    const TestResult result = run(m_db.expand(connectionString));
     QVERIFY2(clock.elapsed() < 15000, "a refusal must not wait for the default timeout");
     QVERIFY2(result.outcome == outcome, qPrintable(result.message));
     if (outcome == Outcome::Succeeded) {
@@ -187,10 +168,10 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays()
     } else {
         QVERIFY(result.message.startsWith(QStringLiteral(
             "Test connection failed because of an error in initializing provider. ")));
-        QVERIFY2(result.message.contains(expand(driverSays)), qPrintable(result.message));
+        QVERIFY2(result.message.contains(m_db.expand(driverSays)), qPrintable(result.message));
     }
     TestResult shown = result;
-    shown.message.remove(expand(driverSays));
+    shown.message.remove(m_db.expand(driverSays));
     verifyNoSecret(shown);
 }
 
@@ -215,7 +196,7 @@ void tst_RealDrivers::shouldGiveUpOnAHungServerWithinTheConnectTimeout()
     QElapsedTimer clock;
     clock.start();
     const TestResult result
-        = run(expand(connectionString)
+        = run(m_db.expand(connectionString)
                   .replace(QStringLiteral("%silent%"), QString::number(silent.port())));
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(result.outcome, Outcome::Failed);
@@ -233,7 +214,7 @@ void tst_RealDrivers::shouldExitAtOnceWhileACancelledTestWaitsForAHungServer()
     QFETCH(QString, connectionString);
     SilentServer silent;
     QVERIFY(silent.port() > 0);
-    const QString text = expand(connectionString)
+    const QString text = m_db.expand(connectionString)
                              .replace(QStringLiteral("%silent%"), QString::number(silent.port()));
     // Ten times per driver: cancelled at once, and later while the driver waits for the server.
     for (int delay = 0; delay < 500; delay += 50) {
@@ -247,10 +228,10 @@ void tst_RealDrivers::shouldFailQuicklyOnAClosedSqlServerPort()
     QVERIFY2(!drivers::findFreeTdsDriver().isEmpty(), "the Debian package tdsodbc is needed");
     QElapsedTimer clock;
     clock.start();
-    const TestResult result
-        = run(expand(QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,%down_port%;"
-                                    "Initial Catalog=master;User ID=sa;Password=\"%password%\";"
-                                    "Connect Timeout=5")));
+    const TestResult result = run(
+        m_db.expand(QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,%down_port%;"
+                                   "Initial Catalog=master;User ID=sa;Password=\"%password%\";"
+                                   "Connect Timeout=5")));
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(result.outcome, Outcome::Failed);
     QVERIFY2(result.message.contains(QStringLiteral("[FreeTDS]")), qPrintable(result.message));

@@ -9,6 +9,7 @@
 #include "oledb/connectionstring.h"
 #include "oledb/formaterror.h"
 #include "oledb/odbcattributes.h"
+#include "oledb/providercatalogue.h"
 #include "oledb/secrets.h"
 
 namespace {
@@ -23,7 +24,8 @@ void checkMasked(const QString &driverString, const QStringList &secrets)
 {
     const QString message = QStringLiteral("[unixODBC][Driver] could not connect with \"")
         + driverString + QStringLiteral("\": password authentication failed");
-    const QString masked = oledb::maskSecrets(message, secrets);
+    const QString masked
+        = oledb::maskSecrets(message, secrets, oledb::ProviderCatalogue::builtIn());
     const auto received = oledb::OdbcAttributes::parse(driverString);
     for (const auto &attribute : received.attributes()) {
         const QString &password = attribute.value;
@@ -45,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const oledb::FormatError &) {
         return 0;
     }
-    const QStringList secrets = oledb::secretsOf(connection);
+    const QStringList secrets = oledb::secretsOf(connection, oledb::ProviderCatalogue::builtIn());
     checkMasked(drivers::OdbcTester::odbcConnectionString(connection), secrets);
     checkMasked(
         drivers::SqlServerTester::odbcConnectionString(connection, QStringLiteral("FreeTDS")),

@@ -22,8 +22,8 @@ class tst_DataLinkDraft : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void savesPasswords_data();
-    void savesPasswords();
+    void aTypedPasswordGoesWherePersistSecurityInfoSays_data();
+    void aTypedPasswordGoesWherePersistSecurityInfoSays();
     void choosingAProviderChangesOnlyWhatItMust_data();
     void choosingAProviderChangesOnlyWhatItMust();
     void choosingTheSameProviderIsNoEdit();
@@ -31,27 +31,41 @@ private Q_SLOTS:
     void shapeChangesOnlyWhenPropertiesComeOrGo();
 };
 
-void tst_DataLinkDraft::savesPasswords_data()
+void tst_DataLinkDraft::aTypedPasswordGoesWherePersistSecurityInfoSays_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("saves");
-    QTest::newRow("says true") << "Provider=SQLOLEDB.1;Persist Security Info=true" << true;
-    QTest::newRow("says false, but the text carries the password")
-        << "Provider=SQLOLEDB.1;PWD=p;Persist Security Info=False" << true;
+    // After typing the password n3w.
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("says true") << "Provider=SQLOLEDB.1;Persist Security Info=true" << true
+                               << "Provider=SQLOLEDB.1;Persist Security Info=true;Password=n3w";
+    QTest::newRow("says false, but the text carries the password, which is now replaced")
+        << "Provider=SQLOLEDB.1;PWD=p;Persist Security Info=False" << true
+        << "Provider=SQLOLEDB.1;PWD=n3w;Persist Security Info=False";
     QTest::newRow("says false, carries none")
-        << "Provider=SQLOLEDB.1;User ID=sa;Persist Security Info=False" << false;
-    QTest::newRow("says nothing, carries a password") << "Provider=SQLOLEDB.1;Password=p" << true;
-    QTest::newRow("says nothing, carries none") << "Provider=SQLOLEDB.1;User ID=sa" << false;
+        << "Provider=SQLOLEDB.1;User ID=sa;Persist Security Info=False" << false
+        << "Provider=SQLOLEDB.1;User ID=sa;Persist Security Info=False";
+    QTest::newRow("says nothing, carries a password")
+        << "Provider=SQLOLEDB.1;Password=p" << true << "Provider=SQLOLEDB.1;Password=n3w";
+    QTest::newRow("says nothing, carries none")
+        << "Provider=SQLOLEDB.1;User ID=sa" << false << "Provider=SQLOLEDB.1;User ID=sa";
     QTest::newRow("says nothing, carries a database password, no log-on one")
-        << "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=p" << false;
-    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;User ID=u" << false;
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=p" << false
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=p";
+    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;User ID=u" << false
+                                               << "Persist Security Info=maybe;User ID=u";
 }
 
-void tst_DataLinkDraft::savesPasswords()
+void tst_DataLinkDraft::aTypedPasswordGoesWherePersistSecurityInfoSays()
 {
     QFETCH(QString, text);
     QFETCH(bool, saves);
-    QCOMPARE(draftOf(text).savesPasswords(), saves);
+    QFETCH(QString, typed);
+    DataLinkDraft draft = draftOf(text);
+    QCOMPARE(draft.savesPasswords(), saves);
+    draft.setValue(QStringLiteral("Password"), QStringLiteral("n3w"));
+    QCOMPARE(draft.value(u"Password").value_or(QString()), QStringLiteral("n3w"));
+    QCOMPARE(draft.connectionString(), typed);
 }
 
 void tst_DataLinkDraft::choosingAProviderChangesOnlyWhatItMust_data()

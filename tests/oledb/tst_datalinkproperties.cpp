@@ -1,4 +1,6 @@
 #include "oledb/datalinkproperties.h"
+#include "oledb/jetoptions.h"
+#include "oledb/problems.h"
 #include "oledb/providercatalogue.h"
 
 #include <QTest>
@@ -13,6 +15,25 @@ DataLinkProperties read(const QString &text)
     return DataLinkProperties::fromString(ProviderCatalogue::builtIn(), text);
 }
 
+// `Property=value@offset`, `@-` where the provider's default stands, joined by ` | `.
+QString effective(const DataLinkProperties &properties)
+{
+    QStringList shown;
+    for (const EffectiveValue &value : properties.effectiveValues())
+        shown.append(value.property + u'=' + value.value + u'@'
+                     + (value.offset ? QString::number(*value.offset) : u"-"_s));
+    return shown.join(u" | "_s);
+}
+
+// `rule@offset`, joined by spaces.
+QString problems(const QList<Problem> &found)
+{
+    QStringList shown;
+    for (const Problem &problem : found)
+        shown.append(problem.rule + u'@' + QString::number(problem.offset));
+    return shown.join(u' ');
+}
+
 } // namespace
 
 class tst_DataLinkProperties : public QObject
@@ -20,6 +41,10 @@ class tst_DataLinkProperties : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void readsAStringAsItsProviderDoes_data();
+    void readsAStringAsItsProviderDoes();
+    void aFileTypeIsFoundAndChangedWhateverStandsBesideIt_data();
+    void aFileTypeIsFoundAndChangedWhateverStandsBesideIt();
     void anEditChangesOnlyItsPairAndItsReversalRestoresTheText_data();
     void anEditChangesOnlyItsPairAndItsReversalRestoresTheText();
     void pairsThatDisagreeAreAConflictResolvedByKeepingTheOneInEffect_data();
@@ -27,6 +52,148 @@ private Q_SLOTS:
     void removingAPropertyRemovesEveryPairThatSetsIt();
     void aNewStringStartsWithItsProviderAndQuotesOnlyWhereItMust();
 };
+
+// Real-world strings, each row naming the documentation it follows (the catalogue's source ids).
+void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("effective");
+    QTest::addColumn<QString>("problems");
+    // The string after the first fix offered; empty: none is.
+    QTest::addColumn<QString>("fixed");
+    // `Name=value` set through the model, and the string it gives; empty: no edit.
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("edited");
+
+    QTest::newRow("msoledbsql-overview: Encrypt beside its default has no effect")
+        << u"Provider=MSOLEDBSQL;Data Source=x;Encrypt=yes"_s
+        << u"Data Source=x@20 | Use Encryption for Data=False@-"_s << u"no-effect@34"_s
+        << u"Provider=MSOLEDBSQL;Data Source=x"_s << u"Use Encryption for Data=True"_s
+        << u"Provider=MSOLEDBSQL;Data Source=x;Encrypt=yes;Use Encryption for Data=True"_s;
+    QTest::newRow("msoledbsql-precedence: Data Source beats Server whatever the order")
+        << u"Provider=MSOLEDBSQL19;Data Source=a;Server=b"_s << u"Data Source=a@22"_s
+        << u"overridden@36"_s << u"Provider=MSOLEDBSQL19;Data Source=a"_s << u"Data Source=c"_s
+        << u"Provider=MSOLEDBSQL19;Data Source=c;Server=b"_s;
+    QTest::newRow("msoledbsql-overview: Encrypt=Strict leaves version 19 at Mandatory")
+        << u"Provider=MSOLEDBSQL19;Server=tcp:x,1433;Encrypt=Strict;UID=u;PWD=p"_s
+        << u"Data Source=tcp:x,1433@22 | Use Encryption for Data=Mandatory@- | User ID=u@55 | "
+           "Password=p@61"_s
+        << u"no-effect@40 password-not-persisted@61"_s
+        << u"Provider=MSOLEDBSQL19;Server=tcp:x,1433;UID=u;PWD=p"_s << u"User ID=v"_s
+        << u"Provider=MSOLEDBSQL19;Server=tcp:x,1433;Encrypt=Strict;UID=v;PWD=p"_s;
+    QTest::newRow("sqlncli-precedence: without a default the first provider-string pair wins")
+        << u"Provider=SQLNCLI11;Server=a;Database=db;Database=other;Trusted_Connection=yes"_s
+        << u"Data Source=a@19 | Initial Catalog=db@28 | Integrated Security=SSPI@55"_s
+        << u"deprecated@0 conflict@40"_s
+        << u"Provider=SQLNCLI11;Server=a;Database=db;Trusted_Connection=yes"_s
+        << u"Initial Catalog=sales"_s
+        << u"Provider=SQLNCLI11;Server=a;Database=sales;Database=other;Trusted_Connection=yes"_s;
+    QTest::newRow("msoledbsql-access-token: a token beside a user")
+        << u"Provider=MSOLEDBSQL;Data Source=x;User ID=u;Access Token=t;Persist Security Info=True"_s
+        << u"Data Source=x@20 | User ID=u@34 | Access Token=t@44 | Persist Security Info=True@59"_s
+        << u"token-with-credentials@44"_s << QString() << QString() << QString();
+    QTest::newRow("msoledbsql-access-token, msoledbsql-entra: two ways to log on, one deprecated")
+        << u"Provider=MSOLEDBSQL19;Data Source=x;Integrated Security=SSPI;"
+           "Authentication=ActiveDirectoryPassword"_s
+        << u"Data Source=x@22 | Integrated Security=SSPI@36 | "
+           "Authentication=ActiveDirectoryPassword@61"_s
+        << u"integrated-with-authentication@36 deprecated@61"_s << QString() << QString()
+        << QString();
+    QTest::newRow("msoledbsql-encryption: a host name for a certificate nobody validates")
+        << u"Provider=MSOLEDBSQL19;Data Source=x;Trust Server Certificate=True;"
+           "Host Name In Certificate=x.example.com"_s
+        << u"Data Source=x@22 | Trust Server Certificate=True@36 | "
+           "Host Name In Certificate=x.example.com@66"_s
+        << u"hostname-with-trust@66"_s << QString() << QString() << QString();
+    QTest::newRow("msoledbsql-keywords: a keyword one letter off")
+        << u"Provider=MSOLEDBSQL;Data Source=x;Intial Catalog=db"_s
+        << u"Data Source=x@20 | Intial Catalog=db@34"_s << u"misspelt-keyword@34"_s
+        << u"Provider=MSOLEDBSQL;Data Source=x;Initial Catalog=db"_s << QString() << QString();
+    QTest::newRow("ado-msdasql: ODBC keywords at the top level go to the driver")
+        << u"Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
+           "Database=postgres;Uid=u;Pwd=p;"_s
+        << u"Driver={PostgreSQL Unicode}@17 | Server=127.0.0.1@45 | Port=5432@62 | "
+           "Initial Catalog=postgres@72 | User ID=u@90 | Password=p@96"_s
+        << QString() << QString() << u"Initial Catalog=mydb"_s
+        << u"Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
+           "Database=mydb;Uid=u;Pwd=p;"_s;
+    QTest::newRow("ado-sqloledb: Server is another name for Data Source, the last one is used")
+        << u"Provider=SQLOLEDB;Data Source=a;Server=b"_s << u"Data Source=b@32"_s
+        << u"deprecated@0 conflict@18"_s << u"Provider=SQLOLEDB;Server=b"_s << QString()
+        << QString();
+}
+
+void tst_DataLinkProperties::readsAStringAsItsProviderDoes()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, effective);
+    QFETCH(QString, problems);
+    QFETCH(QString, fixed);
+    QFETCH(QString, set);
+    QFETCH(QString, edited);
+
+    const DataLinkProperties properties = read(text);
+    QCOMPARE(::effective(properties), effective);
+    const QList<Problem> found = findProblems(properties);
+    QCOMPARE(::problems(found), problems);
+    for (const Problem &problem : found) {
+        QVERIFY2(problem.source.isEmpty()
+                     || !properties.catalogue().source(problem.source).isEmpty(),
+                 qPrintable(problem.source));
+        QVERIFY(!problem.message.isEmpty());
+    }
+
+    const auto fix = std::find_if(found.cbegin(), found.cend(),
+                                  [](const Problem &problem) { return problem.fix.has_value(); });
+    QCOMPARE(fix == found.cend() ? QString() : [&] {
+        DataLinkProperties mended = properties;
+        if (!applyFix(mended, *fix->fix))
+            return u"(not applied)"_s;
+        return mended.toString();
+    }(), fixed);
+
+    if (!set.isEmpty()) {
+        DataLinkProperties changed = properties;
+        const qsizetype equals = set.indexOf(u'=');
+        changed.setValue(set.first(equals), set.sliced(equals + 1));
+        QCOMPARE(changed.toString(), edited);
+        QCOMPARE(editConnectionString(properties.catalogue(), text,
+                                      {{set.first(equals), set.sliced(equals + 1)}}, {}),
+                 edited);
+    }
+}
+
+void tst_DataLinkProperties::aFileTypeIsFoundAndChangedWhateverStandsBesideIt_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("chosen"); // the type to set
+    QTest::addColumn<QString>("changed");
+
+    QTest::newRow("ACE workbook, IMEX kept")
+        << u"Excel 12.0 Xml;HDR=YES;IMEX=1"_s << u"Excel 12.0 Xml"_s << u"Excel 12.0 Macro"_s
+        << u"Excel 12.0 Macro;HDR=YES;IMEX=1"_s;
+    QTest::newRow("type after the options, white space kept")
+        << u"HDR=No; Excel 8.0 ;MaxScanRows=0"_s << u"Excel 8.0"_s << u"Excel 12.0"_s
+        << u"HDR=No; Excel 12.0 ;MaxScanRows=0"_s;
+    QTest::newRow("text file, a ; inside FMT's parentheses")
+        << u"text;HDR=Yes;FMT=Delimited(;)"_s << u"text"_s << QString()
+        << u"HDR=Yes;FMT=Delimited(;)"_s;
+    QTest::newRow("no type yet") << u"HDR=Yes"_s << QString() << u"Excel 8.0"_s
+                                 << u"Excel 8.0;HDR=Yes"_s;
+}
+
+void tst_DataLinkProperties::aFileTypeIsFoundAndChangedWhateverStandsBesideIt()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, type);
+    QFETCH(QString, chosen);
+    QFETCH(QString, changed);
+
+    QCOMPARE(jetoptions::fileType(options), type);
+    QCOMPARE(jetoptions::withFileType(options, chosen), changed);
+    QCOMPARE(jetoptions::fileType(changed), chosen);
+}
 
 void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheText_data()
 {
@@ -47,13 +214,10 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
         << u"Data Source"_s << u"tcp:y.database.windows.net,1433"_s
         << u"Provider=MSOLEDBSQL;Server=tcp:y.database.windows.net,1433;Database=db;UID=u;"
            "PWD=p;Encrypt=yes;Connect Timeout=30"_s;
-    QTest::newRow("SQL Server, Encrypt written in its own yes/no")
-        << u"Provider=MSOLEDBSQL;Server=x;Database=db;Encrypt=yes"_s << u"Use Encryption for Data"_s
-        << u"False"_s << u"Provider=MSOLEDBSQL;Server=x;Database=db;Encrypt=no"_s;
-    QTest::newRow("SQL Server 19, Encrypt's yes is Mandatory")
-        << u"Provider=MSOLEDBSQL19;Server=x;Encrypt=yes;TrustServerCertificate=no"_s
-        << u"Use Encryption for Data"_s << u"Strict"_s
-        << u"Provider=MSOLEDBSQL19;Server=x;Encrypt=Strict;TrustServerCertificate=no"_s;
+    QTest::newRow("SQL Server, Trusted_Connection written in its own yes/no")
+        << u"Provider=MSOLEDBSQL;Server=x;Database=db;Trusted_Connection=yes"_s
+        << u"Integrated Security"_s << QString(u""_s)
+        << u"Provider=MSOLEDBSQL;Server=x;Database=db;Trusted_Connection=no"_s;
     QTest::newRow("SQL Server, Trusted_Connection removed, trailing ; stays")
         << u"Provider=SQLNCLI11;Server=.\\SQLEXPRESS;Database=pubs;Trusted_Connection=yes;"_s
         << u"Integrated Security"_s << QString()
@@ -70,9 +234,9 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
     QTest::newRow("SQL Server, single quotes stay single")
         << u"Provider=SQLOLEDB;Application Name='Payroll';Data Source=x"_s << u"Application Name"_s
         << u"Pay'roll"_s << u"Provider=SQLOLEDB;Application Name='Pay''roll';Data Source=x"_s;
-    QTest::newRow("SQL Server, the value in effect is the last of two")
-        << u"Provider=MSOLEDBSQL;Server=a;Data Source=b;"_s << u"Data Source"_s << u"c"_s
-        << u"Provider=MSOLEDBSQL;Server=a;Data Source=c;"_s;
+    QTest::newRow("SQL Server, the property name is in effect before a provider-string one")
+        << u"Provider=MSOLEDBSQL19;Data Source=a;Server=b"_s << u"Data Source"_s << u"c"_s
+        << u"Provider=MSOLEDBSQL19;Data Source=c;Server=b"_s;
     QTest::newRow("another provider changes the Provider pair only")
         << u"provider=sqloledb;Data Source=srv;Packet Size=8192"_s << u"Provider"_s
         << u"MSOLEDBSQL.1"_s << u"provider=MSOLEDBSQL.1;Data Source=srv;Packet Size=8192"_s;
@@ -119,6 +283,9 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
     QTest::newRow("unknown provider, unknown keys, escaped = in a keyword")
         << u"Provider=Acme.DB.2;a==b=1;;Location=x;Foo=bar"_s << u"foo"_s << u"baz"_s
         << u"Provider=Acme.DB.2;a==b=1;;Location=x;Foo=baz"_s;
+    QTest::newRow("the first pair removed leaves no separator in front")
+        << u"Data Source=srv;Provider=SQLOLEDB;User ID=sa"_s << u"Data Source"_s << QString()
+        << u"Provider=SQLOLEDB;User ID=sa"_s;
     QTest::newRow("an empty value written bare stays bare")
         << u"Provider=MSDASQL.1;Extended Properties=;Data Source=x"_s << u"Extended Properties"_s
         << u"DSN=a"_s << u"Provider=MSDASQL.1;Extended Properties=DSN=a;Data Source=x"_s;
@@ -152,17 +319,24 @@ void tst_DataLinkProperties::pairsThatDisagreeAreAConflictResolvedByKeepingTheOn
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("pairs"); // 0: no conflict
+    QTest::addColumn<int>("inEffect");
     QTest::addColumn<QString>("kept");
 
     QTest::newRow("same keyword, other case")
-        << u"Provider=SQLOLEDB;Foo=bar;foo=baz;Data Source=x"_s << u"FOO"_s << 2
+        << u"Provider=SQLOLEDB;Foo=bar;foo=baz;Data Source=x"_s << u"FOO"_s << 2 << 1
         << u"Provider=SQLOLEDB;foo=baz;Data Source=x"_s;
-    QTest::newRow("a synonym and the property's own name")
-        << u"Provider=MSOLEDBSQL;Server=a;Data Source=b"_s << u"Data Source"_s << 2
+    QTest::newRow("SQL Server, the property's own name wins before its provider-string name")
+        << u"Provider=MSOLEDBSQL;Data Source=b;Server=a"_s << u"Data Source"_s << 2 << 0
         << u"Provider=MSOLEDBSQL;Data Source=b"_s;
+    QTest::newRow("SQL Server, of two provider-string names the first wins")
+        << u"Provider=SQLNCLI11;UID=a;uid=b;Server=x"_s << u"User ID"_s << 2 << 0
+        << u"Provider=SQLNCLI11;UID=a;Server=x"_s;
+    QTest::newRow("SQL Server, pairs beneath a default are no rivals: neither has effect")
+        << u"Provider=MSOLEDBSQL;Encrypt=yes;Encrypt=no"_s << u"Use Encryption for Data"_s << 0 << 0
+        << QString();
     QTest::newRow("the same meaning spelt twice is no conflict")
         << u"Provider=SQLOLEDB;Trusted_Connection=yes;Integrated Security=SSPI"_s
-        << u"Integrated Security"_s << 0 << QString();
+        << u"Integrated Security"_s << 0 << 0 << QString();
 }
 
 void tst_DataLinkProperties::pairsThatDisagreeAreAConflictResolvedByKeepingTheOneInEffect()
@@ -170,6 +344,7 @@ void tst_DataLinkProperties::pairsThatDisagreeAreAConflictResolvedByKeepingTheOn
     QFETCH(QString, text);
     QFETCH(QString, name);
     QFETCH(int, pairs);
+    QFETCH(int, inEffect);
     QFETCH(QString, kept);
 
     DataLinkProperties properties = read(text);
@@ -177,7 +352,7 @@ void tst_DataLinkProperties::pairsThatDisagreeAreAConflictResolvedByKeepingTheOn
     QCOMPARE(conflict ? int(conflict->pairs.size()) : 0, pairs);
     if (!conflict)
         return;
-    QCOMPARE(conflict->inEffect, pairs - 1);
+    QCOMPARE(conflict->inEffect, inEffect);
     properties.keepOnlyInEffect(name);
     QCOMPARE(properties.toString(), kept);
     QVERIFY(!properties.conflict(name));

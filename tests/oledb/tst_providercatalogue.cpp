@@ -91,6 +91,8 @@ private Q_SLOTS:
         QTest::newRow("SQL Server: Addr") << u"SQLNCLI11"_s << u"Addr"_s << u"Network Address"_s;
         QTest::newRow("old SQL Server: no Address") << u"SQLOLEDB"_s << u"Address"_s << QString();
         QTest::newRow("ODBC: DSN") << u"MSDASQL"_s << u"DSN"_s << u"Data Source"_s;
+        QTest::newRow("ODBC: the driver's Database")
+            << u"MSDASQL"_s << u"Database"_s << u"Initial Catalog"_s;
         QTest::newRow("Analysis Services: Catalog")
             << u"MSOLAP"_s << u"Catalog"_s << u"Initial Catalog"_s;
         QTest::newRow("Jet: none") << u"Microsoft.Jet.OLEDB.4.0"_s << u"UID"_s << QString();
@@ -171,6 +173,22 @@ private Q_SLOTS:
         QTest::newRow("synonym that is another property's name")
             << generic + synonyms.arg(u"{'keyword': 'u', 'property': 'T', 'source': 'doc'}"_s)
             << false;
+        QTest::newRow("synonym of a kind no provider reads") << generic
+                + synonyms.arg(
+                    u"{'keyword': 'V', 'kind': 'odbc', 'property': 'T', 'source': 'doc'}"_s)
+                                                             << false;
+        const QString cited = u"{'progId': 'S', 'description': 'd', 'properties': [%1]}], "
+                              "'sources': {'doc': 'where'}, 'notes': ["_s;
+        QTest::newRow("a default cited from a source") << generic
+                + cited.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', 'default': '0', "
+                            "'defaultSource': 'doc'}"_s)
+                                                       << true;
+        QTest::newRow("a default cited from nowhere") << generic
+                + cited.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', 'default': '0', "
+                            "'defaultSource': 'x'}"_s) << false;
+        QTest::newRow("a cited default that is not there") << generic
+                + cited.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', "
+                            "'defaultSource': 'doc'}"_s) << false;
     }
 
     void checksCatalogueOnLoading()

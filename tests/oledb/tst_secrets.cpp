@@ -46,13 +46,13 @@ QStringList passwordsIn(const QString &text)
     const auto connection = oledb::ConnectionString::parse(text);
     QStringList passwords;
     for (const auto &pair : connection.pairs()) {
-        if (oledb::isSecretKeyword(pair.keyword))
+        if (oledb::isSecretKeyword(pair.keyword, oledb::ProviderCatalogue::builtIn()))
             passwords.append(pair.value);
     }
     const auto odbc
         = oledb::OdbcAttributes::parse(drivers::OdbcTester::odbcConnectionString(connection));
     for (const auto &attribute : odbc.attributes()) {
-        if (oledb::isSecretKeyword(attribute.key))
+        if (oledb::isSecretKeyword(attribute.key, oledb::ProviderCatalogue::builtIn()))
             passwords.append(attribute.value);
     }
     passwords.removeAll(QString());
@@ -192,6 +192,12 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
         "User ID=scott;Password=********"_s);
     row("blank password", u"Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"_s,
         u"Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"_s);
+    row("a password under the Passwd spelling", u"Provider=MSDASQL;Passwd=hunter2"_s,
+        u"Provider=MSDASQL;Passwd=********"_s);
+    row("nested in a braced ODBC value, behind a quote never closed",
+        u"Provider=MSDASQL;Extended Properties=\"DSN=x;Opts={a=1;b='c;PWD=s3cret}\""_s,
+        u"Provider=MSDASQL;Extended Properties=\"DSN=x;Opts={a=1;b='c;PWD=********}\""_s,
+        {u"s3cret"_s});
     row("nothing to hide is shown exactly", u" Provider = SQLOLEDB ; Data Source='a b';;"_s,
         u" Provider = SQLOLEDB ; Data Source='a b';;"_s);
 }
@@ -208,7 +214,9 @@ void tst_Secrets::noPasswordIsShownAnywhere()
         oledb::DataLinkProperties::fromString(oledb::ProviderCatalogue::builtIn(), text));
     EchoingTester tester;
     const std::atomic<bool> notCancelled {false};
-    const QString message = drivers::testConnectionString(tester, text, notCancelled).message;
+    const QString message = drivers::testConnectionString(
+                                tester, oledb::ProviderCatalogue::builtIn(), text, notCancelled)
+                                .message;
     const QJsonArray tool = runMaskTool({text});
     QCOMPARE(tool.size(), 1);
 
@@ -256,7 +264,7 @@ void tst_Secrets::malformedTextIsMaskedEveryWayItCouldBeRead()
     QFETCH(QString, text);
     QFETCH(QString, masked);
     QVERIFY_THROWS_EXCEPTION(oledb::FormatError, oledb::ConnectionString::parse(text));
-    QCOMPARE(oledb::maskConnectionString(text), masked);
+    QCOMPARE(oledb::maskConnectionString(text, oledb::ProviderCatalogue::builtIn()), masked);
 }
 
 void tst_Secrets::keywordsAreSecretAsTheParserComparesThem_data()
@@ -282,7 +290,7 @@ void tst_Secrets::keywordsAreSecretAsTheParserComparesThem()
 {
     QFETCH(QString, keyword);
     QFETCH(bool, secret);
-    QCOMPARE(oledb::isSecretKeyword(keyword), secret);
+    QCOMPARE(oledb::isSecretKeyword(keyword, oledb::ProviderCatalogue::builtIn()), secret);
 }
 
 void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords_data()
@@ -330,9 +338,10 @@ void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords()
     QFETCH(QStringList, secrets);
     QFETCH(QString, expected);
     QFETCH(QString, connection);
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
     if (!connection.isEmpty())
-        secrets += oledb::secretsOf(oledb::ConnectionString::parse(connection));
-    QCOMPARE(oledb::maskSecrets(message, secrets), expected);
+        secrets += oledb::secretsOf(oledb::ConnectionString::parse(connection), catalogue);
+    QCOMPARE(oledb::maskSecrets(message, secrets, catalogue), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Secrets)

@@ -178,12 +178,12 @@ private Q_SLOTS:
     {
         auto window = m_form->window();
         m_recorder->events.clear();
-        window->SetWindowState(platform::vbMinimized);
+        window->SetWindowState(platform::WindowState::Minimized);
         QCOMPARE(m_recorder->count(QStringLiteral("Resize")), 1);
-        QCOMPARE(window->WindowState(), int(platform::vbMinimized));
-        window->SetWindowState(platform::vbNormal);
+        QCOMPARE(window->WindowState(), platform::WindowState::Minimized);
+        window->SetWindowState(platform::WindowState::Normal);
         QCOMPARE(m_recorder->count(QStringLiteral("Resize")), 2);
-        QCOMPARE(window->WindowState(), int(platform::vbNormal));
+        QCOMPARE(window->WindowState(), platform::WindowState::Normal);
     }
 
     void handlesNameTheWindowAndItsIcon()
@@ -198,7 +198,7 @@ private Q_SLOTS:
     {
         m_recorder->onEvent = [](const QString &event) {
             if (event == u"Click cmd")
-                throw platform::Error(QStringLiteral("Overflow"), 6);
+                throw platform::Error(QStringLiteral("Overflow"));
         };
         auto *button = m_form->widget()->findChild<QPushButton *>(QStringLiteral("cmd"));
         button->click();
@@ -220,7 +220,7 @@ private Q_SLOTS:
     void cancelledUnloadKeepsTheWindow()
     {
         m_form->Load();
-        m_recorder->cancelUnload = 1;
+        m_recorder->cancelUnload = true;
         m_form->widget()->close();
         QCOMPARE(m_recorder->count(QStringLiteral("Unload")), 1);
         QVERIFY(m_form->widget()->isVisible());

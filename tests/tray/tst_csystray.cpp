@@ -32,6 +32,7 @@ QByteArray tipBytes(const FakeShell::Request &request)
 } // namespace
 
 Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(platform::ScaleMode)
 
 class tst_CSysTray final : public QObject
 {
@@ -163,37 +164,38 @@ private Q_SLOTS:
 
     void showTrayMenuActsOnTheDecodedMessage_data()
     {
-        QTest::addColumn<int>("scaleMode");
+        QTest::addColumn<platform::ScaleMode>("scaleMode");
         QTest::addColumn<float>("twipsPerPixel");
         QTest::addColumn<float>("x");
         QTest::addColumn<Outcome>("outcome");
 
-        const auto row = [](const char *name, int mode, float tpp, float x, Outcome outcome) {
-            QTest::newRow(name) << mode << tpp << x << outcome;
-        };
+        const auto row
+            = [](const char *name, platform::ScaleMode mode, float tpp, float x, Outcome outcome) {
+                  QTest::newRow(name) << mode << tpp << x << outcome;
+              };
         using enum Outcome;
-        row("pixels 514", 3, 15, 514, Restored);
-        row("pixels 515", 3, 15, 515, Restored);
-        row("pixels 517", 3, 15, 517, MenuPoppedUp);
-        row("pixels 516.6", 3, 15, 516.6f, MenuPoppedUp);
-        row("pixels ignore twips per pixel", 3, 0, 517, MenuPoppedUp);
-        row("twips at 15, 514", 1, 15, 514 * 15, Restored);
-        row("twips at 15, 517", 1, 15, 517 * 15, MenuPoppedUp);
-        row("twips at 12, 515", 1, 12, 515 * 12, Restored);
-        row("twips at 12, 517", 1, 12, 517 * 12, MenuPoppedUp);
-        row("twips, quotient 516.9997", 1, 15, 7754.9955f, MenuPoppedUp);
-        row("other scale modes divide too", 0, 15, 517 * 15, MenuPoppedUp);
-        row("pixel values in twips mode", 1, 15, 517, Nothing);
+        using enum platform::ScaleMode;
+        row("pixels 514", Pixels, 15, 514, Restored);
+        row("pixels 515", Pixels, 15, 515, Restored);
+        row("pixels 517", Pixels, 15, 517, MenuPoppedUp);
+        row("pixels 516.6", Pixels, 15, 516.6f, MenuPoppedUp);
+        row("pixels ignore twips per pixel", Pixels, 0, 517, MenuPoppedUp);
+        row("twips at 15, 514", Twips, 15, 514 * 15, Restored);
+        row("twips at 15, 517", Twips, 15, 517 * 15, MenuPoppedUp);
+        row("twips at 12, 515", Twips, 12, 515 * 12, Restored);
+        row("twips at 12, 517", Twips, 12, 517 * 12, MenuPoppedUp);
+        row("twips, quotient 516.9997", Twips, 15, 7754.9955f, MenuPoppedUp);
+        row("pixel values in twips mode", Twips, 15, 517, Nothing);
         for (int message : {0, 512, 513, 516, 518, 519, 520}) {
             const QByteArray name = "twips at 15, " + QByteArray::number(message);
-            row(name.constData(), 1, 15, float(message * 15), Nothing);
+            row(name.constData(), Twips, 15, float(message * 15), Nothing);
             const QByteArray pixels = "pixels " + QByteArray::number(message);
-            row(pixels.constData(), 3, 15, float(message), Nothing);
+            row(pixels.constData(), Pixels, 15, float(message), Nothing);
         }
     }
     void showTrayMenuActsOnTheDecodedMessage()
     {
-        QFETCH(int, scaleMode);
+        QFETCH(platform::ScaleMode, scaleMode);
         QFETCH(float, twipsPerPixel);
         QFETCH(float, x);
         QFETCH(Outcome, outcome);
@@ -201,13 +203,14 @@ private Q_SLOTS:
         Rig rig;
         rig.window->scaleMode = scaleMode;
         rig.application.twipsPerPixel = twipsPerPixel;
-        rig.window->state = platform::vbMinimized;
+        rig.window->state = platform::WindowState::Minimized;
         rig.window->visible = false;
 
         rig.tray->ShowTrayMenu(0, 0, x, 0);
 
         QCOMPARE(rig.window->state,
-                 outcome == Outcome::Restored ? platform::vbNormal : platform::vbMinimized);
+                 outcome == Outcome::Restored ? platform::WindowState::Normal
+                                              : platform::WindowState::Minimized);
         QCOMPARE(rig.window->visible, outcome == Outcome::Restored);
         QCOMPARE(rig.window->poppedUp.size(), outcome == Outcome::MenuPoppedUp ? 1 : 0);
         if (outcome == Outcome::MenuPoppedUp)
@@ -221,7 +224,7 @@ private Q_SLOTS:
     void restoreBringsAMaximisedWindowBackToNormal()
     {
         Rig rig;
-        rig.window->state = platform::vbMaximized;
+        rig.window->state = platform::WindowState::Maximized;
         int resizes = 0;
         rig.window->onResize = [&] {
             ++resizes;
@@ -229,39 +232,40 @@ private Q_SLOTS:
 
         rig.tray->ShowTrayMenu(1, 0, 514 * 15, 0);
 
-        QCOMPARE(rig.window->state, int(platform::vbNormal));
+        QCOMPARE(rig.window->state, platform::WindowState::Normal);
         QCOMPARE(resizes, 1);
         QCOMPARE(rig.window->showCount, 1);
     }
 
     void failingStepEndsShowTrayMenu_data()
     {
-        QTest::addColumn<int>("scaleMode");
+        QTest::addColumn<platform::ScaleMode>("scaleMode");
         QTest::addColumn<float>("twipsPerPixel");
         QTest::addColumn<float>("x");
         QTest::addColumn<QString>("failing");
         QTest::addColumn<bool>("restored");
         QTest::addColumn<int>("foregroundRequests");
 
-        const auto row = [](const char *name, int mode, float tpp, float x, const char *failing,
-                            bool restored, int foreground) {
+        const auto row = [](const char *name, platform::ScaleMode mode, float tpp, float x,
+                            const char *failing, bool restored, int foreground) {
             QTest::newRow(name) << mode << tpp << x << QString::fromLatin1(failing) << restored
                                 << foreground;
         };
-        row("scale mode", 1, 15, 517 * 15, "frmMain.ScaleMode", false, 0);
-        row("twips per pixel", 1, 15, 517 * 15, "App.TwipsPerPixelX", false, 0);
-        row("division by zero", 1, 0, 517 * 15, "", false, 0);
-        row("restore, state", 3, 15, 514, "frmMain.SetWindowState", false, 0);
-        row("restore, handle", 3, 15, 514, "frmMain.hWnd", true, 0);
-        row("restore, foreground", 3, 15, 514, "Shell.SetForegroundWindow", true, 0);
-        row("restore, show", 3, 15, 514, "frmMain.Show", true, 1);
-        row("menu, handle", 3, 15, 517, "frmMain.hWnd", false, 0);
-        row("menu, foreground", 3, 15, 517, "Shell.SetForegroundWindow", false, 0);
-        row("menu, pop-up", 3, 15, 517, "frmMain.PopupMenu", false, 1);
+        using enum platform::ScaleMode;
+        row("scale mode", Twips, 15, 517 * 15, "frmMain.ScaleMode", false, 0);
+        row("twips per pixel", Twips, 15, 517 * 15, "App.TwipsPerPixelX", false, 0);
+        row("division by zero", Twips, 0, 517 * 15, "", false, 0);
+        row("restore, state", Pixels, 15, 514, "frmMain.SetWindowState", false, 0);
+        row("restore, handle", Pixels, 15, 514, "frmMain.hWnd", true, 0);
+        row("restore, foreground", Pixels, 15, 514, "Shell.SetForegroundWindow", true, 0);
+        row("restore, show", Pixels, 15, 514, "frmMain.Show", true, 1);
+        row("menu, handle", Pixels, 15, 517, "frmMain.hWnd", false, 0);
+        row("menu, foreground", Pixels, 15, 517, "Shell.SetForegroundWindow", false, 0);
+        row("menu, pop-up", Pixels, 15, 517, "frmMain.PopupMenu", false, 1);
     }
     void failingStepEndsShowTrayMenu()
     {
-        QFETCH(int, scaleMode);
+        QFETCH(platform::ScaleMode, scaleMode);
         QFETCH(float, twipsPerPixel);
         QFETCH(float, x);
         QFETCH(QString, failing);
@@ -271,7 +275,7 @@ private Q_SLOTS:
         Rig rig;
         rig.window->scaleMode = scaleMode;
         rig.application.twipsPerPixel = twipsPerPixel;
-        rig.window->state = platform::vbMinimized;
+        rig.window->state = platform::WindowState::Minimized;
         rig.window->visible = false;
         if (!failing.isEmpty())
             rig.faults.failOn(failing);
@@ -280,7 +284,8 @@ private Q_SLOTS:
 
         if (!failing.isEmpty())
             QCOMPARE(rig.faults.log().last(), failing);
-        QCOMPARE(rig.window->state, restored ? platform::vbNormal : platform::vbMinimized);
+        QCOMPARE(rig.window->state,
+                 restored ? platform::WindowState::Normal : platform::WindowState::Minimized);
         QCOMPARE(rig.shell.foreground.size(), foregroundRequests);
         QVERIFY(!rig.window->visible);
         QVERIFY(rig.window->poppedUp.isEmpty());
