@@ -4,8 +4,10 @@
 #include "datalink/pages/allpropertiespage.h"
 #include "datalink/pages/providerpage.h"
 #include "datalink/widgets/controlnames.h"
+#include "datalink/widgets/livestringview.h"
 #include "datalink/widgets/propertyeditor.h"
 #include "datalink/widgets/taborder.h"
+#include "datalink/widgets/wheelguard.h"
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
@@ -18,7 +20,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -75,24 +76,6 @@ protected:
 };
 
 // Asks for the lines it must show; the dialog gives it more where the screen has them.
-class StringView final : public QPlainTextEdit
-{
-public:
-    using QPlainTextEdit::QPlainTextEdit;
-
-    static constexpr int Lines = 4;
-
-    QSize sizeHint() const override
-    {
-        return {QPlainTextEdit::sizeHint().width(), linesHigh(Lines)};
-    }
-    int linesHigh(int lines) const
-    {
-        return fontMetrics().lineSpacing() * lines + 2 * frameWidth()
-            + int(2 * document()->documentMargin());
-    }
-};
-
 QWidget *padded(QWidget *page, QWidget *parent)
 {
     auto *holder = new QWidget(parent);
@@ -269,19 +252,31 @@ QWidget *DataLinkDialog::buildStringPanel()
 {
     auto *panel = new QGroupBox(tr("Connection string"), this);
     auto *layout = new QVBoxLayout(panel);
-    auto *view = new StringView(panel);
-    m_stringView = view;
+    m_stringView = new LiveStringView(panel);
     m_stringView->setObjectName(QStringLiteral("connectionStringView"));
-    m_stringView->setReadOnly(true);
     m_stringView->setTabChangesFocus(true);
     m_stringView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_stringView->setMinimumHeight(view->linesHigh(StringView::Lines));
+    m_stringView->setMinimumHeight(m_stringView->linesHigh(LiveStringView::Lines));
     m_stringView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_reveal = new QCheckBox(tr("Sho&w password"), panel);
     m_reveal->setObjectName(QStringLiteral("revealPasswordCheck"));
+    m_copyNote = new QLabel(panel);
+    m_copyNote->setObjectName(QStringLiteral("copyRefusedNote"));
+    m_copyNote->setWordWrap(true);
+    m_copyNote->setTextFormat(Qt::PlainText);
+    m_copyNote->hide();
     layout->addWidget(m_stringView);
     layout->addWidget(m_reveal);
-    connect(m_reveal, &QCheckBox::toggled, this, &DataLinkDialog::refresh);
+    layout->addWidget(m_copyNote);
+    connect(m_reveal, &QCheckBox::toggled, this, [this](bool reveal) {
+        m_draft->setRevealsSecrets(reveal);
+        // The All tab follows one row at a time otherwise; every row may hold a secret.
+        m_allPage->refresh();
+    });
+    connect(m_stringView, &LiveStringView::copyRefused, this, [this](const QString &reason) {
+        m_copyNote->setText(reason);
+        m_copyNote->show();
+    });
     return panel;
 }
 
@@ -314,11 +309,12 @@ void DataLinkDialog::explainUnreadable(const QString &text)
         oledb::ConnectionString::parse(text);
         return;
     } catch (const oledb::FormatError &error) {
-        reason = error.explain(text);
+        reason = error.explain(text, m_draft->catalogue());
     }
-    m_notice->setText(tr("The connection string in the box cannot be read, so the dialog starts "
-                         "a new one.\n%1\nOK replaces the text in the box with the string built "
-                         "here; Cancel leaves the box as it is.")
+    m_notice->setText(tr("The connection string in the box cannot be read as it stands; the "
+                         "dialog opened the pairs it could read and left the faulty ones out.\n"
+                         "%1\nOK replaces the text in the box with the string built here; Cancel "
+                         "leaves the box as it is.")
                           .arg(reason));
     m_notice->show();
 }
@@ -344,6 +340,15 @@ void DataLinkDialog::setDiscovery(Discovery discovery)
 
 void DataLinkDialog::accept()
 {
+    // A string without a provider opens nothing; OK waits for it as Next does.
+    if (m_draft->providerProgId().isEmpty()) {
+        m_problems->setText(tr("Choose a provider on the Provider tab, or type the ProgID of the "
+                               "one you want, before OK."));
+        m_problems->show();
+        showTab(ProviderTab);
+        m_providerPage->focusProgId();
+        return;
+    }
     const QList<PropertyProblem> problems = m_draft->problems();
     if (problems.isEmpty()) {
         QDialog::accept();
@@ -396,8 +401,13 @@ void DataLinkDialog::refresh()
     m_connectionPage->refresh();
     m_advancedPage->refresh();
 
-    QString shown
-        = m_reveal->isChecked() ? m_draft->connectionString() : m_draft->maskedConnectionString();
+    QString shown = m_draft->revealsSecrets() ? m_draft->connectionString()
+                                              : m_draft->maskedConnectionString();
+    QString refusal;
+    if (shown != m_draft->connectionString()) {
+        refusal = tr("Nothing was copied: the string is shown with its passwords masked, and a "
+                     "copy would not log on. Tick Show password to copy it as OK writes it.");
+    }
     // Laying out text costs time by the character, and a string of thousands of properties
     // would be laid out again at every keystroke; four lines show a beginning anyway.
     constexpr qsizetype Longest = 16384;
@@ -406,11 +416,16 @@ void DataLinkDialog::refresh()
         shown.truncate(Longest);
         shown
             += tr(" \u2026 (%n more characters)", nullptr, int(std::min<qsizetype>(rest, INT_MAX)));
+        refusal = tr("Nothing was copied: the string is too long to show whole here. Copy it from "
+                     "the box after OK.");
     }
     if (shown != m_shownString) {
         m_shownString = shown;
         m_stringView->setPlainText(shown);
     }
+    m_stringView->setCopyRefusal(refusal);
+    if (refusal.isEmpty())
+        m_copyNote->hide();
 
     const QList<PropertyProblem> problems = m_draft->problems();
     if (problems.isEmpty()) {
@@ -425,6 +440,8 @@ void DataLinkDialog::refresh()
     if (m_tabOrderStale) {
         connectLabelsToControls(this);
         orderTabsByLayout(this);
+        // New rows and pages bring new drop-downs; scrolling over them must not change them.
+        guardWheel(this);
         m_tabOrderStale = false;
     }
 }

@@ -10,7 +10,6 @@
 
 class QCheckBox;
 class QLabel;
-class QPlainTextEdit;
 class QScrollArea;
 class QTabWidget;
 class QVBoxLayout;
@@ -29,6 +28,7 @@ namespace datalink {
 class AdvancedPage;
 class AllPropertiesPage;
 class DataLinkDraft;
+class LiveStringView;
 class ProviderPage;
 
 // The dialog's size for the rest of the run, once it has one: the size it first opened at, or
@@ -103,8 +103,9 @@ private:
     AdvancedPage *m_advancedPage = nullptr;
     AllPropertiesPage *m_allPage;
     QLabel *m_testMessage = nullptr;
-    QPlainTextEdit *m_stringView = nullptr;
+    LiveStringView *m_stringView = nullptr;
     QCheckBox *m_reveal = nullptr;
+    QLabel *m_copyNote = nullptr;
     QLabel *m_problems;
     QLabel *m_notice;
     QString m_builtFor;

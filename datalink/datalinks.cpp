@@ -2,6 +2,7 @@
 
 #include "drivers/discovery/odbcdatasources.h"
 #include "oledb/connection.h"
+#include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/objectfactory.h"
@@ -51,15 +52,20 @@ bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)
     const std::shared_ptr<platform::IConnection> target = platform::queryConnection(connection);
     if (!target)
         throw platform::Error(QStringLiteral("No connection is set"));
-    // A connection that refused the text it was given opens as a new one, with the reason the
-    // text could not be read on top; OK then replaces that text, Cancel keeps it.
+    // A connection that refused the text it was given opens with the pairs of it that could be
+    // read and the reason the rest could not on top, so the user mends the fault here; OK then
+    // replaces that text, Cancel keeps it.
     const auto *ours = dynamic_cast<const oledb::Connection *>(target.get());
     const QString refused = ours ? ours->refusedText() : QString();
     const QString current = target->ConnectionString();
     std::optional<QString> built;
     if (current.isEmpty() && !refused.isEmpty()) {
-        built
-            = prompt(oledb::DataLinkProperties(m_catalogue), DataLinkDialog::ProviderTab, refused);
+        const oledb::DataLinkProperties readable = oledb::DataLinkProperties::fromString(
+            m_catalogue, oledb::ConnectionString::readablePart(refused));
+        built = prompt(readable,
+                       readable.providerProgId().isEmpty() ? DataLinkDialog::ProviderTab
+                                                           : DataLinkDialog::ConnectionTab,
+                       refused);
     } else {
         built = prompt(oledb::DataLinkProperties::fromString(m_catalogue, current),
                        DataLinkDialog::ConnectionTab);
@@ -80,7 +86,9 @@ std::optional<QString> DataLinks::prompt(const oledb::DataLinkProperties &proper
     dialog.setConnectionTester(m_tester);
     if (!unreadable.isEmpty())
         dialog.explainUnreadable(unreadable);
-    if (firstTab == DataLinkDialog::ProviderTab && properties.providerProgId().isEmpty())
+    // Only a string with nothing in it starts with the usual provider: naming one in a string
+    // that has pairs would be a change the user did not make.
+    if (firstTab == DataLinkDialog::ProviderTab && properties.toString().isEmpty())
         dialog.draft().chooseProvider(defaultProvider());
     dialog.showTab(firstTab);
     if (m_exec(dialog) != QDialog::Accepted)

@@ -409,6 +409,28 @@ ConnectionString ConnectionString::parse(QStringView text, QList<ValueSpan> *spa
     return ConnectionString(std::move(pairs));
 }
 
+QString ConnectionString::readablePart(QStringView text)
+{
+    QString rest = text.toString();
+    // Every round takes at least one character out.
+    while (true) {
+        try {
+            Parser(rest).run([](QStringView, QStringView, const PairSpan &) {});
+            return rest;
+        } catch (const FormatError &error) {
+            const qsizetype start = std::min(error.offset(), rest.size());
+            qsizetype end = rest.size();
+            if (error.reason() != FormatError::Reason::UnclosedQuote) {
+                if (const qsizetype separator = rest.indexOf(u';', start); separator >= 0)
+                    end = separator + 1;
+            }
+            if (end <= start)
+                return rest.first(start);
+            rest.remove(start, end - start);
+        }
+    }
+}
+
 void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
 {
     Parser(text).run([&visitor](QStringView keyword, QStringView value, const PairSpan &) {

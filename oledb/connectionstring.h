@@ -72,6 +72,10 @@ public:
     // Throws FormatError for a string that breaks the syntax; nothing is ever dropped silently.
     // With `spans`, appends one span per pair.
     static ConnectionString parse(QStringView text, QList<ValueSpan> *spans = nullptr);
+    // The pairs of a malformed string that can be read, as a string that can: each faulty pair
+    // is left out with the `;` after it (an unclosed quote takes the rest), and everything else
+    // stays as written. A valid string comes back as it is.
+    static QString readablePart(QStringView text);
     // The same reading without keeping the pairs, for strings too long to hold as a list. Throws
     // like parse() on reaching the fault, after the visitor has seen the pairs before it.
     static void visitPairs(QStringView text, PairVisitor &visitor);

@@ -21,7 +21,7 @@ DataLinkDraft::DataLinkDraft(const oledb::ProviderCatalogue &catalogue,
     , m_savesWithoutSaying(false)
 {
     for (const oledb::KeywordValue &pair : m_properties.properties()) {
-        if (isSecret(pair.keyword))
+        if (isSavedOnlyWhenAllowed(pair.keyword))
             m_savesWithoutSaying = true;
     }
 }
@@ -63,7 +63,9 @@ void DataLinkDraft::setValue(const QString &name, const QString &value)
         return;
     m_fresh = false;
     const bool added = !this->value(name).has_value();
-    if (isSecret(name) && !m_properties.value(name) && !savesPasswords()) {
+    if (propertyKey(name) == propertyKey(PersistSecurityInfo))
+        m_beforeToggle.reset();
+    if (isSavedOnlyWhenAllowed(name) && !m_properties.value(name) && !savesPasswords()) {
         // Kept for the fields and for testing the connection, out of the string.
         m_heldSecrets.insert(propertyKey(name), {name, value});
     } else {
@@ -81,6 +83,8 @@ void DataLinkDraft::remove(const QString &name)
     if (!value(name))
         return;
     m_fresh = false;
+    if (propertyKey(name) == propertyKey(PersistSecurityInfo))
+        m_beforeToggle.reset();
     m_heldSecrets.remove(propertyKey(name));
     m_properties.remove(name);
     Q_EMIT shapeChanged();
@@ -105,6 +109,10 @@ void DataLinkDraft::keepOnlyInEffect(const QString &name)
 
 bool DataLinkDraft::savesPasswords() const
 {
+    for (const oledb::KeywordValue &pair : m_properties.properties()) {
+        if (isSavedOnlyWhenAllowed(pair.keyword))
+            return true;
+    }
     if (const auto persist = m_properties.value(PersistSecurityInfo))
         return oledb::PropertyDefinition::parseBoolean(*persist).value_or(false);
     return m_savesWithoutSaying;
@@ -113,8 +121,8 @@ bool DataLinkDraft::savesPasswords() const
 void DataLinkDraft::setSavesPasswords(bool save)
 {
     m_fresh = false;
-    m_properties.setValue(PersistSecurityInfo,
-                          save ? QStringLiteral("True") : QStringLiteral("False"));
+    const bool undoing = m_beforeToggle && m_beforeToggle->saved == save;
+    const BeforeToggle before {savesPasswords(), m_properties.value(PersistSecurityInfo)};
     QStringList touched {PersistSecurityInfo};
     if (save) {
         for (const oledb::KeywordValue &held : std::as_const(m_heldSecrets)) {
@@ -124,12 +132,26 @@ void DataLinkDraft::setSavesPasswords(bool save)
         m_heldSecrets.clear();
     } else {
         for (const oledb::KeywordValue &pair : m_properties.properties()) {
-            if (isSecret(pair.keyword)) {
+            if (isSavedOnlyWhenAllowed(pair.keyword)) {
                 m_heldSecrets.insert(propertyKey(pair.keyword), pair);
                 m_properties.remove(pair.keyword);
                 touched.append(pair.keyword);
             }
         }
+    }
+    if (undoing) {
+        // Back as it was, which brings back its very text.
+        if (m_beforeToggle->persist)
+            m_properties.setValue(PersistSecurityInfo, *m_beforeToggle->persist);
+        else
+            m_properties.remove(PersistSecurityInfo);
+        m_beforeToggle.reset();
+    } else {
+        m_beforeToggle = before;
+        if (save)
+            m_properties.setValue(PersistSecurityInfo, QStringLiteral("True"));
+        else if (savesPasswords()) // only where the string would still read as saving
+            m_properties.setValue(PersistSecurityInfo, QStringLiteral("False"));
     }
     Q_EMIT shapeChanged();
     for (const QString &name : std::as_const(touched))
@@ -140,6 +162,38 @@ void DataLinkDraft::setSavesPasswords(bool save)
 bool DataLinkDraft::isSecret(QStringView name) const
 {
     return oledb::isSecretKeyword(name, m_catalogue);
+}
+
+bool DataLinkDraft::isSavedOnlyWhenAllowed(QStringView name) const
+{
+    return propertyKey(name) == propertyKey(Password);
+}
+
+bool DataLinkDraft::isHeldOut(QStringView name) const
+{
+    return m_heldSecrets.contains(propertyKey(name));
+}
+
+void DataLinkDraft::setRevealsSecrets(bool reveal)
+{
+    if (reveal == m_revealed)
+        return;
+    m_revealed = reveal;
+    Q_EMIT changed();
+}
+
+bool DataLinkDraft::hidesValue(QStringView name) const
+{
+    if (isSecret(name))
+        return true;
+    const std::optional<QString> written = value(name);
+    return !m_revealed && written && oledb::maskValue(name, *written, m_catalogue) != *written;
+}
+
+QString DataLinkDraft::shownPair(const oledb::KeywordValue &pair) const
+{
+    return pair.keyword + u'='
+        + (m_revealed ? pair.value : oledb::maskValue(pair.keyword, pair.value, m_catalogue));
 }
 
 QString DataLinkDraft::connectionString() const

@@ -56,15 +56,38 @@ public:
     // The same for every name of one property: rows and fields are found by it.
     QString propertyKey(QStringView name) const { return m_properties.propertyKey(name); }
 
-    // Whether the string keeps passwords: as Persist Security Info says, or, where it says
+    // Whether the string keeps the log-on password: it does whenever it carries one, whatever
+    // Persist Security Info says (that tells the provider what to give back once connected, not
+    // what this text holds); without one, as Persist Security Info says, or, where it says
     // nothing, whether the string came with one.
     bool savesPasswords() const;
-    // Writes Persist Security Info; saving none also takes the passwords out of the string (the
-    // fields keep them, and a connection test still uses them).
+    // Allowing writes Persist Security Info=True and puts back a password held out; refusing
+    // takes the log-on password out of the string (the fields keep it, and a connection test
+    // still uses it) and makes Persist Security Info say so where it would not. Refusing and
+    // allowing again gives back the string as it was, byte for byte.
     void setSavesPasswords(bool save);
-    // Secret properties are left out of the string unless saving passwords is allowed, and
-    // their editors hide what is typed.
+    // Secret properties are masked wherever they are shown, and their editors hide what is
+    // typed.
     bool isSecret(QStringView name) const;
+    // Persist Security Info governs the log-on password (the Password property, under any of
+    // its names) and nothing else: the providers document it as an authentication property,
+    // beside the user name. Their own secrets (the Jet database password, which opens the
+    // file; an access token) are written as typed.
+    bool isSavedOnlyWhenAllowed(QStringView name) const;
+    // A value the user typed that the string leaves out because saving passwords is off.
+    bool isHeldOut(QStringView name) const;
+    // Whether the string itself sets the property; value() also has what is held out.
+    bool isInString(QStringView name) const { return m_properties.value(name).has_value(); }
+
+    // "Show password": whether the live string and the fields that hold a secret inside their
+    // value show it as it is. A secret property's own field always hides what is typed.
+    bool revealsSecrets() const { return m_revealed; }
+    void setRevealsSecrets(bool reveal);
+    // Whether the property's field must hide its text: a secret, or a value with a secret
+    // nested in it while secrets are not revealed.
+    bool hidesValue(QStringView name) const;
+    // keyword=value as the user may see it, for lists of pairs.
+    QString shownPair(const oledb::KeywordValue &pair) const;
 
     QString connectionString() const;
     // For display: the string with every secret in it, nested ones too, masked in place.
@@ -94,6 +117,16 @@ private:
     bool m_savesWithoutSaying;
     // Passwords typed while saving is off, by property key: name and value.
     QHash<QString, oledb::KeywordValue> m_heldSecrets;
+    // How things stood before the last toggle of saving passwords, so that toggling back puts
+    // Persist Security Info back as it was (no value: no pair); forgotten once the user sets
+    // it some other way.
+    struct BeforeToggle
+    {
+        bool saved;
+        std::optional<QString> persist;
+    };
+    std::optional<BeforeToggle> m_beforeToggle;
+    bool m_revealed = false;
 };
 
 } // namespace datalink

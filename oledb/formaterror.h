@@ -4,6 +4,8 @@
 
 namespace oledb {
 
+class ProviderCatalogue;
+
 // A connection string that breaks the OLE DB syntax. The message is the one every OLE DB
 // consumer shows; the offset (in UTF-16 code units) points at the first character of the pair
 // that is at fault, so a caller can put the cursor there.
@@ -26,9 +28,9 @@ public:
     Reason reason() const { return m_reason; }
 
     static QString text();
-    // What is wrong, in plain words, quoting the faulty pair of the text the error came from and
-    // saying where it starts (counting from 0).
-    QString explain(QStringView text) const;
+    // What is wrong, in plain words, quoting the faulty pair of the text the error came from
+    // (any secret in it masked) and saying where it starts, counting characters from 1.
+    QString explain(QStringView text, const ProviderCatalogue &catalogue) const;
     // The HRESULT that OLE DB consumers report for this failure.
     static constexpr qint64 Code = 0x80040E73;
 

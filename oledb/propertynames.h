@@ -22,5 +22,6 @@ inline const QString ImpersonationLevel = QStringLiteral("Impersonation Level");
 inline const QString ProtectionLevel = QStringLiteral("Protection Level");
 inline const QString UseEncryptionForData = QStringLiteral("Use Encryption for Data");
 inline const QString TrustServerCertificate = QStringLiteral("Trust Server Certificate");
+inline const QString JetDatabasePassword = QStringLiteral("Jet OLEDB:Database Password");
 
 } // namespace oledb::property

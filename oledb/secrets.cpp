@@ -15,8 +15,10 @@ namespace oledb {
 
 namespace {
 
-// Strings nest a level or two in practice; past this depth a value that assigns anything is
-// hidden whole rather than read further.
+// Strings nest a level or two in practice; past this depth only the secret-looking assignments
+// of a value are hidden, as in free text. A value that is not a string of pairs at all (an
+// Oracle descriptor, `(A=(B=...)(C=...))`) runs this deep without nesting anything, and hiding
+// it whole would hide what no secret keyword owns.
 constexpr int MaxDepth = 8;
 // How far back from an `=` in free text a keyword is looked for.
 constexpr qsizetype MaxKeywordLength = 64;
@@ -94,6 +96,33 @@ void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsize
 
 void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue);
 
+enum class TextKind { Message, ConnectionString };
+void findAssignments(QStringView text, TextKind kind, FoundList &out,
+                     const ProviderCatalogue &catalogue);
+
+// Past the pieces after `end` that assign nothing: a password written with an undoubled `}`
+// or an unquoted `;` goes on there, and a reader hands those pieces on as keys of their own.
+// A piece of nothing but white space is a separator doubled, not part of a password.
+qsizetype pastBarePieces(QStringView text, qsizetype end)
+{
+    while (end < text.size() && text[end] == u';') {
+        qsizetype next = end + 1;
+        while (next < text.size() && text[next] != u';' && text[next] != u'=')
+            ++next;
+        if (next < text.size() && text[next] == u'=')
+            break;
+        QStringView piece = text.sliced(end + 1, next - end - 1);
+        while (!piece.isEmpty() && (piece.back().isSpace() || isQuote(piece.back())))
+            piece.chop(1);
+        if (piece.trimmed().isEmpty())
+            break;
+        end = end + 1 + piece.size();
+        if (end < next)
+            break;
+    }
+    return end;
+}
+
 // Every pair of a connection string read from `text`.
 void findInPairs(QStringView text, const ConnectionString &parsed,
                  const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out,
@@ -125,7 +154,7 @@ void findNested(QStringView text, int depth, FoundList &out, const ProviderCatal
     if (!text.contains(u'='))
         return;
     if (depth > MaxDepth) {
-        out.append({0, text.size(), text.toString()});
+        findAssignments(text, TextKind::ConnectionString, out, catalogue);
         return;
     }
 
@@ -153,7 +182,7 @@ void findNested(QStringView text, int depth, FoundList &out, const ProviderCatal
                 qsizetype after = separator < 0 ? text.size() : separator;
                 while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
                     --after;
-                end = after;
+                end = after == separator ? pastBarePieces(text, separator) : after;
             }
             const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
             if (!attribute.value.isEmpty() || end - span.start > bare)
@@ -215,8 +244,6 @@ bool secretBefore(QStringView text, qsizetype assign, const ProviderCatalogue &c
     return false;
 }
 
-enum class TextKind { Message, ConnectionString };
-
 // Every secret-looking assignment in text that follows no syntax: a driver's message, or a
 // connection string too malformed to read. Values run as either syntax would run them, and to
 // the end of the line otherwise; in a connection string a bare value also takes the pieces
@@ -240,6 +267,8 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out,
         qsizetype end;
         if (text[start] == u'{') {
             end = enclosedEnd(text, start, u'}');
+            if (kind == TextKind::ConnectionString)
+                end = pastBarePieces(text, end);
         } else if (isQuote(text[start])) {
             end = enclosedEnd(text, start, text[start]);
         } else {
@@ -266,16 +295,16 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out,
     }
 }
 
-QString applyMask(QStringView text, FoundList found)
+// The part of the text from `from` to `to` with every secret in it masked; a secret that runs
+// across either end is masked as far as the part goes.
+QString applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to)
 {
-    if (found.isEmpty())
-        return text.toString();
     std::sort(found.begin(), found.end(),
               [](const Found &a, const Found &b) { return a.start < b.start; });
     const QString mask = secretMask();
     QString out;
-    out.reserve(text.size());
-    qsizetype copied = 0;
+    out.reserve(to - from);
+    qsizetype copied = from;
     qsizetype i = 0;
     while (i < found.size()) {
         const qsizetype start = found.at(i).start;
@@ -283,12 +312,37 @@ QString applyMask(QStringView text, FoundList found)
         // Overlapping or touching finds become one mask, so no length shows through.
         for (++i; i < found.size() && found.at(i).start <= end; ++i)
             end = std::max(end, found.at(i).end);
-        out += text.sliced(copied, start - copied);
+        if (end <= copied)
+            continue;
+        if (start >= to)
+            break;
+        out += text.sliced(copied, std::max(start, copied) - copied);
         out += mask;
-        copied = end;
+        copied = std::min(end, to);
     }
-    out += text.sliced(copied);
+    out += text.sliced(copied, to - copied);
     return out;
+}
+
+QString applyMask(QStringView text, FoundList found)
+{
+    if (found.isEmpty())
+        return text.toString();
+    return applyMask(text, std::move(found), 0, text.size());
+}
+
+FoundList findInConnectionString(QStringView text, const ProviderCatalogue &catalogue)
+{
+    FoundList found;
+    QList<ConnectionString::ValueSpan> spans;
+    try {
+        const ConnectionString parsed = ConnectionString::parse(text, &spans);
+        findInPairs(text, parsed, spans, 0, found, catalogue);
+    } catch (const FormatError &) {
+        findNested(text, 0, found, catalogue);
+        findAssignments(text, TextKind::ConnectionString, found, catalogue);
+    }
+    return found;
 }
 
 } // namespace
@@ -303,22 +357,35 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
     const QString key = normalisedKeyword(keyword);
     if (key.isEmpty())
         return false;
+    // PWD2 and PWD3 carry the second and third factor for some drivers; tokens and client
+    // secrets log on as a password does.
+    QStringView stem = key;
+    while (!stem.isEmpty() && stem.back().isDigit())
+        stem.chop(1);
     return declaredSecret(key, catalogue) || key.contains(u"password") || key.contains(u"passwd")
-        || key.endsWith(u"pwd") || key == u"access token" || key == u"accesstoken";
+        || key.contains(u"secret") || stem.endsWith(u"pwd") || key.endsWith(u"token");
 }
 
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
+    return applyMask(text, findInConnectionString(text, catalogue));
+}
+
+QString maskValue(QStringView keyword, QStringView value, const ProviderCatalogue &catalogue)
+{
+    if (isSecretKeyword(keyword, catalogue))
+        return value.isEmpty() ? QString() : secretMask();
     FoundList found;
-    QList<ConnectionString::ValueSpan> spans;
-    try {
-        const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, 0, found, catalogue);
-    } catch (const FormatError &) {
-        findNested(text, 0, found, catalogue);
-        findAssignments(text, TextKind::ConnectionString, found, catalogue);
-    }
-    return applyMask(text, std::move(found));
+    findNested(value, 1, found, catalogue);
+    return applyMask(value, std::move(found));
+}
+
+QString maskConnectionString(QStringView text, qsizetype from, qsizetype to,
+                             const ProviderCatalogue &catalogue)
+{
+    from = std::clamp<qsizetype>(from, 0, text.size());
+    to = std::clamp<qsizetype>(to, from, text.size());
+    return applyMask(text, findInConnectionString(text, catalogue), from, to);
 }
 
 QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogue &catalogue)
@@ -346,6 +413,25 @@ QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogu
             }
         }
     }
+    // A value the dialog shows in a field (the user name) stays readable wherever a message
+    // repeats it, even when a password equals it: hiding it would hide which log-on failed and
+    // tell an onlooker that the two are the same. An assignment to a secret keyword is still
+    // masked, whatever its value.
+    QStringList shown;
+    for (const KeywordValue &pair : connection.pairs()) {
+        if (isSecretKeyword(pair.keyword, catalogue))
+            continue;
+        shown.append(pair.value);
+        if (!pair.value.contains(u'='))
+            continue;
+        const OdbcAttributes nested = OdbcAttributes::parse(pair.value);
+        for (const OdbcAttributes::Attribute &attribute : nested.attributes()) {
+            if (!isSecretKeyword(attribute.key, catalogue))
+                shown.append(attribute.value);
+        }
+    }
+    secrets.removeIf(
+        [&](const QString &secret) { return shown.contains(secret, Qt::CaseInsensitive); });
     // A driver may echo a secret escaped the way the string it received escapes it.
     const qsizetype plain = secrets.size();
     for (qsizetype i = 0; i < plain; ++i) {
@@ -362,13 +448,24 @@ QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogu
 QString maskSecrets(QStringView text, const QStringList &secrets,
                     const ProviderCatalogue &catalogue)
 {
+    // A message echoes a secret as a token of its own: the value of an assignment, in quotes or
+    // braces, or a word. The same letters inside a word are the message's own ("x" in "exist").
+    const auto isWord = [](QChar c) {
+        return c.isLetterOrNumber() || c == u'_';
+    };
     FoundList found;
     for (const QString &secret : secrets) {
         if (secret.isEmpty())
             continue;
         for (qsizetype at = text.indexOf(secret, 0, Qt::CaseInsensitive); at >= 0;
-             at = text.indexOf(secret, at + 1, Qt::CaseInsensitive))
-            found.append({at, at + secret.size(), secret});
+             at = text.indexOf(secret, at + 1, Qt::CaseInsensitive)) {
+            const qsizetype end = at + secret.size();
+            const bool joinedBefore = at > 0 && isWord(text[at - 1]) && isWord(secret.front());
+            const bool joinedAfter
+                = end < text.size() && isWord(text[end]) && isWord(secret.back());
+            if (!joinedBefore && !joinedAfter)
+                found.append({at, end, secret});
+        }
     }
     findAssignments(text, TextKind::Message, found, catalogue);
     return applyMask(text, std::move(found));

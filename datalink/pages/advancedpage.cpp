@@ -60,7 +60,7 @@ AdvancedPage::AdvancedPage(DataLinkDraft &draft, QWidget *parent)
 void AdvancedPage::refresh()
 {
     for (const auto &[name, editor] : std::as_const(m_editors)) {
-        editor->showValue(m_draft.value(name));
+        editor->showValue(m_draft.value(name), m_draft.hidesValue(name));
         editor->markProblem(m_draft.problemWith(name));
     }
 }

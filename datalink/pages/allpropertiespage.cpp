@@ -47,7 +47,7 @@ public:
         auto *edit = new QLineEdit(parent);
         edit->setObjectName(QStringLiteral("value:") + name);
         edit->setFrame(false);
-        if (m_draft.isSecret(name))
+        if (m_draft.hidesValue(name))
             edit->setEchoMode(QLineEdit::Password);
         connect(edit, &QLineEdit::textEdited, edit,
                 [this, name](const QString &text) { m_draft.setValue(name, text); });
@@ -88,7 +88,7 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *intro = new QLabel(tr("Values in bold are in the connection string; the others take "
+    auto *intro = new QLabel(tr("Names in bold are in the connection string; the others take "
                                 "the provider's default, shown greyed."),
                              this);
     intro->setWordWrap(true);
@@ -188,6 +188,7 @@ void AllPropertiesPage::refresh()
     }
     for (Row &row : m_rows)
         refreshRow(row);
+    m_model->refreshAll();
 }
 
 PropertyEditor *AllPropertiesPage::editorFor(QStringView name) const
@@ -251,6 +252,16 @@ void AllPropertiesPage::addRow(const QString &name)
     m_grid->addWidget(row.label, row.gridRow, 0, Qt::AlignTop | Qt::AlignLeft);
     m_grid->addWidget(row.editor, row.gridRow, 1);
     m_grid->addWidget(row.action, row.gridRow, 2, Qt::AlignTop);
+    if (m_draft.isSavedOnlyWhenAllowed(name)) {
+        row.heldNote = new QLabel(tr("Not in the connection string: saving passwords is off. "
+                                     "Tick \u201cAllow saving password\u201d on the Connection "
+                                     "tab, or set Persist Security Info to True, to include it."),
+                                  parent);
+        row.heldNote->setObjectName(QStringLiteral("heldOut:") + name);
+        row.heldNote->setWordWrap(true);
+        row.heldNote->hide();
+        m_grid->addWidget(row.heldNote, m_nextGridRow++, 1, 1, 2);
+    }
 
     connect(row.editor, &PropertyEditor::edited, this,
             [this, name](const QString &value) { m_draft.setValue(name, value); });
@@ -262,13 +273,17 @@ void AllPropertiesPage::addRow(const QString &name)
 void AllPropertiesPage::refreshRow(Row &row)
 {
     const std::optional<QString> value = m_draft.value(row.name);
-    row.editor->showValue(value);
+    row.editor->showValue(value, m_draft.hidesValue(row.name));
     row.editor->markProblem(m_draft.problemWith(row.name));
-    if (row.label->font().bold() != value.has_value()) {
+    // Bold says "in the string"; a password held out has a value but is not.
+    const bool inString = m_draft.isInString(row.name);
+    if (row.label->font().bold() != inString) {
         QFont font = row.label->font();
-        font.setBold(value.has_value());
+        font.setBold(inString);
         row.label->setFont(font);
     }
+    if (row.heldNote)
+        row.heldNote->setVisible(m_draft.isHeldOut(row.name));
     row.action->setEnabled(value.has_value());
     showConflict(row);
 }
@@ -292,7 +307,7 @@ void AllPropertiesPage::showConflict(Row &row)
     }
     QStringList pairs;
     for (const oledb::KeywordValue &pair : conflict->pairs)
-        pairs.append(pair.keyword + u'=' + pair.value);
+        pairs.append(m_draft.shownPair(pair));
     const QString inEffect = pairs.at(conflict->inEffect);
     row.keep->setText(tr("Keep only %1").arg(inEffect));
     row.keep->setToolTip(tr("The string sets %1 %n times: %2. The last, %3, is the one in "

@@ -47,6 +47,8 @@ private:
         QToolButton *action = nullptr;
         // Made when the property is first set twice over, which few strings do.
         QToolButton *keep = nullptr;
+        // Says that a value typed is not in the string; only for the log-on password.
+        QLabel *heldNote = nullptr;
         int gridRow = 0;
     };
 

@@ -26,6 +26,14 @@ void ConnectionPage::refresh()
 {
     for (const auto &[edit, property] : std::as_const(m_boundEdits)) {
         const QString text = m_draft.value(property).value_or(QString());
+        // A value with a password nested in it (an ODBC string's PWD) stays editable, typed
+        // blind as a password is, until the user asks to see passwords.
+        const bool hidden = m_draft.hidesValue(property);
+        edit->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
+        edit->setToolTip(hidden && !m_draft.isSecret(property)
+                             ? tr("Holds a password, so it is hidden. Tick Show password to see "
+                                  "it.")
+                             : QString());
         if (edit->text() != text)
             edit->setText(text);
     }

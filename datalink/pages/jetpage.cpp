@@ -32,6 +32,8 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     : ConnectionPage(draft, parent)
     , m_chooseFile(std::move(chooseFile))
     , m_file(addBoundLineEdit(QStringLiteral("dataSourceEdit"), DataSource))
+    , m_databasePassword(
+          addBoundLineEdit(QStringLiteral("databasePasswordEdit"), JetDatabasePassword))
     , m_fileType(new QComboBox(this))
     , m_logOn(new LogOnFields(draft, this))
 {
@@ -54,6 +56,10 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     m_fileLabel->setBuddy(m_file);
     m_browse = browseButton;
     form->addRow(m_fileLabel, fileRow);
+    // The password that opens the file, not a log-on: written as typed whatever "Allow saving
+    // password" says.
+    m_databasePassword->setEchoMode(QLineEdit::Password);
+    form->addRow(tr("&Database password:"), m_databasePassword);
     layout->addWidget(database);
 
     auto *logOn = new QGroupBox(tr("2. Log on to the database"), this);

@@ -34,6 +34,7 @@ private:
 
     FileChooser m_chooseFile;
     QLineEdit *m_file;
+    QLineEdit *m_databasePassword;
     QComboBox *m_fileType;
     LogOnFields *m_logOn;
     QLabel *m_fileLabel = nullptr;

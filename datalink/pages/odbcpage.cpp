@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace datalink {
@@ -73,23 +74,27 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     connect(refreshButton, &QPushButton::clicked, this, &OdbcPage::reloadDataSources);
     connect(m_byName, &QRadioButton::clicked, this, [this] { useConnectionString(false); });
     connect(m_byString, &QRadioButton::clicked, this, [this] { useConnectionString(true); });
-    connect(m_dataSourceName->lineEdit(), &QLineEdit::textEdited, this,
+    // Whatever puts a name in the field (typing, the completion of a configured name shown
+    // inline, a choice from the list, pasting) writes what the field then shows.
+    connect(m_dataSourceName->lineEdit(), &QLineEdit::textChanged, this,
             [this](const QString &name) {
+                if (m_showing)
+                    return;
                 if (name.isEmpty())
                     m_draft.remove(DataSource);
                 else
                     m_draft.setValue(DataSource, name);
             });
-    connect(m_dataSourceName, &QComboBox::activated, this,
-            [this](int index) { m_draft.setValue(DataSource, m_dataSourceName->itemText(index)); });
 }
 
 void OdbcPage::refresh()
 {
     ConnectionPage::refresh();
     const QString name = m_draft.value(DataSource).value_or(QString());
-    if (m_dataSourceName->currentText() != name)
+    if (m_dataSourceName->currentText() != name) {
+        const QScopedValueRollback showing(m_showing, true);
         m_dataSourceName->setCurrentText(name);
+    }
     const bool byString = m_stringChosen || m_draft.value(ExtendedProperties);
     m_byName->setChecked(!byString);
     m_byString->setChecked(byString);
@@ -101,6 +106,7 @@ void OdbcPage::refresh()
 void OdbcPage::reloadDataSources()
 {
     const QString current = m_draft.value(DataSource).value_or(QString());
+    const QScopedValueRollback showing(m_showing, true);
     m_dataSourceName->clear();
     m_dataSourceName->addItems(m_dataSources.dataSourceNames());
     m_dataSourceName->setCurrentText(current);

@@ -37,6 +37,8 @@ private:
     LogOnFields *m_logOn;
     // Chosen but not typed yet: nothing in the draft says so.
     bool m_stringChosen = false;
+    // The page is putting the draft's name in the field, which is no edit of the user's.
+    bool m_showing = false;
 };
 
 } // namespace datalink

@@ -1,6 +1,7 @@
 #include "datalink/pages/otherpropertiesmodel.h"
 
 #include "oledb/datalinkdraft.h"
+#include "oledb/secrets.h"
 
 #include <QApplication>
 #include <QFont>
@@ -9,12 +10,6 @@
 #include <QStyle>
 
 namespace datalink {
-
-namespace {
-
-const QString Mask = QStringLiteral("********");
-
-} // namespace
 
 OtherPropertiesModel::OtherPropertiesModel(DataLinkDraft &draft, QObject *parent)
     : QAbstractTableModel(parent)
@@ -45,17 +40,25 @@ QVariant OtherPropertiesModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DisplayRole)
             return name;
         if (role == Qt::FontRole) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
+            // Bold says "in the string", as on the rows above.
+            QFont font;
+            font.setBold(m_draft.isInString(name));
+            return font;
         }
         break;
     case ValueColumn: {
         const QString value = m_draft.value(name).value_or(QString());
         if (role == Qt::EditRole)
             return value;
-        if (role == Qt::DisplayRole)
-            return m_draft.isSecret(name) && !value.isEmpty() ? Mask : value;
+        if (role == Qt::DisplayRole) {
+            return m_draft.revealsSecrets() && !m_draft.isSecret(name)
+                ? value
+                : oledb::maskValue(name, value, m_draft.catalogue());
+        }
+        if (role == Qt::ToolTipRole && m_draft.isHeldOut(name)) {
+            return tr("Not in the connection string: saving passwords is off. Tick \u201cAllow "
+                      "saving password\u201d to include it.");
+        }
         break;
     }
     case RemoveColumn:
@@ -75,7 +78,7 @@ QVariant OtherPropertiesModel::data(const QModelIndex &index, int role) const
             return {};
         QStringList pairs;
         for (const oledb::KeywordValue &pair : conflict->pairs)
-            pairs.append(pair.keyword + u'=' + pair.value);
+            pairs.append(m_draft.shownPair(pair));
         const QString inEffect = pairs.at(conflict->inEffect);
         if (role == Qt::DisplayRole)
             return tr("Keep only %1").arg(inEffect);
@@ -186,6 +189,12 @@ void OtherPropertiesModel::reset()
         m_names.append(pair.keyword);
     }
     endResetModel();
+}
+
+void OtherPropertiesModel::refreshAll()
+{
+    if (!m_names.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(int(m_names.size()) - 1, ColumnCount - 1));
 }
 
 void OtherPropertiesModel::refreshRow(const QString &name)

@@ -38,6 +38,8 @@ public:
     void sync();
     // The draft's provider changed: which keywords are declared may have too.
     void reset();
+    // Every row drawn again, as after "Show password" changes.
+    void refreshAll();
 
 private:
     void refreshRow(const QString &name);

@@ -4,6 +4,7 @@
 #include "oledb/providercatalogue.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -75,6 +76,9 @@ ProviderPage::ProviderPage(DataLinkDraft &draft, QWidget *parent)
         if (current && m_list->hasFocus())
             choose();
     });
+    // Enter on the list goes on to the Connection tab, as Next does; the list would pass it
+    // on to the dialog, whose default button ends it with the string barely begun.
+    m_list->installEventFilter(this);
     connect(m_otherProgId, &QLineEdit::textEdited, this, &ProviderPage::choose);
     connect(m_next, &QPushButton::clicked, this, &ProviderPage::next);
 }
@@ -96,6 +100,25 @@ void ProviderPage::refresh()
     if (other && m_otherProgId->text() != m_draft.providerProgId())
         m_otherProgId->setText(m_draft.providerProgId());
     m_next->setEnabled(!m_draft.providerProgId().isEmpty());
+}
+
+void ProviderPage::focusProgId()
+{
+    m_otherProgId->setFocus();
+}
+
+bool ProviderPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            next();
+            if (m_draft.providerProgId().isEmpty())
+                m_otherProgId->setFocus();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // With no provider there is no page to go on to: the user has yet to type the ProgID.

@@ -21,9 +21,14 @@ public:
     explicit ProviderPage(DataLinkDraft &draft, QWidget *parent = nullptr);
 
     void refresh();
+    // Where a ProgID is still to be typed.
+    void focusProgId();
 
 Q_SIGNALS:
     void nextRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void choose();

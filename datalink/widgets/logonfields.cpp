@@ -21,6 +21,7 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     , m_blankPassword(new QCheckBox(tr("&Blank password"), this))
     , m_allowSaving(new QCheckBox(tr("Allow &saving password"), this))
     , m_plainTextNote(new QLabel(this))
+    , m_heldNote(new QLabel(this))
 {
     m_userName->setObjectName(QStringLiteral("userNameEdit"));
     m_password->setObjectName(QStringLiteral("passwordEdit"));
@@ -31,6 +32,10 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     m_plainTextNote->setWordWrap(true);
     m_plainTextNote->setText(
         tr("Saved as plain text: whoever reads the string reads the password."));
+    m_heldNote->setObjectName(QStringLiteral("passwordHeldOutNote"));
+    m_heldNote->setWordWrap(true);
+    m_heldNote->setText(tr("The password is not in the connection string. Tick Allow saving "
+                           "password to include it."));
     if (const oledb::PropertyDefinition *user = draft.definition(UserId))
         m_userName->setPlaceholderText(user->defaultValue);
 
@@ -48,6 +53,7 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     checks->addStretch();
     layout->addRow(QString(), checks);
     layout->addRow(m_plainTextNote);
+    layout->addRow(m_heldNote);
 
     connect(m_userName, &QLineEdit::textEdited, this, [this](const QString &text) {
         if (text.isEmpty())
@@ -105,6 +111,7 @@ void LogOnFields::refresh()
     const bool saves = m_draft.savesPasswords();
     m_allowSaving->setChecked(saves);
     m_plainTextNote->setVisible(saves && password && !password->isEmpty());
+    m_heldNote->setVisible(m_draft.isHeldOut(Password));
 }
 
 } // namespace datalink

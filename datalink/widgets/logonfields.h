@@ -37,6 +37,7 @@ private:
     // What was typed before another way of logging on took over.
     std::optional<QString> m_keptUser;
     std::optional<QString> m_keptPassword;
+    QLabel *m_heldNote;
 };
 
 } // namespace datalink

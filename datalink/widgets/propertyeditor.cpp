@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStyle>
 
@@ -25,6 +26,7 @@ void showText(QLineEdit *edit, const QString &text)
 PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool secret,
                                QWidget *parent)
     : QWidget(parent)
+    , m_secret(secret)
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -46,7 +48,12 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
                               ? QStringList {QStringLiteral("True"), QStringLiteral("False")}
                               : definition->allowedValues);
         m_combo->lineEdit()->setPlaceholderText(m_default);
-        connect(m_combo->lineEdit(), &QLineEdit::textEdited, this, &PropertyEditor::emitText);
+        // Typing, a choice from the list and the completion shown inline all end up in the
+        // field's text, and what the field shows is what is written.
+        connect(m_combo->lineEdit(), &QLineEdit::textChanged, this, [this](const QString &text) {
+            if (!m_showing)
+                emitText(text);
+        });
         connect(m_combo, &QComboBox::activated, this,
                 [this](int index) { emitText(m_combo->itemText(index)); });
         layout->addWidget(m_combo, 1);
@@ -89,13 +96,14 @@ void PropertyEditor::buildFlagList(const oledb::PropertyDefinition &definition)
     connect(m_flags, &QListWidget::itemChanged, this, &PropertyEditor::emitFlags);
 }
 
-void PropertyEditor::showValue(const std::optional<QString> &value)
+void PropertyEditor::showValue(const std::optional<QString> &value, bool hidden)
 {
     const QString text = value.value_or(QString());
-    if (m_line) {
-        showText(m_line, text);
-    } else if (m_combo) {
-        showText(m_combo->lineEdit(), text);
+    QLineEdit *edit = m_line ? m_line : m_combo ? m_combo->lineEdit() : nullptr;
+    if (edit) {
+        edit->setEchoMode(hidden || m_secret ? QLineEdit::Password : QLineEdit::Normal);
+        const QScopedValueRollback showing(m_showing, true);
+        showText(edit, text);
     } else if (m_flags) {
         // The provider's default counts for an absent value, so the ticks say what applies.
         const QString effective = value.value_or(m_default);

@@ -29,7 +29,8 @@ public:
                    QWidget *parent = nullptr);
 
     // No value: the property is not in the string; its default shows greyed where there is one.
-    void showValue(const std::optional<QString> &value);
+    // A hidden value is typed and shown masked, as a secret's always is.
+    void showValue(const std::optional<QString> &value, bool hidden = false);
     // An empty explanation clears the mark.
     void markProblem(const QString &explanation);
 
@@ -54,6 +55,9 @@ private:
     QListWidget *m_flags = nullptr;
     QLabel *m_problemIcon = nullptr;
     QString m_default;
+    bool m_secret;
+    // showValue() is filling the field: no edit of the user's.
+    bool m_showing = false;
 };
 
 // "Connect Timeout" -> "connectTimeout": object names for editors made from property names.

@@ -10,8 +10,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -139,8 +141,8 @@ private Q_SLOTS:
 
     void eachProviderPageWritesItsProperties_data();
     void eachProviderPageWritesItsProperties();
-    void untouchedStringComesBackExactly_data();
-    void untouchedStringComesBackExactly();
+    void aChangeAndItsReversalGiveBackTheString_data();
+    void aChangeAndItsReversalGiveBackTheString();
     void editingKeepsUnknownPropertiesOnce();
     void choosingAnotherProviderRewritesOnlyTheProviderPair();
     void passwordIsMaskedUntilRevealed();
@@ -148,6 +150,11 @@ private Q_SLOTS:
     void blankPasswordIsWrittenOnlyWhenSaved();
     void plainTextNoteShowsOnlyForASavedPassword();
     void passwordWithoutPersistFlagSurvivesAnEdit();
+    void onlyTheLogOnPasswordWaitsForSavingAndSaysSoBesideIt();
+    void fieldsHoldingASecretHideItUntilShown();
+    void copyingTheLiveStringNeverGivesAStringOkWouldNotWrite();
+    void aFieldWritesWhatItShows_data();
+    void aFieldWritesWhatItShows();
     void invalidValueRefusesOkUntilFixed_data();
     void invalidValueRefusesOkUntilFixed();
     void customPropertiesCanBeAddedAndRemoved();
@@ -320,23 +327,42 @@ void tst_DataLinkDialog::eachProviderPageWritesItsProperties()
     QCOMPARE(m_dialog->connectionString(), expected);
 }
 
-void tst_DataLinkDialog::untouchedStringComesBackExactly_data()
+void tst_DataLinkDialog::aChangeAndItsReversalGiveBackTheString_data()
 {
     QTest::addColumn<QString>("text");
+    // What the user does and undoes; nothing at all for a string only looked at.
+    QTest::addColumn<Script>("script");
     QTest::newRow("odd spelling, spacing and order")
-        << "provider = sqloledb ;data source=srv;  user id = sa;Foo=1;FOO=2;Initial Catalog='x;y'";
-    QTest::newRow("password without persist flag") << "Provider=MSDASQL;Password=pw;DSN=Sales";
-    QTest::newRow("no provider at all") << "Data Source=somewhere;";
+        << "provider = sqloledb ;data source=srv;  user id = sa;Foo=1;FOO=2;Initial Catalog='x;y'"
+        << Script {};
+    QTest::newRow("password without persist flag")
+        << "Provider=MSDASQL;Password=pw;DSN=Sales" << Script {};
+    QTest::newRow("no provider at all") << "Data Source=somewhere;" << Script {};
     QTest::newRow("invalid value left alone")
-        << "Provider=Microsoft.Jet.OLEDB.4.0;Mode=WriteRead;Data Source=\"a.mdb\"";
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Mode=WriteRead;Data Source=\"a.mdb\"" << Script {};
+    const Script resave {click("allowSavingPasswordCheck"), click("allowSavingPasswordCheck")};
+    QTest::newRow("saving unticked and ticked again, no persist flag")
+        << "Provider=SQLOLEDB.1;User ID=sa;Password=pw;Data Source=old" << resave;
+    QTest::newRow("saving unticked and ticked again, a password under persist flag False")
+        << "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=pw;Data Source=x"
+        << resave;
+    QTest::newRow("saving unticked and ticked again, persist flag True")
+        << "Provider=MSDAORA.1;persist security info = true ;User ID=scott;Password='tiger'"
+        << resave;
+    QTest::newRow("saving ticked and unticked again, no password")
+        << "Provider=MSDAORA.1;User ID=scott" << resave;
 }
 
-void tst_DataLinkDialog::untouchedStringComesBackExactly()
+void tst_DataLinkDialog::aChangeAndItsReversalGiveBackTheString()
 {
     QFETCH(QString, text);
+    QFETCH(Script, script);
     open(text);
+    DialogDriver driver(*m_dialog);
     m_dialog->showTab(datalink::DataLinkDialog::AllTab);
     m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    for (const Step &step : std::as_const(script))
+        QVERIFY2(play(driver, step), qPrintable(step.target));
     QCOMPARE(m_dialog->connectionString(), text);
 }
 
@@ -385,6 +411,10 @@ void tst_DataLinkDialog::passwordIsMaskedUntilRevealed()
 
 void tst_DataLinkDialog::savingPasswordFollowsPersistSecurityInfo()
 {
+    // A string that carries its password keeps it, whatever the flag tells the provider.
+    open(u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=pw;Data Source=x"_s);
+    QVERIFY(m_dialog->findChild<QCheckBox *>(u"allowSavingPasswordCheck"_s)->isChecked());
+    open(QString());
     DialogDriver driver(*m_dialog);
     QVERIFY(driver.chooseProvider("MSDAORA.1"));
     auto *allowSaving = driver.find<QCheckBox>("allowSavingPasswordCheck");
@@ -442,6 +472,113 @@ void tst_DataLinkDialog::passwordWithoutPersistFlagSurvivesAnEdit()
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Data Source=new;"
                             "Persist Security Info=False"));
+}
+
+void tst_DataLinkDialog::onlyTheLogOnPasswordWaitsForSavingAndSaysSoBesideIt()
+{
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("Microsoft.Jet.OLEDB.4.0"));
+    QVERIFY(driver.type("passwordEdit", "logon"));
+    QVERIFY(driver.type("databasePasswordEdit", "opens"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;"
+                            "Persist Security Info=False;Jet OLEDB:Database Password=opens"));
+    QVERIFY(!driver.find<QLabel>("passwordHeldOutNote")->isHidden());
+    QVERIFY(driver.find<QLineEdit>("databasePasswordEdit")->echoMode() == QLineEdit::Password);
+    // Bold is "in the string" on the All tab; the password left out says so there too.
+    // A row's label leads into the control of its editor that takes the focus.
+    const auto label = [&](const QString &name) {
+        auto *editor = m_dialog->findChild<QWidget *>(u"value:"_s + name);
+        for (auto *found : m_dialog->findChildren<QLabel *>()) {
+            if (editor && found->buddy()
+                && (found->buddy() == editor || editor->isAncestorOf(found->buddy())))
+                return found;
+        }
+        return static_cast<QLabel *>(nullptr);
+    };
+    QVERIFY(!label(u"Password"_s)->font().bold());
+    QVERIFY(label(u"Jet OLEDB:Database Password"_s)->font().bold());
+    QVERIFY(!driver.find<QLabel>("heldOut:Password")->isHidden());
+
+    QVERIFY(driver.click("allowSavingPasswordCheck"));
+    QVERIFY(m_dialog->connectionString().contains(u";Password=logon"));
+    QVERIFY(label(u"Password"_s)->font().bold());
+    QVERIFY(driver.find<QLabel>("heldOut:Password")->isHidden());
+    QVERIFY(driver.find<QLabel>("passwordHeldOutNote")->isHidden());
+}
+
+void tst_DataLinkDialog::fieldsHoldingASecretHideItUntilShown()
+{
+    open(u"Provider=MSDASQL.1;Extended Properties=\"DSN=x;PWD={Pa55;word-Corvanta}\";"
+         "User ID=u;Password=first;Password=second"_s);
+    DialogDriver driver(*m_dialog);
+    auto *odbc = driver.find<QLineEdit>("odbcConnectionStringEdit");
+    auto *all = driver.find<datalink::PropertyEditor>("value:Extended Properties")->lineEdit();
+    auto *keep = driver.find<QToolButton>("keep:Password");
+    QVERIFY(odbc->echoMode() == QLineEdit::Password);
+    QVERIFY(all->echoMode() == QLineEdit::Password);
+    QVERIFY2(!keep->text().contains(u"second") && !keep->toolTip().contains(u"first"),
+             qPrintable(keep->toolTip()));
+    QVERIFY(driver.click("revealPasswordCheck"));
+    QVERIFY(odbc->echoMode() == QLineEdit::Normal);
+    QVERIFY(all->echoMode() == QLineEdit::Normal);
+    QCOMPARE(odbc->text(), u"DSN=x;PWD={Pa55;word-Corvanta}"_s);
+    // The log-on password's own field stays masked.
+    QVERIFY(driver.find<QLineEdit>("passwordEdit")->echoMode() == QLineEdit::Password);
+}
+
+void tst_DataLinkDialog::copyingTheLiveStringNeverGivesAStringOkWouldNotWrite()
+{
+    open(u"Provider=MSDAORA.1;User ID=scott;Password=tiger"_s);
+    DialogDriver driver(*m_dialog);
+    auto *view = driver.find<QPlainTextEdit>("connectionStringView");
+    auto *note = driver.find<QLabel>("copyRefusedNote");
+    QApplication::clipboard()->setText(u"before"_s);
+    view->selectAll();
+    QTest::keySequence(view, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), u"before"_s);
+    QVERIFY(!note->isHidden());
+    QVERIFY(note->text().contains(u"Show password"));
+
+    QVERIFY(driver.click("revealPasswordCheck"));
+    QVERIFY(note->isHidden());
+    view->selectAll();
+    QTest::keySequence(view, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), m_dialog->connectionString());
+}
+
+void tst_DataLinkDialog::aFieldWritesWhatItShows_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("a data source name completed inline") << "Provider=MSDASQL.1"
+                                                         << "dsnCombo"
+                                                         << "Sa";
+    QTest::newRow("a choice completed inline on the All tab") << "Provider=MSDAORA.1"
+                                                              << "value:Persist Security Info"
+                                                              << "Tr";
+}
+
+void tst_DataLinkDialog::aFieldWritesWhatItShows()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    open(text);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    auto *widget = m_dialog->findChild<QWidget *>(field);
+    auto *editor = qobject_cast<datalink::PropertyEditor *>(widget);
+    QComboBox *combo = editor ? editor->comboBox() : qobject_cast<QComboBox *>(widget);
+    QVERIFY(combo);
+    m_dialog->showTab(field.startsWith(u"value:") ? datalink::DataLinkDialog::AllTab
+                                                  : datalink::DataLinkDialog::ConnectionTab);
+    combo->setFocus();
+    QTest::keyClicks(combo->lineEdit(), typed);
+    QVERIFY2(combo->lineEdit()->text().size() > typed.size(), "nothing was completed");
+    const QString property = field == u"dsnCombo" ? u"Data Source"_s : field.mid(6);
+    QCOMPARE(m_dialog->draft().value(property), combo->lineEdit()->text());
 }
 
 void tst_DataLinkDialog::invalidValueRefusesOkUntilFixed_data()
@@ -575,8 +712,8 @@ void tst_DataLinkDialog::keysActOnTheDialogWhateverHasTheFocus_data()
         << "initialCatalogEdit" << int(Qt::Key_Return) << none << "accepted";
     QTest::newRow("enter in a drop-down field")
         << "dsnCombo" << int(Qt::Key_Return) << none << "accepted";
-    QTest::newRow("enter in the provider list")
-        << "providerList" << int(Qt::Key_Enter) << none << "accepted";
+    QTest::newRow("enter in the provider list goes on as Next does")
+        << "providerList" << int(Qt::Key_Enter) << none << "Connection";
     QTest::newRow("escape") << "userNameEdit" << int(Qt::Key_Escape) << none << "rejected";
     QTest::newRow("ctrl+tab in a drop-down")
         << "dsnCombo" << int(Qt::Key_Tab) << ctrl << "Advanced";
@@ -816,6 +953,13 @@ void tst_DataLinkDialog::otherProviderWaitsForItsProgId()
     Q_EMIT list->itemDoubleClicked(other);
     QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
              int(datalink::DataLinkDialog::ProviderTab));
+    // OK waits for the ProgID too.
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    QVERIFY(driver.click("okButton"));
+    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
+             int(datalink::DataLinkDialog::ProviderTab));
+    QVERIFY(!driver.find<QLabel>("problemLabel")->isHidden());
 
     QVERIFY(driver.type("otherProgIdEdit", "Vendor.Provider.1"));
     QVERIFY(driver.shownString().startsWith(u"Provider=Vendor.Provider.1"_s));

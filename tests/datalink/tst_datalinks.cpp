@@ -16,6 +16,7 @@
 using datalink::DataLinkDialog;
 using datalink::DataLinks;
 using testing::DialogDriver;
+using namespace Qt::StringLiterals;
 
 class tst_DataLinks : public QObject
 {
@@ -29,7 +30,8 @@ private Q_SLOTS:
     void noConnectionOnCancel();
     void editWritesBackOnOk();
     void editChangesNothingOnCancel();
-    void unreadableTextIsExplainedAtTheTop();
+    void unreadableTextOpensWhatCouldBeReadAndSaysWhy_data();
+    void unreadableTextOpensWhatCouldBeReadAndSaysWhy();
     void editRefusesAnEmptyReference();
     void dialogIsOwnedByTheHandlesWindow_data();
     void dialogIsOwnedByTheHandlesWindow();
@@ -140,12 +142,49 @@ void tst_DataLinks::editChangesNothingOnCancel()
     QCOMPARE(connection->ConnectionString(), before);
 }
 
-void tst_DataLinks::unreadableTextIsExplainedAtTheTop()
+void tst_DataLinks::unreadableTextOpensWhatCouldBeReadAndSaysWhy_data()
 {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<int>("tab");
+    // What the notice says, and what it must not show.
+    QTest::addColumn<QStringList>("says");
+    QTest::addColumn<QStringList>("hides");
+
+    const QStringList box {u"OK replaces"_s, u"Cancel leaves"_s};
+    QTest::newRow("a pair without = in the middle")
+        << u"Provider=SQLOLEDB.1;Data Source=srv;User ID;Initial Catalog=pubs"_s
+        << u"Provider=SQLOLEDB.1;Data Source=srv;Initial Catalog=pubs"_s
+        << int(DataLinkDialog::ConnectionTab)
+        << box + QStringList {u"character 37, \u201cUser ID\u201d"_s, u"value before it"_s}
+        << QStringList();
+    QTest::newRow("the first pair has no value before it")
+        << u"abc"_s << u"Provider=MSDASQL.1;Persist Security Info=False"_s
+        << int(DataLinkDialog::ProviderTab) << box + QStringList {u"character 1, \u201cabc\u201d"_s}
+        << QStringList {u"value before it"_s};
+    QTest::newRow("a piece of a password split off by a separator")
+        << u"Password=passw;ord;Database=x"_s << u"Password=passw;Database=x"_s
+        << int(DataLinkDialog::ProviderTab) << box + QStringList {u"character 16"_s}
+        << QStringList {u"\u201cord\u201d"_s, u"passw"_s};
+    QTest::newRow("a password ending in a stray quote")
+        << u"Provider=SQLOLEDB;Password=hunter2sec\";Data Source=x"_s
+        << u"Provider=SQLOLEDB;Data Source=x"_s << int(DataLinkDialog::ConnectionTab)
+        << box + QStringList {u"Password=********"_s} << QStringList {u"hunter2"_s};
+    QTest::newRow("the rest of a braced password")
+        << u"Provider=SQLOLEDB;Data Source=x;Pwd={Pa55;word-Corvanta}"_s
+        << u"Provider=SQLOLEDB;Data Source=x;Pwd={Pa55;"_s << int(DataLinkDialog::ConnectionTab)
+        << box << QStringList {u"Pa55"_s, u"word-"_s, u"Corvanta"_s};
+}
+
+void tst_DataLinks::unreadableTextOpensWhatCouldBeReadAndSaysWhy()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, opened);
+    QFETCH(int, tab);
+    QFETCH(QStringList, says);
+    QFETCH(QStringList, hides);
     auto connection = std::make_shared<oledb::Connection>();
-    QVERIFY_THROWS_EXCEPTION(
-        oledb::FormatError,
-        connection->SetConnectionString(QStringLiteral("Password=passw;ord;Database=x")));
+    QVERIFY_THROWS_EXCEPTION(oledb::FormatError, connection->SetConnectionString(text));
     std::shared_ptr<platform::IDispatch> argument = connection;
     QString notice;
     script(
@@ -156,11 +195,18 @@ void tst_DataLinks::unreadableTextIsExplainedAtTheTop()
         },
         QDialog::Rejected);
     QVERIFY(!m_dataLinks->PromptEdit(argument));
-    QVERIFY2(notice.contains(u"character 15") && notice.contains(u"\u201cord\u201d")
-                 && notice.contains(u"OK replaces") && notice.contains(u"Cancel leaves"),
-             qPrintable(notice));
+    for (const QString &words : std::as_const(says))
+        QVERIFY2(notice.contains(words), qPrintable(words + u'\n' + notice));
+    for (const QString &words : std::as_const(hides))
+        QVERIFY2(!notice.contains(words), qPrintable(words + u'\n' + notice));
     QCOMPARE(connection->ConnectionString(), QString());
-    QCOMPARE(m_seen.string, QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False"));
+    QCOMPARE(m_seen.string, opened);
+    QCOMPARE(m_seen.tab, tab);
+
+    // OK writes the string as mended in the dialog.
+    script([](DialogDriver &) {}, QDialog::Accepted);
+    QVERIFY(m_dataLinks->PromptEdit(argument));
+    QCOMPARE(connection->ConnectionString(), opened);
 }
 
 void tst_DataLinks::editRefusesAnEmptyReference()

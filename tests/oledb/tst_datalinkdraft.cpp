@@ -39,15 +39,21 @@ void tst_DataLinkDraft::aTypedPasswordGoesWherePersistSecurityInfoSays_data()
     QTest::addColumn<QString>("typed");
     QTest::newRow("says true") << "Provider=SQLOLEDB.1;Persist Security Info=true" << true
                                << "Provider=SQLOLEDB.1;Persist Security Info=true;Password=n3w";
-    QTest::newRow("says false, yet came with a password that is now replaced")
-        << "Provider=SQLOLEDB.1;Password=old;Persist Security Info=False" << false
-        << "Provider=SQLOLEDB.1;Password=n3w;Persist Security Info=False";
+    QTest::newRow("says false, but the text carries the password, which is now replaced")
+        << "Provider=SQLOLEDB.1;PWD=p;Persist Security Info=False" << true
+        << "Provider=SQLOLEDB.1;PWD=n3w;Persist Security Info=False";
+    QTest::newRow("says false, carries none")
+        << "Provider=SQLOLEDB.1;User ID=sa;Persist Security Info=False" << false
+        << "Provider=SQLOLEDB.1;User ID=sa;Persist Security Info=False";
     QTest::newRow("says nothing, carries a password")
         << "Provider=SQLOLEDB.1;Password=p" << true << "Provider=SQLOLEDB.1;Password=n3w";
     QTest::newRow("says nothing, carries none")
         << "Provider=SQLOLEDB.1;User ID=sa" << false << "Provider=SQLOLEDB.1;User ID=sa";
-    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;Password=p" << false
-                                               << "Persist Security Info=maybe;Password=n3w";
+    QTest::newRow("says nothing, carries a database password, no log-on one")
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=p" << false
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=p";
+    QTest::newRow("says something unreadable") << "Persist Security Info=maybe;User ID=u" << false
+                                               << "Persist Security Info=maybe;User ID=u";
 }
 
 void tst_DataLinkDraft::aTypedPasswordGoesWherePersistSecurityInfoSays()

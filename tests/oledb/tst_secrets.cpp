@@ -172,6 +172,24 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
     row("password-like keywords no provider declares",
         u"Provider=X.1;PWD=s3cretA;Extra Password=s3cretB;ProxyPwd=s3cretC"_s,
         u"Provider=X.1;PWD=********;Extra Password=********;ProxyPwd=********"_s);
+    row("nested second and third factors", odbc + u"\"DSN=x;PWD2=s3cretTwo;PWD3=s3cretThree\""_s,
+        odbc + u"\"DSN=x;PWD2=********;PWD3=********\""_s);
+    row("tokens and client secrets",
+        u"Provider=X.1;Token=tok3nS3c;Auth_AccessToken=eyJ0S3c;"
+        "Client_Secret=cl1entS3c"_s,
+        u"Provider=X.1;Token=********;Auth_AccessToken=********;Client_Secret=********"_s);
+    row("nested tokens and client secrets",
+        odbc + u"\"DSN=x;Auth_AccessToken=eyJ0S3c;Client_Secret=cl1entS3c\""_s,
+        odbc + u"\"DSN=x;Auth_AccessToken=********;Client_Secret=********\""_s);
+    row("nested password with an undoubled closing brace before a separator",
+        odbc + u"\"DSN=x;PWD={s3c};ret99}\""_s, odbc + u"\"DSN=x;PWD=********\""_s, {u"ret99"_s});
+    row("an Oracle descriptor stays readable",
+        u"Provider=OraOLEDB.Oracle;Data Source=(DESCRIPTION=(ADDRESS_LIST=(ADDRESS=(PROTOCOL=TCP)"
+        "(HOST=myHost)(PORT=1521)))(CONNECT_DATA=(SID=MyOracleSID)(SERVER=DEDICATED)));"
+        "User ID=scott;Password=tig3rPW"_s,
+        u"Provider=OraOLEDB.Oracle;Data Source=(DESCRIPTION=(ADDRESS_LIST=(ADDRESS=(PROTOCOL=TCP)"
+        "(HOST=myHost)(PORT=1521)))(CONNECT_DATA=(SID=MyOracleSID)(SERVER=DEDICATED)));"
+        "User ID=scott;Password=********"_s);
     row("blank password", u"Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"_s,
         u"Provider=SQLOLEDB.1;Password=\"\";Persist Security Info=True"_s);
     row("a password under the Passwd spelling", u"Provider=MSDASQL;Passwd=hunter2"_s,
@@ -229,6 +247,13 @@ void tst_Secrets::malformedTextIsMaskedEveryWayItCouldBeRead_data()
         << u"Provider=SQLOLEDB;Password=********"_s;
     QTest::newRow("a brace never closed runs to the end")
         << u"Provider=MSDASQL;PWD={s3c;ret;UID=sa"_s << u"Provider=MSDASQL;PWD=********"_s;
+    QTest::newRow("a password ending in a stray quote")
+        << u"Provider=SQLOLEDB;Password=hunter2sec\";Data Source=x"_s
+        << u"Provider=SQLOLEDB;Password=********;Data Source=x"_s;
+    QTest::newRow("a braced password holding a separator")
+        << u"Provider=SQLOLEDB;Pwd={Pa55;word-Corvanta}"_s << u"Provider=SQLOLEDB;Pwd=********"_s;
+    QTest::newRow("a braced password with an undoubled closing brace")
+        << u"Provider=MSDASQL;PWD={s3c};ret99};UID=u"_s << u"Provider=MSDASQL;PWD=********;UID=u"_s;
     QTest::newRow("a nested password after a quote never closed")
         << u"Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=s3cret;UID=u"_s
         << u"Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=********;UID=u"_s;
@@ -255,6 +280,10 @@ void tst_Secrets::keywordsAreSecretAsTheParserComparesThem_data()
     QTest::newRow("user name") << u"User ID"_s << false;
     QTest::newRow("saving passwords is no secret") << u"Persist Security Info"_s << false;
     QTest::newRow("pwd inside a word") << u"PwdPolicy"_s << false;
+    QTest::newRow("a second factor") << u"PWD2"_s << true;
+    QTest::newRow("a bare token") << u"Token"_s << true;
+    QTest::newRow("a token inside a longer keyword") << u"Auth_AccessToken"_s << true;
+    QTest::newRow("a client secret") << u"Client_Secret"_s << true;
 }
 
 void tst_Secrets::keywordsAreSecretAsTheParserComparesThem()
@@ -269,23 +298,38 @@ void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("secrets");
     QTest::addColumn<QString>("expected");
+    // Where it is set, the secrets are also those the connection's string holds.
+    QTest::addColumn<QString>("connection");
 
-    QTest::newRow("a known secret wherever it occurs, in any case")
+    QTest::newRow("a known secret wherever it is echoed, in any case")
         << u"user \"hunter2\" rejected; HUNTER2 is not valid"_s << QStringList {u"hunter2"_s}
-        << u"user \"********\" rejected; ******** is not valid"_s;
+        << u"user \"********\" rejected; ******** is not valid"_s << QString();
     QTest::newRow("secrets that overlap become one mask")
-        << u"got abcdef"_s << QStringList {u"abcd"_s, u"cdef"_s} << u"got ********"_s;
+        << u"got abc-def"_s << QStringList {u"abc-def"_s, u"def"_s} << u"got ********"_s
+        << QString();
+    QTest::newRow("a short password inside the message's words leaves them alone")
+        << u"database \"pubs\" does not exist; x is not its password"_s << QStringList {}
+        << u"database \"pubs\" does not exist; ******** is not its password"_s
+        << u"Provider=SQLOLEDB.1;User ID=u;Password=x"_s;
+    QTest::newRow("a password equal to the user name leaves the user readable")
+        << u"Login failed for user \"sa\"."_s << QStringList {}
+        << u"Login failed for user \"sa\"."_s << u"Provider=SQLOLEDB.1;User ID=sa;Password=sa"_s;
+    QTest::newRow("a nested password equal to the nested user name")
+        << u"UID=app rejected for PWD=app"_s << QStringList {}
+        << u"UID=app rejected for PWD=********"_s
+        << u"Provider=MSDASQL.1;Extended Properties=\"DSN=x;UID=app;PWD=app\""_s;
     QTest::newRow("an unknown braced PWD with an escaped brace and a separator")
-        << u"DSN=x;PWD={a;b}}c};UID=u"_s << QStringList {} << u"DSN=x;PWD=********;UID=u"_s;
+        << u"DSN=x;PWD={a;b}}c};UID=u"_s << QStringList {} << u"DSN=x;PWD=********;UID=u"_s
+        << QString();
     QTest::newRow("an unknown quoted password at the end of a sentence")
         << u"the string was Password = \"x \"\" y\";User ID=u"_s << QStringList {}
-        << u"the string was Password = ********;User ID=u"_s;
+        << u"the string was Password = ********;User ID=u"_s << QString();
     QTest::newRow("an unknown PWD after a no-break space ends with its line")
         << u"connect string was DSN=x;pwd\u00A0= secret\n[driver] failed"_s << QStringList {}
-        << u"connect string was DSN=x;pwd\u00A0= ********\n[driver] failed"_s;
+        << u"connect string was DSN=x;pwd\u00A0= ********\n[driver] failed"_s << QString();
     QTest::newRow("a message without secrets is left alone")
         << u"[unixODBC][Driver Manager]Data source name not found"_s << QStringList {}
-        << u"[unixODBC][Driver Manager]Data source name not found"_s;
+        << u"[unixODBC][Driver Manager]Data source name not found"_s << QString();
 }
 
 void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords()
@@ -293,7 +337,11 @@ void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords()
     QFETCH(QString, message);
     QFETCH(QStringList, secrets);
     QFETCH(QString, expected);
-    QCOMPARE(oledb::maskSecrets(message, secrets, oledb::ProviderCatalogue::builtIn()), expected);
+    QFETCH(QString, connection);
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
+    if (!connection.isEmpty())
+        secrets += oledb::secretsOf(oledb::ConnectionString::parse(connection), catalogue);
+    QCOMPARE(oledb::maskSecrets(message, secrets, catalogue), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Secrets)
