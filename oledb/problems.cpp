@@ -82,9 +82,10 @@ public:
     QList<Problem> find()
     {
         deprecatedProvider();
-        QHash<QString, bool> conflicted;
+        // The properties whose pairs have been weighed against each other already.
+        QHash<QString, bool> weighed;
         for (const PairReading &reading : std::as_const(m_readings)) {
-            ineffective(reading, conflicted);
+            ineffective(reading, weighed);
             misspelt(reading);
             deprecatedValue(reading);
         }
@@ -139,7 +140,7 @@ private:
                 QStringLiteral("Remove %1").arg(shown(reading.pair))};
     }
 
-    void ineffective(const PairReading &reading, QHash<QString, bool> &conflicted)
+    void ineffective(const PairReading &reading, QHash<QString, bool> &weighed)
     {
         if (reading.effect == PairReading::Effect::NoEffect) {
             const PropertyDefinition *known = m_provider.property(reading.property);
@@ -167,12 +168,14 @@ private:
             return;
         }
         const QString key = keywordKey(reading.property);
-        if (conflicted.contains(key))
+        // Once for each property, agreeing or not: weighing all its pairs again for each of them
+        // would take time in the square of their number.
+        if (weighed.contains(key))
             return;
+        weighed.insert(key, true);
         const std::optional<Conflict> conflict = m_properties.conflict(reading.property);
         if (!conflict)
             return;
-        conflicted.insert(key, true);
         const QString why = reading.source.isEmpty()
             ? QStringLiteral("the last one in the string")
             : (winner->offset > reading.offset
