@@ -107,7 +107,8 @@ void tst_OdbcStrings::shouldMapOdbcProviderProperties()
     QFETCH(QString, connectionString);
     QFETCH(QString, odbc);
     QCOMPARE(
-        drivers::OdbcTester::odbcConnectionString(oledb::ConnectionString::parse(connectionString)),
+        drivers::OdbcTester::odbcConnectionString(oledb::ProviderCatalogue::builtIn(),
+                                                  oledb::ConnectionString::parse(connectionString)),
         odbc);
 }
 
@@ -206,7 +207,7 @@ void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
         drivers::DatabaseLister lister(catalogue, freeTds);
         QVERIFY(!drivers::listDatabases(lister, catalogue, text, cancelled).succeeded());
     } else {
-        const auto odbc = std::make_shared<drivers::OdbcTester>();
+        const auto odbc = std::make_shared<drivers::OdbcTester>(catalogue);
         drivers::ProviderDispatcher tester(
             catalogue, {odbc, std::make_shared<drivers::SqlServerTester>(freeTds), odbc, odbc});
         QCOMPARE(drivers::testConnectionString(tester, catalogue, text, cancelled).outcome,
