@@ -48,7 +48,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     layout->setContentsMargins(0, 0, 0, 0);
 
     auto *server = new QGroupBox(tr("1. Server"), this);
-    auto *serverForm = new QFormLayout(server);
+    auto *serverForm = m_serverForm = new QFormLayout(server);
     LookupField *serverName = addServerField(QStringLiteral("dataSourceEdit"), DataSource);
     serverName->comboBox()->lineEdit()->setPlaceholderText(tr("(local)"));
     serverForm->addRow(tr("Ser&ver name:"), serverName);
@@ -123,7 +123,8 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
         m_logOnForm->addRow(tr("Access t&oken:"), m_accessToken);
     }
     // A popup no wider than the field would cut the longer names.
-    m_authentication->view()->setMinimumWidth(m_authentication->view()->sizeHintForColumn(0));
+    m_authentication->view()->setMinimumWidth(m_authentication->view()->sizeHintForColumn(0)
+                                              + 2 * m_authentication->view()->frameWidth());
     layout->addWidget(logOn);
     connect(m_authentication, &QComboBox::activated, this, &SqlServerPage::useMode);
 
@@ -222,6 +223,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
         browse->setToolTip(tr("Choose the server certificate file"));
         browse->setAccessibleName(tr("Choose the server certificate file"));
         auto *row = new QHBoxLayout;
+        m_serverCertificateRow = row;
         row->addWidget(m_serverCertificate);
         row->addWidget(browse);
         // A row of several widgets gets no buddy from the form.
@@ -339,6 +341,18 @@ void SqlServerPage::refresh()
     if (m_trustCertificate) {
         m_trustCertificate->setChecked(isTrue(m_draft.value(TrustServerCertificate),
                                               *m_draft.definition(TrustServerCertificate)));
+    }
+    if (m_serverCertificateRow) {
+        // The certificate file counts only under strict encryption; a file the string names
+        // stays in view, so that it can be seen and taken out.
+        const QString encryption
+            = m_draft.value(UseEncryptionForData)
+                  .value_or(m_draft.definition(UseEncryptionForData)
+                                ? m_draft.definition(UseEncryptionForData)->defaultValue
+                                : QString());
+        m_serverForm->setRowVisible(m_serverCertificateRow,
+                                    encryption.compare(u"Strict", Qt::CaseInsensitive) == 0
+                                        || m_draft.value(ServerCertificate));
     }
 }
 

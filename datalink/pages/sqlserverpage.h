@@ -78,6 +78,8 @@ private:
     QCheckBox *m_trustCertificate = nullptr;
     QLineEdit *m_hostNameInCertificate = nullptr;
     QLineEdit *m_serverCertificate = nullptr;
+    QFormLayout *m_serverForm;
+    QLayout *m_serverCertificateRow = nullptr;
     // Chosen but not typed yet: nothing in the draft says so.
     bool m_attachChosen = false;
 };

@@ -96,9 +96,11 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
         << "Provider=MSOLEDBSQL19.1;Persist Security Info=False;Access Token=eyJ0";
     QTest::newRow("sql server driver 19, certificate checks")
         << Script {provider(msoledbsql19), type("hostNameInCertificateEdit", "db.example.com"),
+                   type("encryptionEditor", "Strict"),
                    type("serverCertificateEdit", "/etc/ssl/db.cer")}
         << "Provider=MSOLEDBSQL19.1;Integrated Security=SSPI;Persist Security Info=False;"
-           "Host Name In Certificate=db.example.com;Server Certificate=/etc/ssl/db.cer";
+           "Host Name In Certificate=db.example.com;Use Encryption for Data=Strict;"
+           "Server Certificate=/etc/ssl/db.cer";
     QTest::newRow("sql server driver, windows integrated takes out the directory mode")
         << Script {opened(
                        "Provider=MSOLEDBSQL;Data Source=s;Authentication=ActiveDirectoryPassword;"
@@ -342,6 +344,14 @@ void tst_ConnectionTab::aStringOpensOnTheChoiceTheProviderWouldMake_data()
         << "Provider=MSOLEDBSQL.1" << combo << "SQL Server user name and password"
         << QStringList {u"userNameEdit"_s}
         << QStringList {u"hostNameInCertificateEdit"_s, u"serverCertificateEdit"_s};
+    QTest::newRow("a certificate file only under strict encryption")
+        << "Provider=MSOLEDBSQL19.1;Use Encryption for Data=Mandatory"
+        << "hostNameInCertificateEdit"
+        << "" << QStringList {} << QStringList {u"serverCertificateEdit"_s};
+    QTest::newRow("a certificate file the string names stays in view")
+        << "Provider=MSOLEDBSQL19.1;Server Certificate=/etc/ssl/db.cer"
+        << "serverCertificateEdit"
+        << "/etc/ssl/db.cer" << QStringList {u"serverCertificateEdit"_s} << QStringList {};
     QTest::newRow("odbc keywords at the top level make a connection string")
         << "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
            "Database=postgres;Uid=u;Pwd=p;"
