@@ -115,15 +115,8 @@ void OdbcPage::refresh()
             pairs.append(reading.pair.keyword + u'=' + reading.pair.value);
         text = pairs.join(u';');
     }
-    // A value with a password nested in it (an ODBC string's PWD) stays editable, typed blind
-    // as a password is, until the user asks to see passwords.
-    const bool hidden = m_draft.hidesValue(ExtendedProperties);
-    m_connectionString->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
-    m_connectionString->setToolTip(
-        hidden ? tr("Holds a password, so it is hidden. Tick Show password to see it.")
-               : QString());
-    if (!m_typingPairs && m_connectionString->text() != text)
-        m_connectionString->setText(text);
+    if (!m_typingPairs)
+        showText(m_connectionString, ExtendedProperties, text);
     m_byName->setChecked(!byString);
     m_byString->setChecked(byString);
     m_dataSourceName->setEnabled(!byString);
