@@ -135,15 +135,20 @@ private:
     qsizetype inEffect(const QList<qsizetype> &pairs) const;
     // Document index -> where the pair stands in toString().
     QHash<qsizetype, qsizetype> offsets() const;
+    // The pairs that set the property of a key (see keyOf), in the string's order: the live
+    // ones, or the removed ones, so that setting the property again brings its pair back where
+    // it stood.
+    QList<qsizetype> pairsOf(const QString &key, bool removed = false) const;
+    void resolveProvider();
     void reindex();
 
     const ProviderCatalogue *m_catalogue;
     ConnectionStringDocument m_document;
     Provider m_provider;
-    // Property key (see keyOf) -> indexes of the live pairs that set it, in order; and of the
-    // removed ones, so that setting the property again brings its pair back where it stood.
-    QHash<QString, QList<qsizetype>> m_live;
-    QHash<QString, QList<qsizetype>> m_removed;
+    // Keyword as written (folded) -> every pair under it, removed ones too, in order. Kept by
+    // keyword rather than by property, so that a change of provider, which changes which
+    // keywords mean one property, leaves it as it is.
+    QHash<QString, QList<qsizetype>> m_byKeyword;
 };
 
 // For scripts: the text with each [name, value] of `set` applied, then each name of `remove`, in

@@ -40,10 +40,19 @@ OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
         if (spans)
             spans->append(span);
     };
+    // The next `=` and `;` are looked for again only once passed: searched afresh for every
+    // piece, a run of pieces without `=` would cost the rest of the text each.
+    const auto next = [&](QChar c, qsizetype &found, qsizetype from) {
+        if (found != -1 && found < from)
+            found = text.indexOf(c, from);
+        return found < 0 ? -1 : found;
+    };
+    qsizetype nextAssign = -2;
+    qsizetype nextSeparator = -2;
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const qsizetype assign = text.indexOf(u'=', pos);
-        qsizetype separator = text.indexOf(u';', pos);
+        const qsizetype assign = next(u'=', nextAssign, pos);
+        qsizetype separator = next(u';', nextSeparator, pos);
         if (assign < 0 || (separator >= 0 && separator < assign)) {
             const qsizetype end = separator < 0 ? text.size() : separator;
             add(text.sliced(pos, end - pos).trimmed(), QString(), {end, end});
@@ -60,7 +69,7 @@ OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
             span.closed = pos < text.size();
             if (span.closed)
                 ++pos;
-            separator = text.indexOf(u';', pos);
+            separator = next(u';', nextSeparator, pos);
         } else if (separator >= 0) {
             value = text.sliced(pos, separator - pos).trimmed().toString();
         } else {

@@ -132,7 +132,10 @@ bool maskString(QStringView text, JsonWriter &out, const oledb::ProviderCatalogu
     }
     out.beginObject();
     out.key(QLatin1StringView("masked"));
-    out.string(oledb::maskConnectionString(text, catalogue));
+    out.beginString();
+    oledb::maskConnectionString(text, catalogue,
+                                [&out](QStringView part) { out.stringPart(part); });
+    out.endString();
     out.key(QLatin1StringView("ok"));
     out.boolean(true);
     out.endObject();

@@ -136,8 +136,24 @@ char *escape(char *out, char16_t c)
 // needs no bounds checks. ASCII is copied, the rest goes to Qt's encoder a run at a time.
 void JsonWriter::string(QStringView text)
 {
+    beginString();
+    stringPart(text);
+    endString();
+}
+
+void JsonWriter::beginString()
+{
     separate();
     put('"');
+}
+
+void JsonWriter::endString()
+{
+    put('"');
+}
+
+void JsonWriter::stringPart(QStringView text)
+{
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
     while (at != end) {
@@ -170,7 +186,6 @@ void JsonWriter::string(QStringView text)
         }
         m_used = out - m_buffer.get();
     }
-    put('"');
 }
 
 void JsonWriter::pair(QStringView first, QStringView second)
