@@ -3,6 +3,8 @@
 #include "oledb/propertynames.h"
 #include "oledb/providercatalogue.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace oledb {
@@ -139,8 +141,10 @@ void DataLinkProperties::resolveProvider()
 void DataLinkProperties::reindex()
 {
     m_byKeyword.clear();
-    for (qsizetype i = 0; i < m_document.count(); ++i)
-        m_byKeyword[keywordKey(m_document.keyword(i))].append(i);
+    for (qsizetype i = 0; i < m_document.count(); ++i) {
+        if (m_document.isPair(i))
+            m_byKeyword[keywordKey(m_document.keyword(i))].append(i);
+    }
     resolveProvider();
 }
 
@@ -358,12 +362,59 @@ void DataLinkProperties::keepOnlyInEffect(QStringView name)
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
                              const KeywordValueList &set, const QStringList &remove)
 {
-    DataLinkProperties properties = DataLinkProperties::fromString(catalogue, text);
+    QString out;
+    editConnectionString(catalogue, text, set, remove, [&out](QStringView part) { out += part; });
+    return out;
+}
+
+void editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
+                          const KeywordValueList &set, const QStringList &remove,
+                          const std::function<void(QStringView)> &write)
+{
+    // Which keywords can matter: Provider's, and every spelling of each name under any provider
+    // the string can come to name, the one it names now included.
+    QSet<QString> progIds {QString()};
+    struct Providers final : PairVisitor
+    {
+        QSet<QString> &progIds;
+        explicit Providers(QSet<QString> &progIds)
+            : progIds(progIds)
+        { }
+        void visit(QStringView keyword, QStringView value) override
+        {
+            if (sameKeyword(keyword, property::Provider))
+                progIds.insert(value.toString());
+        }
+    } providers(progIds);
+    ConnectionString::visitPairs(text, providers);
+    QStringList names = remove;
+    for (const KeywordValue &pair : set) {
+        names.append(pair.keyword);
+        if (sameKeyword(pair.keyword, property::Provider))
+            progIds.insert(pair.value);
+    }
+    QSet<QString> keys {keywordKey(property::Provider)};
+    for (const QString &progId : std::as_const(progIds)) {
+        const Provider provider = catalogue.resolve(progId);
+        for (const QString &name : std::as_const(names)) {
+            keys.insert(keywordKey(name));
+            if (const PropertyDefinition *known = provider.property(name)) {
+                keys.insert(keywordKey(known->name));
+                for (const Synonym &synonym : known->synonyms)
+                    keys.insert(keywordKey(synonym.keyword));
+            }
+        }
+    }
+
+    DataLinkProperties properties(catalogue);
+    properties.m_document = ConnectionStringDocument::parse(
+        text, [&keys](QStringView keyword) { return keys.contains(keywordKey(keyword)); });
+    properties.reindex();
     for (const KeywordValue &pair : set)
         properties.setValue(pair.keyword, pair.value);
     for (const QString &name : remove)
         properties.remove(name);
-    return properties.toString();
+    properties.m_document.write(write);
 }
 
 } // namespace oledb

@@ -127,6 +127,10 @@ public:
     QString toString() const { return m_document.toString(); }
 
 private:
+    friend void editConnectionString(const ProviderCatalogue &, const QString &,
+                                     const KeywordValueList &, const QStringList &,
+                                     const std::function<void(QStringView)> &);
+
     QString keyOf(QStringView keyword) const;
     QString propertyValueAt(qsizetype index) const;
     KeywordKind kindAt(qsizetype index) const;
@@ -157,5 +161,11 @@ private:
 // can hold.
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
                              const KeywordValueList &set, const QStringList &remove);
+// The same handed to `write` a part at a time, once every edit has succeeded. Only the pairs
+// that could set one of the names are read as pairs, so a string of millions of others costs
+// little more than the string.
+void editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
+                          const KeywordValueList &set, const QStringList &remove,
+                          const std::function<void(QStringView)> &write);
 
 } // namespace oledb
