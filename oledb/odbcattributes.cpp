@@ -33,12 +33,21 @@ qsizetype trimmedEnd(QStringView text, qsizetype start, qsizetype end)
 OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
 {
     OdbcAttributes result;
-    const auto add = [&](QStringView key, QString value, ValueSpan span) {
-        if (key.isEmpty())
-            return;
+    visit(text, [&](QStringView key, QString value, const ValueSpan &span) {
         result.m_attributes.append({key.toString(), std::move(value)});
         if (spans)
             spans->append(span);
+    });
+    return result;
+}
+
+void OdbcAttributes::visit(
+    QStringView text,
+    const std::function<void(QStringView key, QString value, const ValueSpan &)> &visitor)
+{
+    const auto add = [&](QStringView key, QString value, ValueSpan span) {
+        if (!key.isEmpty())
+            visitor(key, std::move(value), span);
     };
     // The next `=` and `;` are looked for again only once passed: searched afresh for every
     // piece, a run of pieces without `=` would cost the rest of the text each.
@@ -80,7 +89,6 @@ OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
         add(key, std::move(value), span);
         pos = end + 1;
     }
-    return result;
 }
 
 std::optional<QString> OdbcAttributes::value(QStringView key) const

@@ -190,45 +190,42 @@ void findNested(QStringView text, int depth, FoundList &out, const ProviderCatal
         return;
     }
 
-    QList<OdbcAttributes::ValueSpan> odbcSpans;
-    const OdbcAttributes odbc = OdbcAttributes::parse(text, &odbcSpans);
     QSet<qsizetype> braces;
-    for (qsizetype i = 0; i < odbc.attributes().size(); ++i) {
-        const OdbcAttributes::Attribute &attribute = odbc.attributes().at(i);
-        const OdbcAttributes::ValueSpan span = odbcSpans.at(i);
-        if (span.braced) {
-            braces.insert(span.start);
-            if (span.closed)
-                braces.insert(span.end - 1);
-        }
-        if (isSecretKeyword(attribute.key, catalogue)) {
-            qsizetype end = span.end;
-            // The driver takes an opening quote as part of the password and stops at the first
-            // `;`, but the writer meant everything up to the closing quote.
-            if (!span.braced && span.end > span.start && isQuote(text[span.start]))
-                end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
-            // The reader drops what follows a closing brace; it may be the rest of a password
-            // written without doubling its `}`. A closing quote of the string around is not.
-            if (span.closed) {
-                const qsizetype separator = text.indexOf(u';', end);
-                qsizetype after = separator < 0 ? text.size() : separator;
-                while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
-                    --after;
-                end = after == separator ? pastBarePieces(text, separator) : after;
+    // Each attribute as it is read: a value of millions of pieces costs no list of them.
+    OdbcAttributes::visit(
+        text, [&](QStringView key, const QString &value, const OdbcAttributes::ValueSpan &span) {
+            if (span.braced) {
+                braces.insert(span.start);
+                if (span.closed)
+                    braces.insert(span.end - 1);
             }
-            const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
-            if (!attribute.value.isEmpty() || end - span.start > bare)
-                out.append({span.start, end, attribute.value});
-            continue;
-        }
-        if (!attribute.value.contains(u'='))
-            continue;
-        FoundList inner;
-        findNested(attribute.value, depth + 1, inner, catalogue);
-        addEscaped(out, std::move(inner), attribute.value,
-                   span.braced ? span.start + 1 : span.start,
-                   span.braced ? std::optional<QChar>(u'}') : std::nullopt);
-    }
+            if (isSecretKeyword(key, catalogue)) {
+                qsizetype end = span.end;
+                // The driver takes an opening quote as part of the password and stops at the first
+                // `;`, but the writer meant everything up to the closing quote.
+                if (!span.braced && span.end > span.start && isQuote(text[span.start]))
+                    end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
+                // The reader drops what follows a closing brace; it may be the rest of a password
+                // written without doubling its `}`. A closing quote of the string around is not.
+                if (span.closed) {
+                    const qsizetype separator = text.indexOf(u';', end);
+                    qsizetype after = separator < 0 ? text.size() : separator;
+                    while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
+                        --after;
+                    end = after == separator ? pastBarePieces(text, separator) : after;
+                }
+                const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
+                if (!value.isEmpty() || end - span.start > bare)
+                    out.append({span.start, end, value});
+                return;
+            }
+            if (!value.contains(u'='))
+                return;
+            FoundList inner;
+            findNested(value, depth + 1, inner, catalogue);
+            addEscaped(out, std::move(inner), value, span.braced ? span.start + 1 : span.start,
+                       span.braced ? std::optional<QChar>(u'}') : std::nullopt);
+        });
 
     FoundList asPairs;
     try {
