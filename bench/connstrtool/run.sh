@@ -70,8 +70,12 @@ for item in "${inputs[@]}"; do
     input=${item#*:}
     bytes=$(stat -c %s "$work/$input")
     read -r wall cpu kib < <(measure "$work/$input" "$command")
-    awk -v n="$command ${input#mask-}" -v b="$bytes" -v w="$wall" -v c="$cpu" -v k="$kib" -v base="$base_kib" \
-        'BEGIN { printf "%-22s %10d %8.3f %8.3f %10.0f %10.0f %10.1f %11.2fx\n", n, b, w, c,
+    # A run the timeout stopped leaves no peak memory (0): its CPU time is what it had done.
+    awk -v n="$command ${input#mask-}" -v b="$bytes" -v w="$wall" -v c="$cpu" -v k="$kib" \
+        -v base="$base_kib" -v limit="$limit" \
+        'BEGIN { if (k == 0) { printf "%-22s %10d stopped after %d s, %.3f s of CPU\n", n, b,
+                               limit, c; exit }
+                 printf "%-22s %10d %8.3f %8.3f %10.0f %10.0f %10.1f %11.2fx\n", n, b, w, c,
                  (w > 0 ? b / w / 1e6 : 0), (c > 0 ? b / c / 1e6 : 0), k / 1024,
                  (k - base) * 1024 / b }'
 done
