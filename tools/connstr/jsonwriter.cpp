@@ -132,8 +132,6 @@ char *escape(char *out, char16_t c)
 
 } // namespace
 
-// As many characters at a time as the buffer has room for at their widest, so the loop over them
-// needs no bounds checks. ASCII is copied, the rest goes to Qt's encoder a run at a time.
 void JsonWriter::string(QStringView text)
 {
     beginString();
@@ -152,6 +150,9 @@ void JsonWriter::endString()
     put('"');
 }
 
+// As many characters at a time as the buffer has room for at their widest, so the loop over them
+// needs no bounds checks. ASCII is copied, the rest goes to Qt's encoder a run at a time. A
+// surrogate pair split between two parts is written as two escapes, which JSON reads as the pair.
 void JsonWriter::stringPart(QStringView text)
 {
     const char16_t *at = text.utf16();
