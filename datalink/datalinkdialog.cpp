@@ -5,6 +5,7 @@
 #include "datalink/pages/providerpage.h"
 #include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/livestringview.h"
+#include "datalink/widgets/problemlist.h"
 #include "datalink/widgets/propertyeditor.h"
 #include "datalink/widgets/taborder.h"
 #include "datalink/widgets/wheelguard.h"
@@ -99,6 +100,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     , m_tabs(new QTabWidget(this))
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
+    , m_problemList(new ProblemList(*m_draft, this))
     , m_problems(new QLabel(this))
     , m_notice(new QLabel(this))
 {
@@ -159,6 +161,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_notice);
     layout->addWidget(m_tabs);
+    layout->addWidget(m_problemList);
     // Height beyond what the pages need goes to the string, which can be long.
     layout->addWidget(buildStringPanel(), 1);
     layout->addWidget(m_problems);
@@ -169,6 +172,11 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     // changes; new widgets would otherwise take the focus after Cancel.
     connect(m_draft, &DataLinkDraft::shapeChanged, this, [this] { m_tabOrderStale = true; });
     connect(m_draft, &DataLinkDraft::changed, this, &DataLinkDialog::refresh);
+    // The last fix took its entry, and the button with it, away.
+    connect(m_problemList, &ProblemList::fixApplied, this, [this] {
+        if (!m_problemList->isAncestorOf(focusWidget()))
+            m_tabs->tabBar()->setFocus(Qt::TabFocusReason);
+    });
     rebuildProviderPages();
     refresh();
     resize(openingSize());
@@ -437,6 +445,8 @@ void DataLinkDialog::refresh()
         m_problems->setText(lines.join(u'\n'));
         m_problems->show();
     }
+    if (m_problemList->refresh())
+        m_tabOrderStale = true;
     if (m_tabOrderStale) {
         connectLabelsToControls(this);
         orderTabsByLayout(this);

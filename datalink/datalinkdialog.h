@@ -29,6 +29,7 @@ class AdvancedPage;
 class AllPropertiesPage;
 class DataLinkDraft;
 class LiveStringView;
+class ProblemList;
 class ProviderPage;
 
 // The dialog's size for the rest of the run, once it has one: the size it first opened at, or
@@ -106,6 +107,7 @@ private:
     LiveStringView *m_stringView = nullptr;
     QCheckBox *m_reveal = nullptr;
     QLabel *m_copyNote = nullptr;
+    ProblemList *m_problemList;
     QLabel *m_problems;
     QLabel *m_notice;
     QString m_builtFor;
