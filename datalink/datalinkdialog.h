@@ -82,6 +82,9 @@ protected:
 
 private:
     QSize openingSize();
+    // Invalid without a screen.
+    QSize roomOnScreen() const;
+    void fitProblemList();
     QWidget *buildConnectionTab();
     QWidget *buildStringPanel();
     void rebuildProviderPages();
@@ -115,6 +118,8 @@ private:
     QString m_shownString;
     bool m_tabOrderStale = true;
     bool m_sized = false;
+    // What the dialog grew by to show the Problems list; not part of the size it keeps.
+    int m_grownBy = 0;
 };
 
 } // namespace datalink

@@ -58,8 +58,10 @@ public:
         const QWidget *content = widget();
         if (!content)
             return QScrollArea::sizeHint();
-        const int width
-            = viewport()->width() > 0 ? viewport()->width() : content->sizeHint().width();
+        // Before the first layout, about the window's width: wrapped lines are counted for
+        // the width they will have, or the dialog makes too little room.
+        const int width = viewport()->width() > 0 ? viewport()->width()
+                                                  : window()->width() - 4 * fontMetrics().height();
         const int wanted = content->hasHeightForWidth() ? content->heightForWidth(width)
                                                         : content->sizeHint().height();
         const int most = 7 * fontMetrics().lineSpacing();

@@ -275,6 +275,23 @@ void tst_DialogKeyboard::theSizeTheUserGivesIsKeptForTheRun()
     // Another string, another provider, another page: the same size.
     open(QStringLiteral("Provider=SQLOLEDB.1;Data Source=x"));
     QCOMPARE(m_dialog->size(), given);
+
+    // Problems listed make the dialog taller where the screen has room, and the room goes with
+    // them; the size kept is the one without.
+    open(QStringLiteral("Provider=MSOLEDBSQL.1;Data Source=x"));
+    const QSize kept(given.width(), m_dialog->minimumSizeHint().height());
+    m_keptSize.size = kept;
+    const auto shown = [this](const QString &text) {
+        open(text).show();
+        return QTest::qWaitForWindowExposed(m_dialog.get());
+    };
+    QVERIFY(shown(u"Provider=SQLOLEDB.1;Data Source=x"_s));
+    QVERIFY(m_dialog->height() > kept.height());
+    QVERIFY(DialogDriver(*m_dialog).chooseProvider("MSOLEDBSQL.1"));
+    QCOMPARE(m_dialog->size(), kept);
+    QVERIFY(shown(u"Provider=SQLOLEDB.1;Data Source=x"_s));
+    QVERIFY(shown(u"Provider=MSOLEDBSQL.1;Data Source=x"_s));
+    QCOMPARE(m_dialog->size(), kept);
 }
 
 QTEST_MAIN(tst_DialogKeyboard)
