@@ -189,8 +189,10 @@ bool ProblemList::refresh()
                     : tr("Source: <a href=\"%1\">%2</a>")
                           .arg(citation.address.toHtmlEscaped(), citation.title.toHtmlEscaped()));
             cited->setToolTip(source);
-            cited->setAccessibleName(tr("Source: %1").arg(citation.title));
-            cited->setAccessibleDescription(citation.address);
+            // Tab reaches the link, not the text: it says what the problem is, and names the
+            // pair, as two problems may cite one page.
+            cited->setAccessibleName(tr("Source for %1: %2").arg(where, citation.title));
+            cited->setAccessibleDescription(problem.message);
             if (!citation.address.isEmpty()) {
                 cited->setOpenExternalLinks(true);
                 cited->setTextInteractionFlags(Qt::LinksAccessibleByMouse
@@ -209,7 +211,8 @@ bool ProblemList::refresh()
                                           + problem.keyword);
             const QString shown
                 = fontMetrics().elidedText(fix.label, Qt::ElideRight, LabelChars * charWidth);
-            button->setText(shown);
+            // A value's `&` is no Alt key.
+            button->setText(QString(shown).replace(u'&', QStringLiteral("&&")));
             if (shown != fix.label)
                 button->setToolTip(fix.label);
             // The label alone may repeat; with the pair it names one button.

@@ -137,6 +137,15 @@ void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit_data()
         << "db"
         << Script {click("reset:Initial Catalog"), type("newPropertyNameEdit", "Intial Catalog"),
                    type("newPropertyValueEdit", "db"), click("addPropertyButton")};
+    QTest::newRow("a long keyword and value are cut short, the dialog no wider")
+        << "Provider=MSOLEDBSQL;Data Source=a;An Unusually Long Keyword Of Its Own=1;"
+           "an unusually long keyword of its own=Tom & Jerry's wholly unbroken value"
+        << "An Unusually L"
+        << "keep:An Unusually Long Keyword Of Its Own"
+        << "Provider=MSOLEDBSQL;Data Source=a;an unusually long keyword of its own=Tom & Jerry's "
+           "wholly unbroken value"
+        << "dataSourceEdit"
+        << "a" << Script {};
 }
 
 void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit()
@@ -148,6 +157,7 @@ void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit()
     QFETCH(QString, field);
     QFETCH(QString, shown);
     QFETCH(Script, reversal);
+    const int narrowest = open(u"Provider=MSOLEDBSQL"_s).minimumSizeHint().width();
     open(text);
     DialogDriver driver(*m_dialog);
     auto *list = driver.find<QWidget>("problemList");
@@ -166,6 +176,7 @@ void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit()
     QVERIFY(fix && fix->isVisible());
     QVERIFY(m_dialog->rect().contains(QRect(fix->mapTo(m_dialog.get(), QPoint()), fix->size())));
     QVERIFY(fix->width() >= fix->sizeHint().width());
+    QCOMPARE(m_dialog->width(), narrowest);
 
     fix->setFocus();
     QVERIFY(driver.click(button));
