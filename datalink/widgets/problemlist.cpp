@@ -58,14 +58,22 @@ public:
         const QWidget *content = widget();
         if (!content)
             return QScrollArea::sizeHint();
-        // Before the first layout, about the window's width: wrapped lines are counted for
-        // the width they will have, or the dialog makes too little room.
-        const int width = viewport()->width() > 0 ? viewport()->width()
-                                                  : window()->width() - 4 * fontMetrics().height();
-        const int wanted = content->hasHeightForWidth() ? content->heightForWidth(width)
+        // Wrapped lines are counted for the width they will have, or the dialog makes too
+        // little room: before the first layout, about the window's.
+        m_widthAsked = testAttribute(Qt::WA_Resized)
+            ? viewport()->width()
+            : window()->width() - 4 * fontMetrics().height();
+        const int wanted = content->hasHeightForWidth() ? content->heightForWidth(m_widthAsked)
                                                         : content->sizeHint().height();
         const int most = 7 * fontMetrics().lineSpacing();
         return {content->sizeHint().width(), std::min(wanted, most) + 2 * frameWidth()};
+    }
+
+    // Qt's minimum has room for a scroll bar's arrows, taller than one problem on two lines.
+    QSize minimumSizeHint() const override
+    {
+        const QSize least = QScrollArea::minimumSizeHint();
+        return {least.width(), std::min(least.height(), sizeHint().height())};
     }
 
 protected:
@@ -79,11 +87,13 @@ protected:
     // Wrapped lines make the entries taller as the dialog narrows.
     void resizeEvent(QResizeEvent *event) override
     {
-        const int before = viewport()->width();
         QScrollArea::resizeEvent(event);
-        if (viewport()->width() != before)
+        if (viewport()->width() != m_widthAsked)
             updateGeometry();
     }
+
+private:
+    mutable int m_widthAsked = -1;
 };
 
 // Where each pair stands, as the user counts: the Provider pair is the first.
@@ -112,6 +122,7 @@ ProblemList::ProblemList(DataLinkDraft &draft, QWidget *parent)
     m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    m_scroll->viewport()->setAutoFillBackground(false);
     layout->addWidget(m_scroll);
     hide();
 }
@@ -240,6 +251,8 @@ bool ProblemList::refresh()
         entries->addWidget(more);
     }
     m_scroll->setWidget(content);
+    // On the dialog's own background, as the rest of the group box.
+    content->setAutoFillBackground(false);
     content->installEventFilter(m_scroll);
     if (m_refocus >= 0 && !m_buttons.isEmpty())
         m_buttons.at(std::min(m_refocus, m_buttons.size() - 1))->setFocus(Qt::TabFocusReason);
