@@ -59,6 +59,10 @@ public:
     // A problem's one-click mend, as an ordinary edit; false when the string no longer holds
     // what it concerns.
     bool applyFix(const oledb::ProblemFix &fix);
+    // For the ODBC provider: the pairs that only its driver reads (Driver, Server, Port, ...:
+    // keywords the provider has no property for, which it passes on), those in effect, in
+    // the string's order.
+    QList<oledb::PairReading> driverOnlyPairs() const;
     // The same for every name of one property: rows and fields are found by it.
     QString propertyKey(QStringView name) const { return m_properties.propertyKey(name); }
 
