@@ -3,7 +3,6 @@
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/providercatalogue.h"
-#include "oledb/secrets.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -130,18 +129,10 @@ ProblemList::ProblemList(DataLinkDraft &draft, QWidget *parent)
 bool ProblemList::refresh()
 {
     const QString text = m_draft.connectionString();
-    // The model masks what it quotes; a secret must not show here even if a message slipped.
-    const QStringList secrets
-        = oledb::secretsOf(oledb::ConnectionString::parse(text), m_draft.catalogue());
-    const auto masked = [&](const QString &shown) {
-        return secrets.isEmpty() ? shown : oledb::maskSecrets(shown, secrets, m_draft.catalogue());
-    };
-    QList<oledb::Problem> problems = m_draft.stringProblems();
+    // Messages and labels come with their secrets masked.
+    const QList<oledb::Problem> problems = m_draft.stringProblems();
     QStringList signature;
-    for (oledb::Problem &problem : problems) {
-        problem.message = masked(problem.message);
-        if (problem.fix)
-            problem.fix->label = masked(problem.fix->label);
+    for (const oledb::Problem &problem : problems) {
         signature.append(problem.rule + u'\n' + QString::number(problem.offset) + u'\n'
                          + problem.keyword + u'\n' + problem.message + u'\n' + problem.source
                          + u'\n' + (problem.fix ? problem.fix->label : QString()));
