@@ -20,6 +20,9 @@ struct Provider
     // Other names a string may use for the same provider, such as the version-independent one.
     QStringList aliases;
     QString description;
+    // The catalogue's source id for the provider's keyword table; empty for the generic entry
+    // of a hand-written catalogue.
+    QString source;
     // Stands in for any provider the catalogue does not know.
     bool generic = false;
     ProviderFamily family = ProviderFamily::Other;
