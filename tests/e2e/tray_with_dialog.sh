@@ -72,7 +72,10 @@ xdotool key r
 back_with_dialog "the menu's Restore"
 e2e_screenshot back-with-dialog >/dev/null
 
-# The dialog still takes the keys: Enter is its OK, which writes the new string into the box.
+# The dialog still takes the keys: Enter on the provider list goes on to the Connection tab, and
+# Enter there is OK, which writes the new string into the box.
+xdotool key Return
+sleep 0.3
 xdotool key Return
 e2e_check "OK closes the dialog" e2e_wait_until 5 no_dialog
 e2e_click_button Copy
