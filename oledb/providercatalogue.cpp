@@ -279,10 +279,10 @@ using DescriptionSets = QHash<QString, DescriptionSet>;
 DescriptionSets readDescriptionSets(const QJsonObject &top, const Sources &sources)
 {
     DescriptionSets sets;
-    const QJsonValue setList = top.value(QLatin1String("descriptions"));
+    const QJsonValue setList = top.value(QLatin1String("descriptionSets"));
     if (!setList.isUndefined() && !setList.isObject())
         refuse(QStringLiteral("descriptions"),
-               QStringLiteral("\"descriptions\" must be an object of sets"));
+               QStringLiteral("\"descriptionSets\" must be an object of sets"));
     const QJsonObject setObject = setList.toObject();
     for (auto it = setObject.begin(); it != setObject.end(); ++it) {
         const QString at = QStringLiteral("description set \"%1\"").arg(it.key());

@@ -253,7 +253,7 @@ private Q_SLOTS:
         const QString described
             = u"{'progId': 'S', 'descriptions': [%1], 'description': 'd', "
               "'properties': [{'name': 'T', 'type': 'text', 'page': 'all'}]}], "
-              "'sources': {'doc': 'where'}, 'descriptions': {'set': {'source': '%2', "
+              "'sources': {'doc': 'where'}, 'descriptionSets': {'set': {'source': '%2', "
               "'properties': {'t': %3}}}, 'notes': ["_s;
         QTest::newRow("a described property")
             << generic + described.arg(u"'set'"_s, u"doc"_s, u"'What T does.'"_s) << true;
