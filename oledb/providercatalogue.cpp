@@ -281,7 +281,7 @@ DescriptionSets readDescriptionSets(const QJsonObject &top, const Sources &sourc
     DescriptionSets sets;
     const QJsonValue setList = top.value(QLatin1String("descriptionSets"));
     if (!setList.isUndefined() && !setList.isObject())
-        refuse(QStringLiteral("descriptions"),
+        refuse(QStringLiteral("descriptionSets"),
                QStringLiteral("\"descriptionSets\" must be an object of sets"));
     const QJsonObject setObject = setList.toObject();
     for (auto it = setObject.begin(); it != setObject.end(); ++it) {
