@@ -162,6 +162,9 @@ QList<PairReading> DataLinkProperties::readings() const
     const QHash<qsizetype, qsizetype> at = offsets();
     const QString providerKey = keywordKey(property::Provider);
     QList<PairReading> list;
+    // Once for each property, not for each of its pairs: a string setting one property many
+    // times would otherwise take time in the square of their number.
+    QHash<QString, qsizetype> effectiveOf;
     for (qsizetype i = 0; i < m_document.count(); ++i) {
         if (m_document.isRemoved(i))
             continue;
@@ -169,7 +172,10 @@ QList<PairReading> DataLinkProperties::readings() const
         if (key == providerKey)
             continue;
         const PropertyDefinition *known = m_provider.property(m_document.keyword(i));
-        const qsizetype effective = inEffect(m_live.value(key));
+        auto cached = effectiveOf.find(key);
+        if (cached == effectiveOf.end())
+            cached = effectiveOf.insert(key, inEffect(m_live.value(key)));
+        const qsizetype effective = *cached;
         PairReading reading;
         reading.offset = at.value(i, -1);
         reading.pair = {m_document.keyword(i), m_document.value(i)};

@@ -2,6 +2,7 @@
 
 #include "oledb/datalinkproperties.h"
 #include "oledb/propertynames.h"
+#include "oledb/secrets.h"
 
 #include <QHash>
 
@@ -14,11 +15,7 @@ namespace {
 const QString AccessToken = QStringLiteral("Access Token");
 const QString Authentication = QStringLiteral("Authentication");
 const QString HostNameInCertificate = QStringLiteral("Host Name In Certificate");
-
-QString shown(const KeywordValue &pair)
-{
-    return pair.keyword + u'=' + pair.value;
-}
+const QString ServerCertificate = QStringLiteral("Server Certificate");
 
 // Case-insensitive, as keywords compare.
 qsizetype editDistance(QStringView a, QStringView b)
@@ -78,14 +75,17 @@ public:
     {
         for (const EffectiveValue &value : properties.effectiveValues())
             m_effective.insert(keywordKey(value.property), value);
+        for (qsizetype i = 0; i < m_readings.size(); ++i)
+            m_atOffset.insert(m_readings.at(i).offset, i);
     }
 
     QList<Problem> find()
     {
         deprecatedProvider();
-        QHash<QString, bool> conflicted;
+        // The properties whose pairs have been weighed against each other already.
+        QHash<QString, bool> weighed;
         for (const PairReading &reading : std::as_const(m_readings)) {
-            ineffective(reading, conflicted);
+            ineffective(reading, weighed);
             misspelt(reading);
             deprecatedValue(reading);
         }
@@ -96,13 +96,19 @@ public:
     }
 
 private:
+    // Looked up once for every pair another overrides: a scan each time would make a string of
+    // many overridden pairs quadratic.
     const PairReading *at(qsizetype offset) const
     {
-        for (const PairReading &reading : m_readings) {
-            if (reading.offset == offset)
-                return &reading;
-        }
-        return nullptr;
+        const auto found = m_atOffset.constFind(offset);
+        return found == m_atOffset.cend() ? nullptr : &m_readings.at(*found);
+    }
+
+    // A pair as a message or a button names it: its secrets masked as everywhere else, since a
+    // problem is shown whether or not the password is.
+    QString shown(const KeywordValue &pair) const
+    {
+        return pair.keyword + u'=' + maskValue(pair.keyword, pair.value, m_properties.catalogue());
     }
 
     // The value in effect from a pair of the string, not the provider's default.
@@ -128,13 +134,13 @@ private:
                         std::move(source), std::move(fix)});
     }
 
-    static ProblemFix removal(const PairReading &reading)
+    ProblemFix removal(const PairReading &reading) const
     {
         return {ProblemFix::Kind::RemovePair, reading.offset, reading.property, QString(),
                 QStringLiteral("Remove %1").arg(shown(reading.pair))};
     }
 
-    void ineffective(const PairReading &reading, QHash<QString, bool> &conflicted)
+    void ineffective(const PairReading &reading, QHash<QString, bool> &weighed)
     {
         if (reading.effect == PairReading::Effect::NoEffect) {
             const PropertyDefinition *known = m_provider.property(reading.property);
@@ -162,12 +168,14 @@ private:
             return;
         }
         const QString key = keywordKey(reading.property);
-        if (conflicted.contains(key))
+        // Once for each property, agreeing or not: weighing all its pairs again for each of them
+        // would take time in the square of their number.
+        if (weighed.contains(key))
             return;
+        weighed.insert(key, true);
         const std::optional<Conflict> conflict = m_properties.conflict(reading.property);
         if (!conflict)
             return;
-        conflicted.insert(key, true);
         const QString why = reading.source.isEmpty()
             ? QStringLiteral("the last one in the string")
             : (winner->offset > reading.offset
@@ -274,6 +282,19 @@ private:
                 QStringLiteral("The server certificate is trusted without validation, so the "
                                "host name to validate it against is never used."),
                 QStringLiteral("msoledbsql-encryption"));
+        // Only a provider that declares the property reads it; to any other it is a keyword of
+        // its own, passed on or ignored.
+        if (const EffectiveValue *certificate = written(ServerCertificate); certificate
+            && m_provider.property(ServerCertificate) && !certificate->value.isEmpty()) {
+            const QString encryption = effectiveValue(property::UseEncryptionForData);
+            if (encryption.compare(u"Strict", Qt::CaseInsensitive) != 0)
+                add(QStringLiteral("certificate-without-strict"), *at(*certificate->offset),
+                    QStringLiteral("The provider accepts a server certificate only under Strict "
+                                   "encryption, and encryption here is %1, so it refuses to "
+                                   "connect.")
+                        .arg(encryption.isEmpty() ? QStringLiteral("not set") : encryption),
+                    QStringLiteral("msoledbsql19-server-certificate"));
+        }
         if (const EffectiveValue *password = written(property::Password); password
             && !password->value.isEmpty()
             && effectiveValue(property::PersistSecurityInfo).compare(u"False", Qt::CaseInsensitive)
@@ -289,6 +310,7 @@ private:
     const Provider &m_provider;
     const QList<PairReading> m_readings;
     QHash<QString, EffectiveValue> m_effective;
+    QHash<qsizetype, qsizetype> m_atOffset;
     QList<Problem> m_found;
 };
 

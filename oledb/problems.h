@@ -34,13 +34,13 @@ struct ProblemFix
 struct Problem
 {
     // Stable, for scripts: no-effect, overridden, conflict, token-with-credentials,
-    // hostname-with-trust, integrated-with-authentication, password-not-persisted, deprecated,
-    // misspelt-keyword.
+    // certificate-without-strict, hostname-with-trust, integrated-with-authentication,
+    // password-not-persisted, deprecated, misspelt-keyword.
     QString rule;
     // Where the pair's keyword starts in the string, in UTF-16 code units.
     qsizetype offset = -1;
     QString keyword;
-    // One sentence: what happens and why.
+    // One sentence: what happens and why. Secrets in it are masked.
     QString message;
     // The catalogue's source id; empty where the provider documents nothing about it.
     QString source;

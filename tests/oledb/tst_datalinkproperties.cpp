@@ -110,6 +110,23 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
         << u"Data Source=x@22 | Trust Server Certificate=True@36 | "
            "Host Name In Certificate=x.example.com@66"_s
         << u"hostname-with-trust@66"_s << QString() << QString() << QString();
+    QTest::newRow("msoledbsql19-server-certificate: a certificate to match, encryption Mandatory")
+        << u"Provider=MSOLEDBSQL19;Data Source=x;Server Certificate=/etc/ssl/x.cer"_s
+        << u"Data Source=x@22 | Server Certificate=/etc/ssl/x.cer@36"_s
+        << u"certificate-without-strict@36"_s << QString() << u"Use Encryption for Data=Strict"_s
+        << u"Provider=MSOLEDBSQL19;Data Source=x;Server Certificate=/etc/ssl/x.cer;"
+           "Use Encryption for Data=Strict"_s;
+    QTest::newRow(
+        "msoledbsql-overview, msoledbsql19-server-certificate: Encrypt=Strict does not count")
+        << u"Provider=MSOLEDBSQL19;Server=x;Encrypt=Strict;Server Certificate=x.cer"_s
+        << u"Data Source=x@22 | Use Encryption for Data=Mandatory@- | Server Certificate=x.cer@46"_s
+        << u"no-effect@31 certificate-without-strict@46"_s
+        << u"Provider=MSOLEDBSQL19;Server=x;Server Certificate=x.cer"_s << QString() << QString();
+    QTest::newRow("msoledbsql19-server-certificate: under Strict encryption the certificate counts")
+        << u"Provider=MSOLEDBSQL19;Data Source=x;Use Encryption for Data=Strict;"
+           "Server Certificate=x.cer"_s
+        << u"Data Source=x@22 | Use Encryption for Data=Strict@36 | Server Certificate=x.cer@67"_s
+        << QString() << QString() << QString() << QString();
     QTest::newRow("msoledbsql-keywords: a keyword one letter off")
         << u"Provider=MSOLEDBSQL;Data Source=x;Intial Catalog=db"_s
         << u"Data Source=x@20 | Intial Catalog=db@34"_s << u"misspelt-keyword@34"_s

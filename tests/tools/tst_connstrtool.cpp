@@ -23,6 +23,22 @@ static QByteArray json(const char *text)
     return QByteArray(text).replace('\'', '"');
 }
 
+// Runs `program` to its end with `input` as its standard input, from a file: the tool's reads
+// then end where its buffer does, so that rows can cut the input there, and a tool that stops
+// early leaves no writer blocked.
+static void run(QProcess &tool, const QByteArray &input, const QString &program,
+                const QStringList &arguments)
+{
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    QCOMPARE(file.write(input), input.size());
+    file.close();
+    tool.setStandardInputFile(file.fileName());
+    tool.start(program, arguments);
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+}
+
 class tst_ConnstrTool : public QObject
 {
     Q_OBJECT
@@ -65,6 +81,42 @@ private Q_SLOTS:
                                "'offset': 4, 'message': '"
                                + oledb::FormatError::text().toUtf8() + "'}]")
                         .constData());
+        // Values in the property's own terms, a default (null offset), a rule the provider
+        // documents nothing for (null source); a string with problems still exits 0.
+        QTest::newRow("check: a pair without effect, a conflict, a malformed string")
+            << u"check"_s
+            << json("['Provider=MSOLEDBSQL;Data Source=x;Encrypt=yes', "
+                    "'Provider=Microsoft.Jet.OLEDB.4.0;Data Source=a.mdb;Data Source=b.mdb', "
+                    "'a=1;b']")
+            << 1
+            << json(QByteArray(
+                        "[{'ok': true, 'effective': [['Data Source', 'x', 20], "
+                        "['Use Encryption for Data', 'False', null]], 'problems': [{'rule': "
+                        "'no-effect', 'offset': 34, 'keyword': 'Encrypt', 'message': 'Encrypt is "
+                        "a provider-string keyword, which this provider reads only for a property "
+                        "without a default; Use Encryption for Data has one (False), so the pair "
+                        "has no effect.', 'source': 'msoledbsql-precedence'}]}, "
+                        "{'ok': true, 'effective': [['Data Source', 'b.mdb', 51]], 'problems': "
+                        "[{'rule': 'conflict', 'offset': 33, 'keyword': 'Data Source', 'message': "
+                        "'Data Source is set 2 times to different values; the provider uses Data "
+                        "Source=b.mdb, the last one in the string.', 'source': null}]}, "
+                        "{'ok': false, 'offset': 4, 'message': '"
+                        + oledb::FormatError::text().toUtf8() + "'}]")
+                        .constData());
+        QTest::newRow("check: secrets masked in effect, nested ones too, and in the messages")
+            << u"check"_s
+            << json("['Provider=MSOLEDBSQL19;Data Source=x;Password=s3cr3t;PWD=0ther;"
+                    "Persist Security Info=True', "
+                    "'Provider=MSDASQL;Extended Properties=\\'DSN=d;PWD=n3st\\'']")
+            << 0
+            << json("[{'ok': true, 'effective': [['Data Source', 'x', 22], ['Password', "
+                    "'********', 36], ['Persist Security Info', 'True', 62]], 'problems': "
+                    "[{'rule': 'overridden', 'offset': 52, 'keyword': 'PWD', 'message': 'PWD goes "
+                    "into the provider string, and Password=******** sets the same property as "
+                    "a property, which the provider uses instead.', 'source': "
+                    "'msoledbsql-precedence'}]}, "
+                    "{'ok': true, 'effective': [['Extended Properties', 'DSN=d;PWD=********', "
+                    "17]], 'problems': []}]");
         QTest::newRow("mask: an item that is not a string")
             << u"mask"_s << json("['a=1', 2]") << 2 << QByteArray();
         QTest::newRow("not JSON") << u"parse"_s << QByteArray("[") << 2 << QByteArray();
@@ -168,7 +220,7 @@ private Q_SLOTS:
             << QByteArray("(Invalid value at byte 442)");
         QTest::newRow("format: pair of three")
             << u"format"_s << json("[[['a', 'b', 'c']]]") << 2 << QByteArray();
-        QTest::newRow("unknown command") << u"check"_s << QByteArray("[]") << 2 << QByteArray();
+        QTest::newRow("unknown command") << u"lint"_s << QByteArray("[]") << 2 << QByteArray();
     }
 
     void answers()
@@ -178,17 +230,10 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, output);
 
-        // From a file, the tool's reads end where its buffer does, so that rows can cut the
-        // input there; and a tool that stops early leaves no writer blocked.
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        QCOMPARE(file.write(input), input.size());
-        file.close();
         QProcess tool;
-        tool.setStandardInputFile(file.fileName());
-        tool.start(QStringLiteral(CORVANTA_CONNSTR), {command});
-        QVERIFY(tool.waitForFinished());
-        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        run(tool, input, QStringLiteral(CORVANTA_CONNSTR), {command});
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(tool.exitCode(), exitCode);
         const QByteArray written = tool.readAllStandardOutput();
         if (exitCode == 2) {
@@ -231,15 +276,10 @@ private Q_SLOTS:
         if (script.startsWith(u"ulimit"))
             QSKIP("the address sanitizer needs more address space than any such limit leaves");
 #endif
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        QCOMPARE(file.write(input), input.size());
-        file.close();
         QProcess tool;
-        tool.setStandardInputFile(file.fileName());
-        tool.start(u"/bin/sh"_s, {u"-c"_s, script, QStringLiteral(CORVANTA_CONNSTR)});
-        QVERIFY(tool.waitForFinished());
-        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        run(tool, input, u"/bin/sh"_s, {u"-c"_s, script, QStringLiteral(CORVANTA_CONNSTR)});
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(tool.exitCode(), 2);
         QVERIFY(tool.readAllStandardError().contains(message));
     }

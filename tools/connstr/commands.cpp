@@ -3,6 +3,7 @@
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
+#include "oledb/problems.h"
 #include "oledb/providercatalogue.h"
 #include "oledb/secrets.h"
 #include "platform/error.h"
@@ -139,6 +140,59 @@ bool maskString(QStringView text, JsonWriter &out, const oledb::ProviderCatalogu
     return true;
 }
 
+// What the provider will make of the string: what is wrong with it, and the value it will use for
+// each property the string mentions. Secrets are masked as `mask` masks them, in the values and
+// in the messages (which mask them themselves), so the answer can be logged like mask's.
+bool checkString(QStringView text, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
+{
+    std::optional<oledb::DataLinkProperties> properties;
+    try {
+        properties.emplace(oledb::DataLinkProperties::fromString(catalogue, text.toString()));
+    } catch (const oledb::FormatError &error) {
+        writeFormatError(out, error);
+        return false;
+    }
+    out.beginObject();
+    out.key(QLatin1StringView("effective"));
+    out.beginArray();
+    for (const oledb::EffectiveValue &value : properties->effectiveValues()) {
+        out.beginArray();
+        out.string(value.property);
+        out.string(oledb::maskValue(value.property, value.value, catalogue));
+        if (value.offset)
+            out.number(*value.offset);
+        else
+            out.null();
+        out.endArray();
+    }
+    out.endArray();
+    out.key(QLatin1StringView("ok"));
+    out.boolean(true);
+    out.key(QLatin1StringView("problems"));
+    out.beginArray();
+    for (const oledb::Problem &problem : oledb::findProblems(*properties)) {
+        out.beginObject();
+        out.key(QLatin1StringView("keyword"));
+        out.string(problem.keyword);
+        out.key(QLatin1StringView("message"));
+        out.string(problem.message);
+        out.key(QLatin1StringView("offset"));
+        out.number(problem.offset);
+        out.key(QLatin1StringView("rule"));
+        out.string(problem.rule);
+        out.key(QLatin1StringView("source"));
+        if (problem.source.isEmpty())
+            out.null();
+        else
+            out.string(problem.source);
+        out.endObject();
+    }
+    out.endArray();
+    out.endObject();
+    // A string with problems is still a valid string: scripts tell the two apart by the answer.
+    return true;
+}
+
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
 bool formatPairList(qsizetype index, const oledb::KeywordValueList &pairs, JsonWriter &out)
 {
@@ -202,6 +256,12 @@ constexpr struct
      [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {
          readStrings(in, [&](qsizetype, QStringView text) {
              allValid &= maskString(text, out, catalogue);
+         });
+     }},
+    {"check",
+     [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {
+         readStrings(in, [&](qsizetype, QStringView text) {
+             allValid &= checkString(text, out, catalogue);
          });
      }},
     {"edit",

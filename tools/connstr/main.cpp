@@ -1,4 +1,4 @@
-// corvanta-connstr parse|format|mask|edit: JSON on standard input, JSON on standard output.
+// corvanta-connstr parse|format|mask|check|edit: JSON on standard input, JSON on standard output.
 // Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable,
 // memory ran out or the output could not be written.
 
@@ -25,10 +25,17 @@ int main(int argc, char *argv[])
             "  parse   a JSON array of strings in, the keyword/value pairs of each out\n"
             "  format  a JSON array of [keyword, value] pair lists in, a string for each out\n"
             "  mask    a JSON array of strings in, each with its passwords masked out\n"
+            "  check   a JSON array of strings in, for each what is wrong with it and the value\n"
+            "          its provider will use for each property, passwords masked, out; the\n"
+            "          rules: no-effect, overridden, conflict, token-with-credentials,\n"
+            "          certificate-without-strict, hostname-with-trust,\n"
+            "          integrated-with-authentication, password-not-persisted, deprecated,\n"
+            "          misspelt-keyword (corvanta-connstr(1) says what each means)\n"
             "  edit    a JSON array of {\"string\", \"set\", \"remove\"} requests in, each string\n"
             "          edited in place, changing only the pairs named, out\n"
             "\n"
-            "Exit status: 0 every input valid, 1 some input invalid, 2 unusable input (not\n"
+            "Exit status: 0 every input valid, 1 some input invalid (to check, a string with\n"
+            "problems is valid: only one that does not parse is not), 2 unusable input (not\n"
             "JSON, not of the command's shape, or nested deeper than 1000 levels), not enough\n"
             "memory, or output that could not be written.\n",
             stdout);
@@ -41,7 +48,8 @@ int main(int argc, char *argv[])
     if (argc == 2 && connstr::isCommand(argument))
         return connstr::runCommand(argument, oledb::ProviderCatalogue::builtIn(), STDIN_FILENO,
                                    STDOUT_FILENO);
-    std::fputs("corvanta-connstr: usage: corvanta-connstr parse|format|mask|edit < input.json\n",
-               stderr);
+    std::fputs(
+        "corvanta-connstr: usage: corvanta-connstr parse|format|mask|check|edit < input.json\n",
+        stderr);
     return connstr::Unusable;
 }

@@ -1,0 +1,340 @@
+#include "dialogfixture.h"
+
+class tst_ConnectionTab : public QObject, protected DialogFixture
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { openEmpty(); }
+    void cleanup() { closeAndCheckForLeaks(); }
+
+    void eachProviderPageWritesItsProperties_data();
+    void eachProviderPageWritesItsProperties();
+    void aChangeAndItsReversalGiveBackTheString_data();
+    void aChangeAndItsReversalGiveBackTheString();
+    void editingKeepsUnknownPropertiesOnce();
+    void choosingAnotherProviderRewritesOnlyTheProviderPair();
+    void aFieldWritesWhatItShows_data();
+    void aFieldWritesWhatItShows();
+    void pagesShowAndEditValuesUnderTheStringsOwnKeywords();
+    void otherProviderWaitsForItsProgId();
+    void browseFillsTheDatabaseFile();
+    void odbcPageOffersConfiguredDataSources();
+    void testConnectionRunsTheHookOrSaysItIsMissing();
+};
+
+void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QString>("expected");
+
+    const QString sql = QStringLiteral("SQLOLEDB.1");
+    QTest::newRow("sql server, integrated security")
+        << Script {provider(sql), type("dataSourceEdit", "(local)"),
+                   click("integratedSecurityRadio"), type("initialCatalogEdit", "pubs")}
+        << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Data Source=(local);Initial Catalog=pubs";
+    QTest::newRow("sql server, user with saved password")
+        << Script {provider(sql),
+                   type("dataSourceEdit", "srv"),
+                   click("specificUserRadio"),
+                   type("userNameEdit", "sa"),
+                   type("passwordEdit", "s3cret"),
+                   click("allowSavingPasswordCheck")}
+        << "Provider=SQLOLEDB.1;Persist Security Info=True;Data Source=srv;User ID=sa;"
+           "Password=s3cret";
+    QTest::newRow("sql server, what was typed comes back after integrated security")
+        << Script {provider(sql),
+                   click("specificUserRadio"),
+                   type("userNameEdit", "sa"),
+                   type("passwordEdit", "s3cret"),
+                   click("allowSavingPasswordCheck"),
+                   click("integratedSecurityRadio"),
+                   click("specificUserRadio")}
+        << "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=s3cret";
+    QTest::newRow("sql server, password not saved")
+        << Script {provider(sql), type("dataSourceEdit", "srv"), click("specificUserRadio"),
+                   type("userNameEdit", "sa"), type("passwordEdit", "s3cret")}
+        << "Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv;User ID=sa";
+    QTest::newRow("sql server driver, attached file and encryption")
+        << Script {provider("MSOLEDBSQL.1"),
+                   type("dataSourceEdit", "srv"),
+                   click("attachFileRadio"),
+                   type("attachFileEdit", "/data/app.mdf"),
+                   type("initialCatalogEdit", "App"),
+                   click("encryptCheck"),
+                   click("trustServerCertificateCheck")}
+        << "Provider=MSOLEDBSQL.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Data Source=srv;Initial File Name=/data/app.mdf;Initial Catalog=App;"
+           "Use Encryption for Data=True;Trust Server Certificate=True";
+    QTest::newRow("sql server driver 19, encryption choice")
+        << Script {provider("MSOLEDBSQL19.1"), type("dataSourceEdit", "srv"),
+                   type("encryptionEditor", "Strict")}
+        << "Provider=MSOLEDBSQL19.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Data Source=srv;Use Encryption for Data=Strict";
+    QTest::newRow("access database")
+        << Script {provider("Microsoft.ACE.OLEDB.12.0"), type("dataSourceEdit", "/srv/nw.accdb")}
+        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Persist Security Info=False;"
+           "Data Source=/srv/nw.accdb";
+    QTest::newRow("excel workbook follows its format")
+        << Script {provider("Microsoft.ACE.OLEDB.12.0"), pick("fileTypeCombo", 1),
+                   type("dataSourceEdit", "/srv/sales.xlsx")}
+        << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Persist Security Info=False;"
+           "Extended Properties=\"Excel 12.0 Xml;HDR=YES\";Data Source=/srv/sales.xlsx";
+    QTest::newRow("jet, folder of text files")
+        << Script {provider("Microsoft.Jet.OLEDB.4.0"), pick("fileTypeCombo", 2),
+                   type("dataSourceEdit", "/srv/csv")}
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False;"
+           "Extended Properties=\"text;HDR=YES;FMT=Delimited\";Data Source=/srv/csv";
+    QTest::newRow("jet, access permissions several at once")
+        << Script {provider("Microsoft.Jet.OLEDB.4.0"), type("dataSourceEdit", "a.mdb"),
+                   tick("modeEditor", "Read"), tick("modeEditor", "Share Deny None"),
+                   tick("modeEditor", "Share Deny Write")}
+        << "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Persist Security Info=False;"
+           "Data Source=a.mdb;Mode=Read|Share Deny Write";
+    QTest::newRow("odbc data source name")
+        << Script {provider("MSDASQL.1"), type("dsnCombo", "Sales"), type("userNameEdit", "app"),
+                   type("initialCatalogEdit", "crm")}
+        << "Provider=MSDASQL.1;Persist Security Info=False;Data Source=Sales;User ID=app;"
+           "Initial Catalog=crm";
+    QTest::newRow("odbc connection string replaces the name")
+        << Script {provider("MSDASQL.1"), type("dsnCombo", "Sales"), click("connectionStringRadio"),
+                   type("odbcConnectionStringEdit", "DRIVER={PostgreSQL};SERVER=db")}
+        << "Provider=MSDASQL.1;Persist Security Info=False;"
+           "Extended Properties=\"DRIVER={PostgreSQL};SERVER=db\"";
+    QTest::newRow("oracle, net service name")
+        << Script {provider("OraOLEDB.Oracle.1"), type("dataSourceEdit", "ORCL"),
+                   type("userNameEdit", "scott"), type("connectTimeoutEditor", "30")}
+        << "Provider=OraOLEDB.Oracle.1;Persist Security Info=False;Data Source=ORCL;"
+           "User ID=scott;Connect Timeout=30";
+    QTest::newRow("provider the catalogue does not know")
+        << Script {provider("PGNP.1"), type("dataSourceEdit", "db"), type("locationEdit", "x"),
+                   pick("impersonationLevelEditor", 3)}
+        << "Provider=PGNP.1;Persist Security Info=False;Data Source=db;Location=x;"
+           "Impersonation Level=Delegate";
+}
+
+void tst_ConnectionTab::eachProviderPageWritesItsProperties()
+{
+    QFETCH(Script, script);
+    QFETCH(QString, expected);
+    DialogDriver driver(*m_dialog);
+    for (const Step &step : std::as_const(script))
+        QVERIFY2(play(driver, step), qPrintable(step.target));
+    QCOMPARE(m_dialog->connectionString(), expected);
+}
+
+void tst_ConnectionTab::aChangeAndItsReversalGiveBackTheString_data()
+{
+    QTest::addColumn<QString>("text");
+    // What the user does and undoes; nothing at all for a string only looked at.
+    QTest::addColumn<Script>("script");
+    QTest::newRow("odd spelling, spacing and order")
+        << "provider = sqloledb ;data source=srv;  user id = sa;Foo=1;FOO=2;Initial Catalog='x;y'"
+        << Script {};
+    QTest::newRow("password without persist flag")
+        << "Provider=MSDASQL;Password=pw;DSN=Sales" << Script {};
+    QTest::newRow("no provider at all") << "Data Source=somewhere;" << Script {};
+    QTest::newRow("invalid value left alone")
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Mode=WriteRead;Data Source=\"a.mdb\"" << Script {};
+    const Script resave {click("allowSavingPasswordCheck"), click("allowSavingPasswordCheck")};
+    QTest::newRow("saving unticked and ticked again, no persist flag")
+        << "Provider=SQLOLEDB.1;User ID=sa;Password=pw;Data Source=old" << resave;
+    QTest::newRow("saving unticked and ticked again, a password under persist flag False")
+        << "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=pw;Data Source=x"
+        << resave;
+    QTest::newRow("saving unticked and ticked again, persist flag True")
+        << "Provider=MSDAORA.1;persist security info = true ;User ID=scott;Password='tiger'"
+        << resave;
+    QTest::newRow("saving ticked and unticked again, no password")
+        << "Provider=MSDAORA.1;User ID=scott" << resave;
+}
+
+void tst_ConnectionTab::aChangeAndItsReversalGiveBackTheString()
+{
+    QFETCH(QString, text);
+    QFETCH(Script, script);
+    open(text);
+    DialogDriver driver(*m_dialog);
+    m_dialog->showTab(datalink::DataLinkDialog::AllTab);
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    for (const Step &step : std::as_const(script))
+        QVERIFY2(play(driver, step), qPrintable(step.target));
+    QCOMPARE(m_dialog->connectionString(), text);
+}
+
+void tst_ConnectionTab::editingKeepsUnknownPropertiesOnce()
+{
+    open(QStringLiteral("provider = sqloledb ;data source=srv;user id=sa;Foo=1;FOO=2;"
+                        "Initial Catalog='x;y'"));
+    DialogDriver driver(*m_dialog);
+    QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("srv"));
+    QVERIFY(driver.find<QRadioButton>("specificUserRadio")->isChecked());
+    QVERIFY(driver.type("dataSourceEdit", "srv2"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("provider = sqloledb ;data source=srv2;user id=sa;Foo=1;FOO=2;"
+                            "Initial Catalog='x;y'"));
+    auto *others = driver.find<QTableView>("otherPropertiesTable")->model();
+    QCOMPARE(others->rowCount(), 1);
+    QCOMPARE(others->index(0, 1).data(), QStringLiteral("2"));
+}
+
+void tst_ConnectionTab::choosingAnotherProviderRewritesOnlyTheProviderPair()
+{
+    open(QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=pubs;"
+                        "Data Source=srv;Custom=1"));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("Microsoft.Jet.OLEDB.4.0"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Integrated Security=SSPI;"
+                            "Initial Catalog=pubs;Data Source=srv;Custom=1"));
+    // The page that fits the new provider replaces the old one.
+    QVERIFY(driver.find<QComboBox>("fileTypeCombo"));
+    QVERIFY(!driver.find<QRadioButton>("integratedSecurityRadio"));
+}
+
+void tst_ConnectionTab::aFieldWritesWhatItShows_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("a data source name completed inline") << "Provider=MSDASQL.1"
+                                                         << "dsnCombo"
+                                                         << "Sa";
+    QTest::newRow("a choice completed inline on the All tab") << "Provider=MSDAORA.1"
+                                                              << "value:Persist Security Info"
+                                                              << "Tr";
+}
+
+void tst_ConnectionTab::aFieldWritesWhatItShows()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    open(text);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    auto *widget = m_dialog->findChild<QWidget *>(field);
+    auto *editor = qobject_cast<datalink::PropertyEditor *>(widget);
+    QComboBox *combo = editor ? editor->comboBox() : qobject_cast<QComboBox *>(widget);
+    QVERIFY(combo);
+    m_dialog->showTab(field.startsWith(u"value:") ? datalink::DataLinkDialog::AllTab
+                                                  : datalink::DataLinkDialog::ConnectionTab);
+    combo->setFocus();
+    QTest::keyClicks(combo->lineEdit(), typed);
+    QVERIFY2(combo->lineEdit()->text().size() > typed.size(), "nothing was completed");
+    const QString property = field == u"dsnCombo" ? u"Data Source"_s : field.mid(6);
+    QCOMPARE(m_dialog->draft().value(property), combo->lineEdit()->text());
+}
+
+void tst_ConnectionTab::pagesShowAndEditValuesUnderTheStringsOwnKeywords()
+{
+    open(QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:x,1433;Database=db;UID=u;PWD=p;"
+                        "Encrypt=yes;Connect Timeout=30"));
+    DialogDriver driver(*m_dialog);
+    QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("tcp:x,1433"));
+    QCOMPARE(driver.find<QLineEdit>("initialCatalogEdit")->text(), QStringLiteral("db"));
+    QCOMPARE(driver.find<QLineEdit>("userNameEdit")->text(), QStringLiteral("u"));
+    // Encrypt goes into the provider string, beneath the property's default: it has no effect,
+    // and turning encryption on writes the property's own name.
+    QVERIFY(!driver.find<QCheckBox>("encryptCheck")->isChecked());
+    QVERIFY(driver.type("dataSourceEdit", "tcp:y,1433"));
+    QVERIFY(driver.click("encryptCheck"));
+    QCOMPARE(m_dialog->connectionString(),
+             QStringLiteral("Provider=MSOLEDBSQL;Server=tcp:y,1433;Database=db;UID=u;PWD=p;"
+                            "Encrypt=yes;Connect Timeout=30;Use Encryption for Data=True"));
+    // The All tab shows them under the catalogue's names, and nothing twice.
+    QCOMPARE(driver.find<datalink::PropertyEditor>("value:Data Source")->lineEdit()->text(),
+             QStringLiteral("tcp:y,1433"));
+    QCOMPARE(driver.find<QTableView>("otherPropertiesTable")->model()->rowCount(), 0);
+}
+
+void tst_ConnectionTab::otherProviderWaitsForItsProgId()
+{
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("MSDASQL.1"));
+    auto *list = driver.find<QListWidget>("providerList");
+    QListWidgetItem *other = list->item(list->count() - 1);
+    list->setCurrentItem(other);
+    Q_EMIT list->itemClicked(other);
+    QVERIFY(!driver.shownString().contains(u"Provider"_s));
+    QVERIFY(!driver.find<QPushButton>("nextButton")->isEnabled());
+    Q_EMIT list->itemDoubleClicked(other);
+    QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
+             int(datalink::DataLinkDialog::ProviderTab));
+    // OK waits for the ProgID too.
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    QVERIFY(driver.click("okButton"));
+    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
+             int(datalink::DataLinkDialog::ProviderTab));
+    QVERIFY(!driver.find<QLabel>("problemLabel")->isHidden());
+
+    QVERIFY(driver.type("otherProgIdEdit", "Vendor.Provider.1"));
+    QVERIFY(driver.shownString().startsWith(u"Provider=Vendor.Provider.1"_s));
+    QVERIFY(driver.click("nextButton"));
+    QCOMPARE(m_dialog->findChild<QTabWidget *>()->currentIndex(),
+             int(datalink::DataLinkDialog::ConnectionTab));
+}
+
+void tst_ConnectionTab::browseFillsTheDatabaseFile()
+{
+    QStringList asked;
+    m_dialog->setFileChooser([&](QWidget *, const QString &, const QString &filter, bool folder) {
+        asked.append(folder ? QStringLiteral("folder") : filter);
+        return folder ? QStringLiteral("/srv/csv") : QStringLiteral("/srv/book.xls");
+    });
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.chooseProvider("Microsoft.ACE.OLEDB.16.0"));
+    QVERIFY(driver.pick("fileTypeCombo", 1));
+    QVERIFY(driver.click("browseButton"));
+    QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("/srv/book.xls"));
+    QCOMPARE(m_dialog->draft().value(u"Extended Properties"), QStringLiteral("Excel 8.0;HDR=YES"));
+    QVERIFY(driver.pick("fileTypeCombo", 2));
+    QVERIFY(driver.click("browseButton"));
+    QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("/srv/csv"));
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(asked.first().contains(u"*.xlsx"));
+    QCOMPARE(asked.last(), QStringLiteral("folder"));
+}
+
+void tst_ConnectionTab::odbcPageOffersConfiguredDataSources()
+{
+    open(QStringLiteral("Provider=MSDASQL.1;Data Source=Sales"));
+    DialogDriver driver(*m_dialog);
+    auto *names = driver.find<QComboBox>("dsnCombo");
+    QCOMPARE(names->count(), 2);
+    QCOMPARE(names->currentText(), QStringLiteral("Sales"));
+    QVERIFY(driver.pick("dsnCombo", 1));
+    QCOMPARE(m_dialog->connectionString(), QStringLiteral("Provider=MSDASQL.1;Data Source=Stock"));
+}
+
+void tst_ConnectionTab::testConnectionRunsTheHookOrSaysItIsMissing()
+{
+    open(QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.click("testConnectionButton"));
+    QVERIFY(driver.find<QLabel>("testConnectionMessage")->text().contains(u"not available"));
+
+    QString tested;
+    QWidget *parent = nullptr;
+    m_dialog->setConnectionTester([&](const QString &text, QWidget *dialog) {
+        tested = text;
+        parent = dialog;
+    });
+    QVERIFY(driver.click("testConnectionButton"));
+    QCOMPARE(tested, QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
+    QCOMPARE(parent, m_dialog.get());
+
+    // The test logs on with the password even where the string taken away leaves it out.
+    open(QStringLiteral("Provider=MSDAORA.1;User ID=scott;Password=tiger"));
+    m_dialog->setConnectionTester([&](const QString &text, QWidget *) { tested = text; });
+    DialogDriver edited(*m_dialog);
+    QVERIFY(edited.click("allowSavingPasswordCheck"));
+    QVERIFY(edited.click("testConnectionButton"));
+    QVERIFY(!m_dialog->connectionString().contains(u"tiger"));
+    QVERIFY(tested.contains(QStringLiteral("Password=tiger")));
+}
+
+QTEST_MAIN(tst_ConnectionTab)
+#include "tst_connectiontab.moc"
