@@ -140,6 +140,7 @@ PropertyDefinition readProperty(const QJsonObject &object, const QString &where,
     if (property.minimum && property.maximum && *property.minimum > *property.maximum)
         refuse(at, QStringLiteral("the \"minimum\" is above the \"maximum\""));
     property.defaultSource = citation(object, QLatin1String("defaultSource"), sources, at, false);
+    property.source = citation(object, QLatin1String("source"), sources, at, false);
     if (!property.defaultSource.isEmpty() && property.defaultValue.isEmpty())
         refuse(at, QStringLiteral("a \"defaultSource\" needs the default it documents"));
     for (const QJsonValue &item : object.value(QLatin1String("deprecatedValues")).toArray()) {
