@@ -71,6 +71,9 @@ struct Provider
     // makes it valid whatever it stands for.
     bool documentsValue(QStringView keyword, QStringView written) const;
     bool answersTo(QStringView name) const;
+    // Whether the keyword goes to the ODBC driver as it is written: one the provider does not
+    // declare, or a property it declares only to name the driver's own keyword (DRIVER, SERVER).
+    bool handsToDriver(QStringView keyword) const;
 
     // Builds the lookup by keyword; false when two properties claim the same keyword.
     bool index(QString *clash = nullptr);
