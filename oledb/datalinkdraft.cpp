@@ -238,7 +238,7 @@ QList<oledb::PairReading> DataLinkDraft::driverOnlyPairs() const
     QList<oledb::PairReading> pairs = m_properties.driverPairs();
     pairs.removeIf([this](const oledb::PairReading &reading) {
         return reading.effect != oledb::PairReading::Effect::InEffect
-            || m_properties.provider().property(reading.pair.keyword);
+            || !m_properties.provider().handsToDriver(reading.pair.keyword);
     });
     return pairs;
 }

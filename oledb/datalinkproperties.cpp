@@ -71,8 +71,10 @@ QString DataLinkProperties::propertyValueAt(qsizetype index) const
 KeywordKind DataLinkProperties::kindAt(qsizetype index) const
 {
     const Provider::Meaning meaning = m_provider.meaning(m_document.keyword(index));
-    if (meaning.synonym < 0)
+    if (meaning.property < 0)
         return KeywordKind::Alias;
+    if (meaning.synonym < 0)
+        return m_provider.properties.at(meaning.property).kind;
     return m_provider.properties.at(meaning.property).synonyms.at(meaning.synonym).kind;
 }
 

@@ -95,12 +95,23 @@ std::optional<QString> PropertyDefinition::explainInvalid(QStringView value) con
     switch (type) {
     case PropertyType::Text:
         return std::nullopt;
-    case PropertyType::Integer:
-        if (parseInteger(value))
-            return std::nullopt;
-        return QStringLiteral("%1 takes a whole number (decimal, 0x hexadecimal or octal with a "
-                              "leading 0) that fits in 32 bits, not %2.")
-            .arg(name, quoted(value));
+    case PropertyType::Integer: {
+        const std::optional<qint64> number = parseInteger(value);
+        if (!number)
+            return QStringLiteral("%1 takes a whole number (decimal, 0x hexadecimal or octal with "
+                                  "a leading 0) that fits in 32 bits, not %2.")
+                .arg(name, quoted(value));
+        if (minimum && maximum && (*number < *minimum || *number > *maximum))
+            return QStringLiteral("%1 takes a whole number from %2 to %3, not %4.")
+                .arg(name, QString::number(*minimum), QString::number(*maximum), quoted(value));
+        if (minimum && *number < *minimum)
+            return QStringLiteral("%1 takes a whole number of at least %2, not %3.")
+                .arg(name, QString::number(*minimum), quoted(value));
+        if (maximum && *number > *maximum)
+            return QStringLiteral("%1 takes a whole number of at most %2, not %3.")
+                .arg(name, QString::number(*maximum), quoted(value));
+        return std::nullopt;
+    }
     case PropertyType::Boolean:
         if (parseBoolean(value))
             return std::nullopt;

@@ -66,10 +66,19 @@ struct PropertyDefinition
     QList<DeprecatedValue> deprecatedValues;
     // The short names an enumeration or a flag set takes.
     QStringList allowedValues;
+    // The bounds the provider documents for an integer, each where it documents one.
+    std::optional<qint64> minimum;
+    std::optional<qint64> maximum;
     // Secret values are written out only where the user allows saving them.
     bool secret = false;
     PropertyPage page = PropertyPage::All;
+    // Which keyword set the property's own name belongs to: Driver for a keyword the ODBC
+    // provider hands on to the driver unread (DRIVER, SERVER, FileDSN).
+    KeywordKind kind = KeywordKind::Alias;
     QList<Synonym> synonyms;
+    // One sentence for the user, and the catalogue's source id it was written from.
+    QString description;
+    QString descriptionSource;
 
     // Why the value is not one this property takes, in words for the user; nothing when it is.
     std::optional<QString> explainInvalid(QStringView value) const;

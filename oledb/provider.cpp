@@ -65,6 +65,13 @@ bool Provider::answersTo(QStringView name) const
     return false;
 }
 
+bool Provider::handsToDriver(QStringView keyword) const
+{
+    const Meaning found = meaning(keyword);
+    return found.property < 0
+        || (found.synonym < 0 && properties.at(found.property).kind == KeywordKind::Driver);
+}
+
 bool Provider::index(QString *clash)
 {
     m_keywords.clear();

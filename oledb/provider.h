@@ -20,6 +20,9 @@ struct Provider
     // Other names a string may use for the same provider, such as the version-independent one.
     QStringList aliases;
     QString description;
+    // The catalogue's source id for the provider's keyword table; empty for the generic entry
+    // of a hand-written catalogue.
+    QString source;
     // Stands in for any provider the catalogue does not know.
     bool generic = false;
     ProviderFamily family = ProviderFamily::Other;
@@ -68,6 +71,9 @@ struct Provider
     // makes it valid whatever it stands for.
     bool documentsValue(QStringView keyword, QStringView written) const;
     bool answersTo(QStringView name) const;
+    // Whether the keyword goes to the ODBC driver as it is written: one the provider does not
+    // declare, or a property it declares only to name the driver's own keyword (DRIVER, SERVER).
+    bool handsToDriver(QStringView keyword) const;
 
     // Builds the lookup by keyword; false when two properties claim the same keyword.
     bool index(QString *clash = nullptr);

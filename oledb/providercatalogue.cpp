@@ -11,6 +11,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cmath>
 
 namespace oledb {
 
@@ -70,6 +71,30 @@ Enum choice(const QString &name, const QList<std::pair<QLatin1String, Enum>> &na
 
 using Sources = QHash<QString, QString>;
 
+KeywordKind keywordKind(const QString &name, const QString &where)
+{
+    static const QList<std::pair<QLatin1String, KeywordKind>> kinds = {
+        {QLatin1String("alias"), KeywordKind::Alias},
+        {QLatin1String("providerString"), KeywordKind::ProviderString},
+        {QLatin1String("driver"), KeywordKind::Driver},
+    };
+    return name.isEmpty() ? KeywordKind::Alias : choice(name, kinds, where);
+}
+
+std::optional<qint64> bound(const QJsonObject &object, QLatin1String key, const QString &where)
+{
+    const QJsonValue value = object.value(key);
+    if (value.isUndefined())
+        return std::nullopt;
+    // The same 32 bits a value may use, so that a bound never rules out what it could not hold.
+    const double number = value.toDouble();
+    if (!value.isDouble() || number != std::floor(number) || number < -2147483648.0
+        || number > 4294967295.0)
+        refuse(where,
+               QStringLiteral("\"%1\" must be a whole number that fits in 32 bits").arg(key));
+    return qint64(number);
+}
+
 // Data is only as good as where it came from: every rule names a source the catalogue lists.
 QString citation(const QJsonObject &object, QLatin1String key, const Sources &sources,
                  const QString &where, bool required)
@@ -107,6 +132,13 @@ PropertyDefinition readProperty(const QJsonObject &object, const QString &where,
     property.defaultValue = text(object, QLatin1String("default"), at, false);
     property.allowedValues = texts(object, QLatin1String("values"), at);
     property.secret = flag(object, QLatin1String("secret"), at);
+    property.kind = keywordKind(text(object, QLatin1String("kind"), at, false), at);
+    property.minimum = bound(object, QLatin1String("minimum"), at);
+    property.maximum = bound(object, QLatin1String("maximum"), at);
+    if ((property.minimum || property.maximum) && property.type != PropertyType::Integer)
+        refuse(at, QStringLiteral("only an integer has a \"minimum\" or a \"maximum\""));
+    if (property.minimum && property.maximum && *property.minimum > *property.maximum)
+        refuse(at, QStringLiteral("the \"minimum\" is above the \"maximum\""));
     property.defaultSource = citation(object, QLatin1String("defaultSource"), sources, at, false);
     property.source = citation(object, QLatin1String("source"), sources, at, false);
     if (!property.defaultSource.isEmpty() && property.defaultValue.isEmpty())
@@ -197,11 +229,6 @@ Sources readSources(const QJsonObject &top)
 
 SynonymSets readSynonymSets(const QJsonObject &top, const Sources &sources)
 {
-    static const QList<std::pair<QLatin1String, KeywordKind>> kinds = {
-        {QLatin1String("alias"), KeywordKind::Alias},
-        {QLatin1String("providerString"), KeywordKind::ProviderString},
-        {QLatin1String("driver"), KeywordKind::Driver},
-    };
     const QString where = QStringLiteral("synonyms");
     SynonymSets sets;
     const QJsonValue setList = top.value(QLatin1String("synonymSets"));
@@ -219,7 +246,7 @@ SynonymSets readSynonymSets(const QJsonObject &top, const Sources &sources)
             synonym.keyword = text(entry, QLatin1String("keyword"), at, true);
             const QString property = text(entry, QLatin1String("property"), at, true);
             const QString kind = text(entry, QLatin1String("kind"), at, false);
-            synonym.kind = kind.isEmpty() ? KeywordKind::Alias : choice(kind, kinds, at);
+            synonym.kind = keywordKind(kind, at);
             if (!ConnectionString::isWritableKeyword(synonym.keyword)
                 || sameKeyword(synonym.keyword, property::Provider))
                 refuse(at,
@@ -239,6 +266,59 @@ SynonymSets readSynonymSets(const QJsonObject &top, const Sources &sources)
         }
     }
     return sets;
+}
+
+// One sentence per property name, written from one source; a provider lists the sets it takes
+// its descriptions from, and the first set that describes a property is the one it uses.
+struct DescriptionSet
+{
+    QString source;
+    QHash<QString, QString> byName;
+};
+using DescriptionSets = QHash<QString, DescriptionSet>;
+
+DescriptionSets readDescriptionSets(const QJsonObject &top, const Sources &sources)
+{
+    DescriptionSets sets;
+    const QJsonValue setList = top.value(QLatin1String("descriptionSets"));
+    if (!setList.isUndefined() && !setList.isObject())
+        refuse(QStringLiteral("descriptionSets"),
+               QStringLiteral("\"descriptionSets\" must be an object of sets"));
+    const QJsonObject setObject = setList.toObject();
+    for (auto it = setObject.begin(); it != setObject.end(); ++it) {
+        const QString at = QStringLiteral("description set \"%1\"").arg(it.key());
+        const QJsonObject entry = it->toObject();
+        DescriptionSet set;
+        set.source = citation(entry, QLatin1String("source"), sources, at, true);
+        const QJsonObject names = entry.value(QLatin1String("properties")).toObject();
+        for (auto name = names.begin(); name != names.end(); ++name) {
+            if (!name->isString() || name->toString().trimmed().isEmpty())
+                refuse(at, QStringLiteral("\"%1\" needs a sentence").arg(name.key()));
+            set.byName.insert(keywordKey(name.key()), name->toString());
+        }
+        sets.insert(it.key(), std::move(set));
+    }
+    return sets;
+}
+
+void applyDescriptions(Provider &provider, const QStringList &setNames, const DescriptionSets &sets,
+                       const QString &where)
+{
+    for (const QString &name : setNames) {
+        if (!sets.contains(name))
+            refuse(where, QStringLiteral("unknown description set \"%1\"").arg(name));
+    }
+    for (PropertyDefinition &property : provider.properties) {
+        for (const QString &name : setNames) {
+            const DescriptionSet &set = *sets.constFind(name);
+            if (const auto found = set.byName.constFind(keywordKey(property.name));
+                found != set.byName.cend()) {
+                property.description = *found;
+                property.descriptionSource = set.source;
+                break;
+            }
+        }
+    }
 }
 
 // A later set's keyword replaces an earlier one's, so a version can mend what it reads
@@ -264,7 +344,7 @@ void applySynonyms(Provider &provider, const QStringList &setNames, const Synony
 }
 
 Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymSets &synonyms,
-                      const Sources &sources)
+                      const DescriptionSets &descriptions, const Sources &sources)
 {
     static const QList<std::pair<QLatin1String, Provider::Precedence>> rules = {
         {QLatin1String("lastPair"), Provider::Precedence::LastPair},
@@ -276,6 +356,7 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
     provider.progId = text(object, QLatin1String("progId"), where, !provider.generic);
     provider.aliases = texts(object, QLatin1String("aliases"), where);
     provider.description = text(object, QLatin1String("description"), where, true);
+    provider.source = citation(object, QLatin1String("source"), sources, where, false);
     if (const QJsonValue precedence = object.value(QLatin1String("precedence"));
         !precedence.isUndefined()) {
         const QJsonObject rule = precedence.toObject();
@@ -299,6 +380,8 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
         provider.properties.append(readProperty(item.toObject(), where, sources));
     }
     applySynonyms(provider, texts(object, QLatin1String("synonyms"), where), synonyms, where);
+    applyDescriptions(provider, texts(object, QLatin1String("descriptions"), where), descriptions,
+                      where);
     return provider;
 }
 
@@ -318,11 +401,14 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
     catalogue.m_families = readFamilies(document.object());
     catalogue.m_sources = readSources(document.object());
     const SynonymSets synonyms = readSynonymSets(document.object(), catalogue.m_sources);
+    const DescriptionSets descriptions
+        = readDescriptionSets(document.object(), catalogue.m_sources);
     const QJsonArray list = providers.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list.at(i).isObject())
             refuse(QStringLiteral("provider %1").arg(i + 1), QStringLiteral("not an object"));
-        Provider provider = readProvider(list.at(i).toObject(), i, synonyms, catalogue.m_sources);
+        Provider provider
+            = readProvider(list.at(i).toObject(), i, synonyms, descriptions, catalogue.m_sources);
         if (QString clash; !provider.index(&clash))
             refuse(QStringLiteral("provider %1").arg(i + 1),
                    QStringLiteral("\"%1\" names two properties").arg(clash));

@@ -7,9 +7,12 @@
 #include "oledb/datalinkdraft.h"
 #include "oledb/propertynames.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +22,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -79,7 +83,9 @@ private:
 AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     : QWidget(parent)
     , m_draft(draft)
+    , m_filter(new QLineEdit(this))
     , m_scroll(new QScrollArea(this))
+    , m_description(new QLabel(this))
     , m_model(new OtherPropertiesModel(draft, this))
     , m_others(new QTableView(this))
     , m_newName(new QLineEdit(this))
@@ -94,12 +100,28 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
+    m_filter->setObjectName(QStringLiteral("allPropertiesFilter"));
+    m_filter->setPlaceholderText(tr("Filter by name or description"));
+    m_filter->setClearButtonEnabled(true);
+    nameControl(m_filter, tr("Filter the properties"));
+    layout->addWidget(m_filter);
+    connect(m_filter, &QLineEdit::textChanged, this, &AllPropertiesPage::applyFilter);
+
     m_scroll->setObjectName(QStringLiteral("allPropertiesScroll"));
     m_scroll->setWidgetResizable(true);
     m_scroll->setFocusPolicy(Qt::NoFocus);
     // The rows scroll down, never sideways: the page is as wide as its rows need.
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_scroll, 2);
+    m_description->setObjectName(QStringLiteral("allPropertiesDescription"));
+    m_description->setWordWrap(true);
+    // Two lines kept whatever the sentence, so moving between rows does not shake the page.
+    m_description->setMinimumHeight(2 * m_description->fontMetrics().lineSpacing());
+    m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_description->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_description);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { describe(now); });
 
     m_othersCaption = new QLabel(tr("&Other properties in the string:"), this);
     m_othersCaption->setBuddy(m_others);
@@ -121,6 +143,7 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     m_others->horizontalHeader()->resizeSection(OtherPropertiesModel::RemoveColumn,
                                                 style()->pixelMetric(QStyle::PM_SmallIconSize) * 2);
     m_others->setWordWrap(false);
+    m_others->viewport()->installEventFilter(this);
     connect(m_others, &QTableView::clicked, m_model, &OtherPropertiesModel::activate);
     layout->addWidget(m_others, 1);
 
@@ -149,6 +172,10 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
         connect(m_model, signal, this, &AllPropertiesPage::fitOtherProperties);
     connect(m_model, &OtherPropertiesModel::modelReset, this,
             &AllPropertiesPage::fitOtherProperties);
+    connect(m_model, &OtherPropertiesModel::rowsInserted, this, &AllPropertiesPage::applyFilter);
+    connect(m_model, &OtherPropertiesModel::modelReset, this, &AllPropertiesPage::applyFilter);
+    connect(m_others->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { describe(m_others); });
     connect(&m_draft, &DataLinkDraft::shapeChanged, this, [this] {
         if (m_draft.providerProgId() != m_builtFor)
             rebuildRows();
@@ -229,6 +256,8 @@ void AllPropertiesPage::rebuildRows()
     for (Row &row : m_rows)
         refreshRow(row);
     m_model->reset();
+    applyFilter();
+    m_description->clear();
 }
 
 void AllPropertiesPage::addRow(const QString &name)
@@ -242,6 +271,15 @@ void AllPropertiesPage::addRow(const QString &name)
     row.editor = new PropertyEditor(m_draft.definition(name), m_draft.isSecret(name), parent);
     row.editor->setObjectName(QStringLiteral("value:") + name);
     row.label->setBuddy(row.editor);
+    // The whole name, which a narrow page may cut, and what the property does.
+    const oledb::PropertyDefinition *definition = m_draft.definition(name);
+    const QString description = definition ? definition->description : QString();
+    row.label->setToolTip(description.isEmpty() ? name : name + u'\n' + description);
+    for (QWidget *field : {static_cast<QWidget *>(row.editor->lineEdit()),
+                           static_cast<QWidget *>(row.editor->comboBox())}) {
+        if (field)
+            field->installEventFilter(this);
+    }
     row.action = new QToolButton(parent);
     row.action->setObjectName(QStringLiteral("reset:") + name);
     row.action->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
@@ -283,8 +321,90 @@ void AllPropertiesPage::refreshRow(Row &row)
         row.label->setFont(font);
     }
     if (row.heldNote)
-        row.heldNote->setVisible(m_draft.isHeldOut(row.name));
+        row.heldNote->setVisible(m_draft.isHeldOut(row.name) && matchesFilter(row.name));
     row.action->setEnabled(value.has_value());
+}
+
+bool AllPropertiesPage::matchesFilter(const QString &name) const
+{
+    const QString wanted = m_filter->text().trimmed();
+    if (wanted.isEmpty() || name.contains(wanted, Qt::CaseInsensitive))
+        return true;
+    const oledb::PropertyDefinition *definition = m_draft.definition(name);
+    return definition && definition->description.contains(wanted, Qt::CaseInsensitive);
+}
+
+void AllPropertiesPage::applyFilter()
+{
+    for (Row &row : m_rows) {
+        const bool shown = matchesFilter(row.name);
+        row.label->setVisible(shown);
+        row.editor->setVisible(shown);
+        row.action->setVisible(shown);
+        if (row.heldNote)
+            row.heldNote->setVisible(shown && m_draft.isHeldOut(row.name));
+    }
+    for (int i = 0; i < m_model->rowCount(); ++i)
+        m_others->setRowHidden(i, !matchesFilter(m_model->nameAt(i)));
+}
+
+void AllPropertiesPage::describe(QWidget *focused)
+{
+    if (!focused || !isAncestorOf(focused))
+        return;
+    for (const Row &row : std::as_const(m_rows)) {
+        if (row.editor != focused && !row.editor->isAncestorOf(focused))
+            continue;
+        const oledb::PropertyDefinition *definition = m_draft.definition(row.name);
+        const QString description = definition ? definition->description : QString();
+        m_description->setText(description.isEmpty() ? row.name : row.name + u": " + description);
+        return;
+    }
+    if (focused == m_others || m_others->isAncestorOf(focused)) {
+        const QModelIndex current = m_others->currentIndex();
+        if (current.isValid()) {
+            m_description->setText(tr("%1: not a property the provider declares; it reaches "
+                                      "the provider as it is written.")
+                                       .arg(m_model->nameAt(current.row())));
+        }
+    }
+}
+
+bool AllPropertiesPage::showCutText(QWidget *field, const QPoint &at)
+{
+    QString text;
+    int room = 0;
+    if (field == m_others->viewport()) {
+        const QModelIndex index = m_others->indexAt(at);
+        if (!index.isValid())
+            return false;
+        // The cell shows what the model displays, masked where it must be; never more.
+        text = index.data(Qt::DisplayRole).toString();
+        room = m_others->visualRect(index).width()
+            - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) - 4;
+    } else if (auto *line = qobject_cast<QLineEdit *>(field)) {
+        if (line->echoMode() != QLineEdit::Normal)
+            return false;
+        text = line->text();
+        room = line->contentsRect().width() - 2 * line->textMargins().left() - 4;
+    } else if (auto *combo = qobject_cast<QComboBox *>(field)) {
+        text = combo->currentText();
+        room = combo->contentsRect().width() - combo->iconSize().width() - 24;
+    }
+    if (text.isEmpty() || field->fontMetrics().horizontalAdvance(text) <= room)
+        return false;
+    QToolTip::showText(field->mapToGlobal(at), text, field);
+    return true;
+}
+
+bool AllPropertiesPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        if (showCutText(static_cast<QWidget *>(watched), help->pos()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void AllPropertiesPage::addProperty()

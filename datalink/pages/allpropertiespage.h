@@ -38,6 +38,9 @@ public:
 
     QSize sizeHint() const override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     struct Row
     {
@@ -52,12 +55,20 @@ private:
 
     void rebuildRows();
     void addRow(const QString &name);
+    bool matchesFilter(const QString &name) const;
+    void applyFilter();
+    void describe(QWidget *focused);
+    // The whole text where a field or cell shows only part of it; false where nothing is cut.
+    bool showCutText(QWidget *field, const QPoint &at);
     void refreshRow(Row &row);
     void addProperty();
     void fitOtherProperties();
 
     DataLinkDraft &m_draft;
+    QLineEdit *m_filter;
     QScrollArea *m_scroll;
+    // What the property in focus does, in the catalogue's words.
+    QLabel *m_description;
     OtherPropertiesModel *m_model;
     QTableView *m_others;
     QLabel *m_othersCaption = nullptr;

@@ -63,7 +63,7 @@ QString OdbcTester::odbcConnectionString(const oledb::ProviderCatalogue &catalog
     const oledb::Provider &provider = properties.provider();
     for (const oledb::PairReading &reading : properties.driverPairs()) {
         if (reading.effect == oledb::PairReading::Effect::InEffect
-            && !provider.property(reading.pair.keyword))
+            && provider.handsToDriver(reading.pair.keyword))
             add(reading.pair.keyword, valueForDriver(reading.pair, QString()));
     }
 

@@ -1,5 +1,11 @@
 #include "dialogfixture.h"
 
+#include <QHelpEvent>
+#include <QScrollArea>
+#include <QToolTip>
+
+#include <algorithm>
+
 class tst_AllTab : public QObject, protected DialogFixture
 {
     Q_OBJECT
@@ -13,6 +19,26 @@ private Q_SLOTS:
     void customPropertiesCanBeAddedAndRemoved();
     void aProblemIsListedAndItsFixIsAnOrdinaryEdit_data();
     void aProblemIsListedAndItsFixIsAnOrdinaryEdit();
+    void theFilterKeepsTheRowsThatMatchAndTheRowInFocusIsExplained_data();
+    void theFilterKeepsTheRowsThatMatchAndTheRowInFocusIsExplained();
+    void aValueCutShortIsShownWholeOnHoverButASecretNever_data();
+    void aValueCutShortIsShownWholeOnHoverButASecretNever();
+
+private:
+    bool showAllTab(const QString &text)
+    {
+        open(text);
+        m_dialog->show();
+        m_dialog->showTab(datalink::DataLinkDialog::AllTab);
+        return QTest::qWaitForWindowActive(m_dialog.get());
+    }
+
+    // The Advanced tab has editors of the same names.
+    datalink::PropertyEditor *allTabEditor(const QString &property) const
+    {
+        return m_dialog->findChild<QScrollArea *>(u"allPropertiesScroll"_s)
+            ->findChild<datalink::PropertyEditor *>(u"value:"_s + property);
+    }
 };
 
 void tst_AllTab::invalidValueRefusesOkUntilFixed_data()
@@ -190,6 +216,119 @@ void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit()
         QVERIFY2(play(driver, step), qPrintable(step.target));
     if (!reversal.isEmpty())
         QCOMPARE(m_dialog->connectionString(), text);
+}
+
+void tst_AllTab::theFilterKeepsTheRowsThatMatchAndTheRowInFocusIsExplained_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("filter");
+    // The provider's rows left, in order, and then the others'; the first one left gets the focus.
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("othersShown");
+
+    QTest::newRow("by name") << "Provider=MSOLEDBSQL19.1"
+                             << "timeout"
+                             << QStringList {u"Connect Timeout"_s, u"General Timeout"_s}
+                             << QStringList {};
+    QTest::newRow("by description, in another case")
+        << "Provider=MSDAORA.1"
+        << "WINDOW" << QStringList {u"Locale Identifier"_s, u"Window Handle"_s} << QStringList {};
+    QTest::newRow("a property the provider does not declare")
+        << "Provider=MSDAORA.1;Foo=1;Bar=2"
+        << "foo" << QStringList {} << QStringList {u"Foo"_s};
+}
+
+void tst_AllTab::theFilterKeepsTheRowsThatMatchAndTheRowInFocusIsExplained()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, othersShown);
+    QVERIFY(showAllTab(text));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(driver.type("allPropertiesFilter", filter));
+
+    QStringList left;
+    for (const oledb::PropertyDefinition &property : m_dialog->draft().provider().properties) {
+        if (!allTabEditor(property.name)->isHidden())
+            left.append(property.name);
+    }
+    QCOMPARE(left, shown);
+    auto *table = driver.find<QTableView>("otherPropertiesTable");
+    QStringList othersLeft;
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        if (!table->isRowHidden(row))
+            othersLeft.append(table->model()->index(row, 0).data().toString());
+    }
+    QCOMPARE(othersLeft, othersShown);
+
+    auto *description = driver.find<QLabel>("allPropertiesDescription");
+    if (!shown.isEmpty()) {
+        datalink::PropertyEditor *editor = allTabEditor(shown.first());
+        const QString sentence = m_dialog->draft().definition(shown.first())->description;
+        QWidget *field
+            = editor->lineEdit() ? static_cast<QWidget *>(editor->lineEdit()) : editor->comboBox();
+        field->setFocus();
+        QTRY_COMPARE(description->text(), shown.first() + u": "_s + sentence);
+        const auto labels = m_dialog->findChildren<QLabel *>();
+        const auto label = std::find_if(labels.begin(), labels.end(), [&](QLabel *candidate) {
+            return candidate->buddy() == field;
+        });
+        QVERIFY(label != labels.end());
+        QVERIFY((*label)->toolTip().contains(sentence));
+    } else {
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(0, 1));
+        QTRY_VERIFY(description->text().startsWith(othersShown.first() + u": "_s));
+    }
+}
+
+void tst_AllTab::aValueCutShortIsShownWholeOnHoverButASecretNever_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    // What the hover shows in full; empty: nothing, since nothing is cut or it is a secret.
+    QTest::addColumn<QString>("whole");
+
+    const QString path = u"/srv/exports/quarterly/2026/finance/consolidated/Orders-"_s
+        + QString(60, u'x') + u".accdb"_s;
+    const QString jet = u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s;
+    QTest::newRow("a long path") << jet + path << "Data Source" << path;
+    QTest::newRow("a short path") << jet + u"a.mdb"_s << "Data Source" << QString();
+    QTest::newRow("a long password")
+        << u"Provider=MSOLEDBSQL19.1;Persist Security Info=True;Password="_s + path << "Password"
+        << QString();
+    QTest::newRow("a long value the provider does not declare")
+        << u"Provider=MSDAORA.1;Archive="_s + path << "otherPropertiesTable" << path;
+    QTest::newRow("a long secret the provider does not declare")
+        << u"Provider=MSDAORA.1;Client_Secret="_s + path << "otherPropertiesTable" << QString();
+}
+
+void tst_AllTab::aValueCutShortIsShownWholeOnHoverButASecretNever()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QString, whole);
+    QVERIFY(showAllTab(text));
+    DialogDriver driver(*m_dialog);
+    QWidget *target = nullptr;
+    QPoint at;
+    if (auto *table = driver.find<QTableView>(field)) {
+        target = table->viewport();
+        at = table->visualRect(table->model()->index(0, 1)).center();
+    } else {
+        target = allTabEditor(field)->lineEdit();
+        at = target->rect().center();
+    }
+    QToolTip::hideText();
+    QHelpEvent hover(QEvent::ToolTip, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &hover);
+    const QString tip = QToolTip::isVisible() ? QToolTip::text() : QString();
+    if (whole.isEmpty())
+        QVERIFY2(!tip.contains(u"/srv/"), qPrintable(tip));
+    else
+        QCOMPARE(tip, whole);
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(tst_AllTab)

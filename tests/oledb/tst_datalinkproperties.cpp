@@ -88,6 +88,11 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
         << u"Provider=SQLNCLI11;Server=a;Database=db;Trusted_Connection=yes"_s
         << u"Initial Catalog=sales"_s
         << u"Provider=SQLNCLI11;Server=a;Database=sales;Database=other;Trusted_Connection=yes"_s;
+    QTest::newRow("msoledbsql-keywords-gds: UseFMTONLY beside its default has no effect")
+        << u"Provider=MSOLEDBSQL19;Data Source=x;UseFMTONLY=yes"_s
+        << u"Data Source=x@22 | Use FMTONLY=False@-"_s << u"no-effect@36"_s
+        << u"Provider=MSOLEDBSQL19;Data Source=x"_s << u"Use FMTONLY=True"_s
+        << u"Provider=MSOLEDBSQL19;Data Source=x;UseFMTONLY=yes;Use FMTONLY=True"_s;
     QTest::newRow("msoledbsql-access-token: a token beside a user")
         << u"Provider=MSOLEDBSQL;Data Source=x;User ID=u;Access Token=t;Persist Security Info=True"_s
         << u"Data Source=x@20 | User ID=u@34 | Access Token=t@44 | Persist Security Info=True@59"_s

@@ -22,6 +22,9 @@ private Q_SLOTS:
         QTest::newRow("newest of two versions")
             << u"Microsoft.ACE.OLEDB"_s << u"Microsoft.ACE.OLEDB.16.0"_s;
         QTest::newRow("numbered alias") << u"MSOLAP.8"_s << u"MSOLAP"_s;
+        QTest::newRow("alias with spaces, other case")
+            << u"postgresql ole db provider"_s << u"PostgreSQL.1"_s;
+        QTest::newRow("a Db2 copy's name") << u"IBMDADB2.DB2COPY1"_s << u"IBMDADB2.1"_s;
         QTest::newRow("unknown") << u"Acme.DB.1"_s << QString();
         QTest::newRow("no name") << QString() << QString();
     }
@@ -49,6 +52,8 @@ private Q_SLOTS:
         QTest::newRow("ACE, spaces") << u" Microsoft.ACE.OLEDB.12.0 "_s << ProviderFamily::Ace;
         QTest::newRow("ODBC") << u"MSDASQL"_s << ProviderFamily::Odbc;
         QTest::newRow("Oracle's own") << u"OraOLEDB.Oracle.1"_s << ProviderFamily::Oracle;
+        QTest::newRow("Db2 is no SQL Server") << u"DB2OLEDB.1"_s << ProviderFamily::Other;
+        QTest::newRow("shaping, whatever it wraps") << u"MSDataShape"_s << ProviderFamily::Other;
         QTest::newRow("unknown") << u"Acme.DB.1"_s << ProviderFamily::Other;
         QTest::newRow("empty") << QString() << ProviderFamily::Other;
     }
@@ -96,6 +101,19 @@ private Q_SLOTS:
         QTest::newRow("Analysis Services: Catalog")
             << u"MSOLAP"_s << u"Catalog"_s << u"Initial Catalog"_s;
         QTest::newRow("Jet: none") << u"Microsoft.Jet.OLEDB.4.0"_s << u"UID"_s << QString();
+        QTest::newRow("SQL Server 19: UseFMTONLY")
+            << u"MSOLEDBSQL19"_s << u"usefmtonly"_s << u"Use FMTONLY"_s;
+        QTest::newRow("Native Client: no Use FMTONLY")
+            << u"SQLNCLI11"_s << u"UseFMTONLY"_s << QString();
+        QTest::newRow("Analysis Services: VisualMode")
+            << u"MSOLAP"_s << u"VisualMode"_s << u"Default MDX Visual Mode"_s;
+        QTest::newRow("IBM Db2: DSN") << u"IBMDADB2"_s << u"DSN"_s << u"Data Source"_s;
+        QTest::newRow("Informix: the long name of FBS")
+            << u"Ifxoledbc"_s << u"FETCHBUFFERSIZE"_s << u"FBS"_s;
+        QTest::newRow("PgOleDb: timeout")
+            << u"PostgreSQL"_s << u"timeout"_s << u"Connect Timeout"_s;
+        QTest::newRow("ODBC: FileDSN is a keyword of its own")
+            << u"MSDASQL"_s << u"filedsn"_s << u"FileDSN"_s;
     }
 
     void readsTheKeywordsTheProvidersDocument()
@@ -106,6 +124,32 @@ private Q_SLOTS:
         const PropertyDefinition *found
             = ProviderCatalogue::builtIn().resolve(progId).property(keyword);
         QCOMPARE(found ? found->name : QString(), property);
+    }
+
+    // What the dialog tells the user about a property, and where the catalogue learnt it.
+    void everyPropertyIsDescribedFromAKnownSource_data()
+    {
+        QTest::addColumn<qsizetype>("index");
+        const QList<Provider> &providers = ProviderCatalogue::builtIn().providers();
+        for (qsizetype i = 0; i < providers.size(); ++i) {
+            const QString name = providers.at(i).generic ? u"generic"_s : providers.at(i).progId;
+            QTest::newRow(qPrintable(name)) << i;
+        }
+    }
+
+    void everyPropertyIsDescribedFromAKnownSource()
+    {
+        QFETCH(qsizetype, index);
+        const ProviderCatalogue &catalogue = ProviderCatalogue::builtIn();
+        const Provider &provider = catalogue.providers().at(index);
+        QVERIFY(!catalogue.source(provider.source).isEmpty());
+        for (const PropertyDefinition &property : provider.properties) {
+            const QString &sentence = property.description;
+            QVERIFY2(sentence.size() > property.name.size() + 10, qPrintable(property.name));
+            QVERIFY2(sentence.endsWith(u'.') && !sentence.contains(u". "), qPrintable(sentence));
+            QVERIFY2(!catalogue.source(property.descriptionSource).isEmpty(),
+                     qPrintable(property.name));
+        }
     }
 
     void validatesValues_data()
@@ -189,6 +233,36 @@ private Q_SLOTS:
         QTest::newRow("a cited default that is not there") << generic
                 + cited.arg(u"{'name': 'T', 'type': 'integer', 'page': 'all', "
                             "'defaultSource': 'doc'}"_s) << false;
+        const QString bounded = u"{'name': 'T', 'type': '%1', 'page': 'all', 'minimum': %2, "
+                                "'maximum': 9, 'default': '%3'}"_s;
+        QTest::newRow("a default within its bounds")
+            << generic + cited.arg(bounded.arg(u"integer"_s, u"0"_s, u"9"_s)) << true;
+        QTest::newRow("a default past its bounds")
+            << generic + cited.arg(bounded.arg(u"integer"_s, u"0"_s, u"10"_s)) << false;
+        QTest::newRow("a default in hexadecimal below the minimum")
+            << generic + cited.arg(bounded.arg(u"integer"_s, u"1"_s, u"0x0"_s)) << false;
+        QTest::newRow("bounds the wrong way round")
+            << generic + cited.arg(bounded.arg(u"integer"_s, u"10"_s, u"9"_s)) << false;
+        QTest::newRow("a fraction for a bound")
+            << generic + cited.arg(bounded.arg(u"integer"_s, u"0.5"_s, u"1"_s)) << false;
+        QTest::newRow("bounds on a text")
+            << generic + cited.arg(bounded.arg(u"text"_s, u"0"_s, u"1"_s)) << false;
+        QTest::newRow("a property's own name of a kind no provider reads") << generic
+                + cited.arg(u"{'name': 'T', 'type': 'text', 'page': 'all', 'kind': 'odbc'}"_s)
+                                                                           << false;
+        const QString described
+            = u"{'progId': 'S', 'descriptions': [%1], 'description': 'd', "
+              "'properties': [{'name': 'T', 'type': 'text', 'page': 'all'}]}], "
+              "'sources': {'doc': 'where'}, 'descriptionSets': {'set': {'source': '%2', "
+              "'properties': {'t': %3}}}, 'notes': ["_s;
+        QTest::newRow("a described property")
+            << generic + described.arg(u"'set'"_s, u"doc"_s, u"'What T does.'"_s) << true;
+        QTest::newRow("descriptions from nowhere")
+            << generic + described.arg(u"'set'"_s, u"x"_s, u"'What T does.'"_s) << false;
+        QTest::newRow("an unknown description set")
+            << generic + described.arg(u"'other'"_s, u"doc"_s, u"'What T does.'"_s) << false;
+        QTest::newRow("an empty sentence")
+            << generic + described.arg(u"'set'"_s, u"doc"_s, u"' '"_s) << false;
     }
 
     void checksCatalogueOnLoading()

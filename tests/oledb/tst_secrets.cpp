@@ -170,6 +170,19 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
         "Jet OLEDB:New Database Password=newPW"_s,
         u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=db.mdb;Jet OLEDB:Database "
         "Password=********;Jet OLEDB:New Database Password=********"_s);
+    row("a local cube's encryption password",
+        u"Provider=MSOLAP;Data Source=sales.cub;Encryption Password=cub3PW;UseExistingFile=True"_s,
+        u"Provider=MSOLAP;Data Source=sales.cub;Encryption Password=********;"
+        "UseExistingFile=True"_s);
+    row("an expired password beside its successor",
+        u"Provider=MSOLEDBSQL19;Data Source=x;User ID=u;Password=n3wPW;Old Password=0ldPW"_s,
+        u"Provider=MSOLEDBSQL19;Data Source=x;User ID=u;Password=********;"
+        "Old Password=********"_s);
+    row("Db2's password under its short keyword", u"Provider=IBMDADB2;DSN=sample;UID=u;PWD=db2PW"_s,
+        u"Provider=IBMDADB2;DSN=sample;UID=u;PWD=********"_s);
+    row("Informix's password under its short keyword",
+        u"Provider=Ifxoledbc;Data Source=stores@ids;UID=u;PWD=ifxPW"_s,
+        u"Provider=Ifxoledbc;Data Source=stores@ids;UID=u;PWD=********"_s);
     row("access token with an ideographic space inside the keyword",
         u"Provider=MSOLEDBSQL;Access\u3000Token=eyJ0eXAi.s3cret"_s,
         u"Provider=MSOLEDBSQL;Access\u3000Token=********"_s);
