@@ -216,6 +216,16 @@ QString DataLinkDraft::maskedConnectionString() const
     return oledb::maskConnectionString(connectionString(), m_catalogue);
 }
 
+QList<oledb::PairReading> DataLinkDraft::driverOnlyPairs() const
+{
+    QList<oledb::PairReading> pairs = m_properties.driverPairs();
+    pairs.removeIf([this](const oledb::PairReading &reading) {
+        return reading.effect != oledb::PairReading::Effect::InEffect
+            || m_properties.provider().property(reading.pair.keyword);
+    });
+    return pairs;
+}
+
 QList<PropertyProblem> DataLinkDraft::problems() const
 {
     // Only declared properties have values to refuse; there are few of them, however many

@@ -53,6 +53,10 @@ public:
     // Two pairs setting the property to different values; see oledb::Conflict.
     std::optional<oledb::Conflict> conflict(QStringView name) const;
     void keepOnlyInEffect(const QString &name);
+    // For the ODBC provider: the pairs that only its driver reads (Driver, Server, Port, ...:
+    // keywords the provider has no property for, which it passes on), those in effect, in
+    // the string's order.
+    QList<oledb::PairReading> driverOnlyPairs() const;
     // The same for every name of one property: rows and fields are found by it.
     QString propertyKey(QStringView name) const { return m_properties.propertyKey(name); }
 

@@ -53,6 +53,9 @@ struct PropertyDefinition
     // The catalogue's source id where the provider documents defaultValue as its own default;
     // empty when it documents none, which is what lets a provider-string keyword set it.
     QString defaultSource;
+    // The catalogue's source id where the provider documents the property and what its values
+    // mean; empty where the catalogue cites none.
+    QString source;
     // A value the provider still takes but has deprecated, with what to use instead.
     struct DeprecatedValue
     {

@@ -22,6 +22,10 @@ inline const QString ImpersonationLevel = QStringLiteral("Impersonation Level");
 inline const QString ProtectionLevel = QStringLiteral("Protection Level");
 inline const QString UseEncryptionForData = QStringLiteral("Use Encryption for Data");
 inline const QString TrustServerCertificate = QStringLiteral("Trust Server Certificate");
+inline const QString Authentication = QStringLiteral("Authentication");
+inline const QString AccessToken = QStringLiteral("Access Token");
+inline const QString HostNameInCertificate = QStringLiteral("Host Name In Certificate");
+inline const QString ServerCertificate = QStringLiteral("Server Certificate");
 inline const QString JetDatabasePassword = QStringLiteral("Jet OLEDB:Database Password");
 
 } // namespace oledb::property

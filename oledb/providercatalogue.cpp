@@ -108,6 +108,7 @@ PropertyDefinition readProperty(const QJsonObject &object, const QString &where,
     property.allowedValues = texts(object, QLatin1String("values"), at);
     property.secret = flag(object, QLatin1String("secret"), at);
     property.defaultSource = citation(object, QLatin1String("defaultSource"), sources, at, false);
+    property.source = citation(object, QLatin1String("source"), sources, at, false);
     if (!property.defaultSource.isEmpty() && property.defaultValue.isEmpty())
         refuse(at, QStringLiteral("a \"defaultSource\" needs the default it documents"));
     for (const QJsonValue &item : object.value(QLatin1String("deprecatedValues")).toArray()) {

@@ -24,19 +24,21 @@ ConnectionPage::ConnectionPage(DataLinkDraft &draft, QWidget *parent)
 
 void ConnectionPage::refresh()
 {
-    for (const auto &[edit, property] : std::as_const(m_boundEdits)) {
-        const QString text = m_draft.value(property).value_or(QString());
-        // A value with a password nested in it (an ODBC string's PWD) stays editable, typed
-        // blind as a password is, until the user asks to see passwords.
-        const bool hidden = m_draft.hidesValue(property);
-        edit->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
-        edit->setToolTip(hidden && !m_draft.isSecret(property)
-                             ? tr("Holds a password, so it is hidden. Tick Show password to see "
-                                  "it.")
-                             : QString());
-        if (edit->text() != text)
-            edit->setText(text);
-    }
+    for (const auto &[edit, property] : std::as_const(m_boundEdits))
+        showText(edit, property, m_draft.value(property).value_or(QString()));
+}
+
+void ConnectionPage::showText(QLineEdit *edit, const QString &property, const QString &text)
+{
+    // A value with a password nested in it (an ODBC string's PWD) stays editable, typed blind
+    // as a password is, until the user asks to see passwords.
+    const bool hidden = m_draft.hidesValue(property);
+    edit->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
+    edit->setToolTip(hidden && !m_draft.isSecret(property)
+                         ? tr("Holds a password, so it is hidden. Tick Show password to see it.")
+                         : QString());
+    if (edit->text() != text)
+        edit->setText(text);
 }
 
 QLineEdit *ConnectionPage::addBoundLineEdit(const QString &objectName, const QString &property)

@@ -40,6 +40,8 @@ public:
     void setDiscovery(Discovery discovery) { m_discovery = std::move(discovery); }
 
 protected:
+    // Puts the text in a field that shows the property, hidden as the property's secrets are.
+    void showText(QLineEdit *edit, const QString &property, const QString &text);
     // A line edit for one property: typing sets it, emptying the field takes it out.
     QLineEdit *addBoundLineEdit(const QString &objectName, const QString &property);
     // The same with the databases the server offers to the page's log-on in its list.

@@ -4,7 +4,9 @@
 #include "datalink/widgets/logonfields.h"
 #include "datalink/widgets/lookupfield.h"
 #include "drivers/discovery/odbcdatasources.h"
+#include "oledb/connectionstring.h"
 #include "oledb/datalinkdraft.h"
+#include "oledb/odbcattributes.h"
 #include "oledb/propertynames.h"
 
 #include <QComboBox>
@@ -17,6 +19,8 @@
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace datalink {
 
 using namespace oledb::property;
@@ -27,8 +31,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     , m_byName(new QRadioButton(tr("Use &data source name"), this))
     , m_byString(new QRadioButton(tr("Use co&nnection string"), this))
     , m_dataSourceName(new QComboBox(this))
-    , m_connectionString(
-          addBoundLineEdit(QStringLiteral("odbcConnectionStringEdit"), ExtendedProperties))
+    , m_connectionString(new QLineEdit(this))
     , m_logOn(new LogOnFields(draft, this))
 {
     auto *layout = new QVBoxLayout(this);
@@ -39,6 +42,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     m_byName->setObjectName(QStringLiteral("dsnRadio"));
     m_byString->setObjectName(QStringLiteral("connectionStringRadio"));
     m_dataSourceName->setObjectName(QStringLiteral("dsnCombo"));
+    m_connectionString->setObjectName(QStringLiteral("odbcConnectionStringEdit"));
     m_dataSourceName->setEditable(true);
     m_dataSourceName->setInsertPolicy(QComboBox::NoInsert);
     m_connectionString->setPlaceholderText(tr("DRIVER={...};SERVER=...;DATABASE=..."));
@@ -74,6 +78,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     connect(refreshButton, &QPushButton::clicked, this, &OdbcPage::reloadDataSources);
     connect(m_byName, &QRadioButton::clicked, this, [this] { useConnectionString(false); });
     connect(m_byString, &QRadioButton::clicked, this, [this] { useConnectionString(true); });
+    connect(m_connectionString, &QLineEdit::textEdited, this, &OdbcPage::editConnectionString);
     // Whatever puts a name in the field (typing, the completion of a configured name shown
     // inline, a choice from the list, pasting) writes what the field then shows.
     connect(m_dataSourceName->lineEdit(), &QLineEdit::textChanged, this,
@@ -95,7 +100,23 @@ void OdbcPage::refresh()
         const QScopedValueRollback showing(m_showing, true);
         m_dataSourceName->setCurrentText(name);
     }
-    const bool byString = m_stringChosen || m_draft.value(ExtendedProperties);
+    const std::optional<QString> nested = m_draft.value(ExtendedProperties);
+    const QList<oledb::PairReading> topLevel = m_draft.driverOnlyPairs();
+    // Keywords only the driver reads make a connection string wherever they stand.
+    if (nested)
+        m_pairsAtTopLevel = false;
+    else if (!topLevel.isEmpty())
+        m_pairsAtTopLevel = true;
+    const bool byString = m_stringChosen || nested || m_pairsAtTopLevel;
+    QString text = nested.value_or(QString());
+    if (!nested) {
+        QStringList pairs;
+        for (const oledb::PairReading &reading : topLevel)
+            pairs.append(reading.pair.keyword + u'=' + reading.pair.value);
+        text = pairs.join(u';');
+    }
+    if (!m_typingPairs)
+        showText(m_connectionString, ExtendedProperties, text);
     m_byName->setChecked(!byString);
     m_byString->setChecked(byString);
     m_dataSourceName->setEnabled(!byString);
@@ -115,12 +136,50 @@ void OdbcPage::reloadDataSources()
 void OdbcPage::useConnectionString(bool use)
 {
     m_stringChosen = use;
-    m_draft.remove(use ? DataSource : ExtendedProperties);
+    if (use) {
+        m_draft.remove(DataSource);
+    } else {
+        m_draft.remove(ExtendedProperties);
+        for (const oledb::PairReading &reading : m_draft.driverOnlyPairs())
+            m_draft.remove(reading.pair.keyword);
+        m_pairsAtTopLevel = false;
+    }
     refresh();
     if (use)
         m_connectionString->setFocus();
     else
         m_dataSourceName->setFocus();
+}
+
+void OdbcPage::editConnectionString(const QString &text)
+{
+    const QList<oledb::PairReading> topLevel = m_draft.driverOnlyPairs();
+    if (m_draft.value(ExtendedProperties) || !m_pairsAtTopLevel) {
+        if (text.isEmpty())
+            m_draft.remove(ExtendedProperties);
+        else
+            m_draft.setValue(ExtendedProperties, text);
+        return;
+    }
+    const QScopedValueRollback typing(m_typingPairs, true);
+    QList<oledb::OdbcAttributes::ValueSpan> spans;
+    const oledb::OdbcAttributes typed = oledb::OdbcAttributes::parse(text, &spans);
+    for (const oledb::PairReading &reading : topLevel) {
+        const bool kept = std::any_of(
+            typed.attributes().cbegin(), typed.attributes().cend(), [&](const auto &attribute) {
+                return attribute.key.compare(reading.pair.keyword, Qt::CaseInsensitive) == 0;
+            });
+        if (!kept)
+            m_draft.remove(reading.pair.keyword);
+    }
+    // Each value as typed, braces and all: the driver reads it, not the provider.
+    for (qsizetype i = 0; i < typed.attributes().size(); ++i) {
+        const QString &key = typed.attributes().at(i).key;
+        if (key.isEmpty() || !oledb::ConnectionString::isWritableKeyword(key))
+            continue;
+        const oledb::OdbcAttributes::ValueSpan &span = spans.at(i);
+        m_draft.setValue(key, text.mid(span.start, span.end - span.start));
+    }
 }
 
 } // namespace datalink

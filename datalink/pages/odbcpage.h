@@ -28,6 +28,9 @@ public:
 private:
     void reloadDataSources();
     void useConnectionString(bool use);
+    // The ODBC string goes where the string keeps it: in Extended Properties, or, where its
+    // keywords stand at the top level of the string, each pair in its place there.
+    void editConnectionString(const QString &text);
 
     drivers::IOdbcDataSources &m_dataSources;
     QRadioButton *m_byName;
@@ -39,6 +42,11 @@ private:
     bool m_stringChosen = false;
     // The page is putting the draft's name in the field, which is no edit of the user's.
     bool m_showing = false;
+    // The ODBC string stands at the top level of the string, and stays there while the user
+    // edits it, even through an empty field.
+    bool m_pairsAtTopLevel = false;
+    // The user is typing top-level pairs: the field keeps the text as typed meanwhile.
+    bool m_typingPairs = false;
 };
 
 } // namespace datalink

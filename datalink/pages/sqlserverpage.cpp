@@ -8,7 +8,9 @@
 #include "oledb/propertydefinition.h"
 #include "oledb/propertynames.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +19,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace datalink {
 
@@ -35,8 +39,7 @@ bool isTrue(const std::optional<QString> &value, const oledb::PropertyDefinition
 SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
     : ConnectionPage(draft, parent)
     , m_chooseFile(std::move(chooseFile))
-    , m_integrated(new QRadioButton(tr("Use Windows NT &Integrated security"), this))
-    , m_specificUser(new QRadioButton(tr("Use a specific user &name and password"), this))
+    , m_authentication(new QComboBox(this))
     , m_logOn(new LogOnFields(draft, this))
     , m_catalog(new QRadioButton(tr("Select the &database on the server:"), this))
     , m_attach(new QRadioButton(tr("&Attach a database file as a database name:"), this))
@@ -45,28 +48,85 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     layout->setContentsMargins(0, 0, 0, 0);
 
     auto *server = new QGroupBox(tr("1. Server"), this);
-    auto *serverForm = new QFormLayout(server);
+    auto *serverForm = m_serverForm = new QFormLayout(server);
     LookupField *serverName = addServerField(QStringLiteral("dataSourceEdit"), DataSource);
     serverName->comboBox()->lineEdit()->setPlaceholderText(tr("(local)"));
     serverForm->addRow(tr("Ser&ver name:"), serverName);
     layout->addWidget(server);
 
     auto *logOn = new QGroupBox(tr("2. Log on to the server"), this);
-    auto *logOnLayout = new QVBoxLayout(logOn);
-    m_integrated->setObjectName(QStringLiteral("integratedSecurityRadio"));
-    m_specificUser->setObjectName(QStringLiteral("specificUserRadio"));
-    logOnLayout->addWidget(m_integrated);
-    logOnLayout->addWidget(m_specificUser);
-    auto *indented = new QHBoxLayout;
-    indented->addSpacing(20);
-    indented->addWidget(m_logOn);
-    logOnLayout->addLayout(indented);
+    m_logOnForm = new QFormLayout(logOn);
+    m_authentication->setObjectName(QStringLiteral("authenticationCombo"));
+    // Every way the provider knows, named in full: the list is as wide as its longest name.
+    m_authentication->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    addMode({LogOnMode::Integrated, {}, LogOnMode::Fields::None}, tr("Windows integrated security"),
+            tr("Integrated Security=SSPI: the Windows account the program runs as"));
+    addMode({LogOnMode::SqlLogOn, {}, LogOnMode::Fields::UserAndPassword},
+            tr("SQL Server user name and password"),
+            tr("User ID and Password, without an Authentication mode"));
+    if (const oledb::PropertyDefinition *modes = draft.definition(Authentication)) {
+        struct Known
+        {
+            const char *value;
+            const char *label;
+            const char *hint;
+            LogOnMode::Fields fields;
+        };
+        // What each mode reads besides itself, as the provider's keyword table says.
+        static const Known known[] = {
+            {"SqlPassword", QT_TR_NOOP("SqlPassword (SQL Server log-on)"),
+             QT_TR_NOOP("User name and password, with the newer encryption and certificate "
+                        "rules"),
+             LogOnMode::Fields::UserAndPassword},
+            {"ActiveDirectoryPassword", QT_TR_NOOP("ActiveDirectoryPassword"),
+             QT_TR_NOOP("A directory user name and password"), LogOnMode::Fields::UserAndPassword},
+            {"ActiveDirectoryIntegrated", QT_TR_NOOP("ActiveDirectoryIntegrated"),
+             QT_TR_NOOP("The directory account signed in on this machine"),
+             LogOnMode::Fields::None},
+            {"ActiveDirectoryInteractive", QT_TR_NOOP("ActiveDirectoryInteractive"),
+             QT_TR_NOOP("Signs in when connecting; the user name, if given, is the account "
+                        "offered"),
+             LogOnMode::Fields::UserOnly},
+            {"ActiveDirectoryMSI", QT_TR_NOOP("ActiveDirectoryMSI (managed identity)"),
+             QT_TR_NOOP("The machine's managed identity; for a user-assigned one, its object ID "
+                        "as the user name"),
+             LogOnMode::Fields::UserOnly},
+            {"ActiveDirectoryServicePrincipal", QT_TR_NOOP("ActiveDirectoryServicePrincipal"),
+             QT_TR_NOOP("An application's (client) ID and secret"),
+             LogOnMode::Fields::ApplicationAndSecret},
+        };
+        for (const QString &value : modes->allowedValues) {
+            QString label = value;
+            QString hint;
+            LogOnMode::Fields fields = LogOnMode::Fields::UserAndPassword;
+            for (const Known &entry : known) {
+                if (value.compare(QLatin1String(entry.value), Qt::CaseInsensitive) == 0) {
+                    label = tr(entry.label);
+                    hint = tr(entry.hint);
+                    fields = entry.fields;
+                }
+            }
+            for (const auto &deprecated : modes->deprecatedValues) {
+                if (deprecated.value.compare(value, Qt::CaseInsensitive) == 0)
+                    label = tr("%1 (deprecated)").arg(label);
+            }
+            addMode({LogOnMode::Authentication, value, fields}, label,
+                    QStringLiteral("Authentication=%1: %2").arg(value, hint));
+        }
+    }
+    m_logOnForm->addRow(tr("Authe&ntication:"), m_authentication);
+    m_logOnForm->addRow(m_logOn);
+    if (draft.definition(AccessToken)) {
+        addMode({LogOnMode::AccessToken, {}, LogOnMode::Fields::Token}, tr("Access token"),
+                tr("Access Token: a token obtained beforehand, in place of any other log-on"));
+        m_accessToken = addBoundLineEdit(QStringLiteral("accessTokenEdit"), AccessToken);
+        m_logOnForm->addRow(tr("Access t&oken:"), m_accessToken);
+    }
+    // A popup no wider than the field would cut the longer names.
+    m_authentication->view()->setMinimumWidth(m_authentication->view()->sizeHintForColumn(0)
+                                              + 2 * m_authentication->view()->frameWidth());
     layout->addWidget(logOn);
-    connect(m_integrated, &QRadioButton::clicked, this, [this] { useIntegratedSecurity(true); });
-    connect(m_specificUser, &QRadioButton::clicked, this, [this] {
-        useIntegratedSecurity(false);
-        m_logOn->setFocus(Qt::ShortcutFocusReason);
-    });
+    connect(m_authentication, &QComboBox::activated, this, &SqlServerPage::useMode);
 
     auto *database = new QGroupBox(tr("3. Database"), this);
     auto *databaseLayout = new QGridLayout(database);
@@ -148,17 +208,122 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
             serverForm->addRow(securityLayout);
         }
     }
+    // Where the server's certificate is checked: beside the encryption that needs it.
+    if (draft.definition(HostNameInCertificate)) {
+        m_hostNameInCertificate
+            = addBoundLineEdit(QStringLiteral("hostNameInCertificateEdit"), HostNameInCertificate);
+        serverForm->addRow(tr("Host na&me in certificate:"), m_hostNameInCertificate);
+    }
+    if (draft.definition(ServerCertificate)) {
+        m_serverCertificate
+            = addBoundLineEdit(QStringLiteral("serverCertificateEdit"), ServerCertificate);
+        auto *browse = new QToolButton(this);
+        browse->setObjectName(QStringLiteral("serverCertificateBrowseButton"));
+        browse->setText(tr("..."));
+        browse->setToolTip(tr("Choose the server certificate file"));
+        browse->setAccessibleName(tr("Choose the server certificate file"));
+        auto *row = new QHBoxLayout;
+        m_serverCertificateRow = row;
+        row->addWidget(m_serverCertificate);
+        row->addWidget(browse);
+        // A row of several widgets gets no buddy from the form.
+        auto *label = new QLabel(tr("Server certificate fi&le:"), server);
+        label->setBuddy(m_serverCertificate);
+        serverForm->addRow(label, row);
+        connect(browse, &QToolButton::clicked, this, [this] {
+            const QString file
+                = m_chooseFile(this, tr("Server Certificate"),
+                               tr("Certificates (*.cer *.crt *.pem *.der);;All files (*)"), false);
+            if (!file.isEmpty())
+                m_draft.setValue(ServerCertificate, file);
+        });
+    }
     layout->addStretch();
+}
+
+void SqlServerPage::addMode(LogOnMode mode, const QString &label, const QString &hint)
+{
+    m_modes.append(std::move(mode));
+    m_authentication->addItem(label);
+    m_authentication->setItemData(m_authentication->count() - 1, hint, Qt::ToolTipRole);
+}
+
+qsizetype SqlServerPage::modeInEffect()
+{
+    const auto find = [this](LogOnMode::Kind kind, const QString &value = QString()) {
+        for (qsizetype i = 0; i < m_modes.size(); ++i) {
+            if (m_modes.at(i).kind == kind
+                && m_modes.at(i).authentication.compare(value, Qt::CaseInsensitive) == 0)
+                return i;
+        }
+        return qsizetype(-1);
+    };
+    if (m_accessToken && m_draft.value(AccessToken))
+        return find(LogOnMode::AccessToken);
+    const QString mode = m_draft.definition(Authentication)
+        ? m_draft.value(Authentication).value_or(QString()).trimmed()
+        : QString();
+    if (!mode.isEmpty()) {
+        if (const qsizetype known = find(LogOnMode::Authentication, mode); known >= 0)
+            return known;
+        // Said as written, with the fields of a log-on: the page claims nothing about it.
+        addMode({LogOnMode::Authentication, mode, LogOnMode::Fields::UserAndPassword}, mode,
+                tr("Authentication=%1, a mode this provider does not document").arg(mode));
+        return m_modes.size() - 1;
+    }
+    if (!m_draft.value(IntegratedSecurity).value_or(QString()).isEmpty())
+        return find(LogOnMode::Integrated);
+    return find(LogOnMode::SqlLogOn);
+}
+
+void SqlServerPage::useMode(qsizetype index)
+{
+    if (index < 0 || index >= m_modes.size())
+        return;
+    const LogOnMode mode = m_modes.at(index);
+    // One answer to how to log on: every other way leaves the string.
+    if (mode.kind == LogOnMode::Integrated)
+        m_draft.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
+    else
+        m_draft.remove(IntegratedSecurity);
+    if (m_draft.definition(Authentication)) {
+        if (mode.kind == LogOnMode::Authentication)
+            m_draft.setValue(Authentication, mode.authentication);
+        else
+            m_draft.remove(Authentication);
+    }
+    if (m_accessToken) {
+        if (mode.kind != LogOnMode::AccessToken) {
+            if (const std::optional<QString> token = m_draft.value(AccessToken))
+                m_keptToken = token;
+            m_draft.remove(AccessToken);
+        } else if (m_keptToken && !m_draft.value(AccessToken)) {
+            m_draft.setValue(AccessToken, *std::exchange(m_keptToken, std::nullopt));
+        }
+    }
+    m_logOn->setFieldsInUse(mode.usesUser(), mode.usesPassword());
+    refresh();
+}
+
+void SqlServerPage::showFieldsOf(const LogOnMode &mode)
+{
+    using Fields = LogOnMode::Fields;
+    if (mode.fields == Fields::ApplicationAndSecret)
+        m_logOn->setLabels(tr("Application (client) &ID:"), tr("&Client secret:"));
+    else
+        m_logOn->setLabels(tr("&User name:"), tr("&Password:"));
+    m_logOn->showFields(mode.usesUser(), mode.usesPassword());
+    m_logOnForm->setRowVisible(m_logOn, mode.usesUser());
+    if (m_accessToken)
+        m_logOnForm->setRowVisible(m_accessToken, mode.fields == Fields::Token);
 }
 
 void SqlServerPage::refresh()
 {
     ConnectionPage::refresh();
-    const bool integrated = !m_draft.value(IntegratedSecurity).value_or(QString()).isEmpty();
-    m_integrated->setChecked(integrated);
-    m_specificUser->setChecked(!integrated);
-    m_logOn->refresh();
-    m_logOn->setEnabled(!integrated);
+    const qsizetype mode = modeInEffect();
+    m_authentication->setCurrentIndex(int(mode));
+    showFieldsOf(m_modes.at(mode));
 
     const bool attach = m_attachFile && (m_attachChosen || m_draft.value(InitialFileName));
     m_catalog->setChecked(!attach);
@@ -177,16 +342,18 @@ void SqlServerPage::refresh()
         m_trustCertificate->setChecked(isTrue(m_draft.value(TrustServerCertificate),
                                               *m_draft.definition(TrustServerCertificate)));
     }
-}
-
-void SqlServerPage::useIntegratedSecurity(bool integrated)
-{
-    if (integrated)
-        m_draft.setValue(IntegratedSecurity, QStringLiteral("SSPI"));
-    else
-        m_draft.remove(IntegratedSecurity);
-    m_logOn->setInUse(!integrated);
-    refresh();
+    if (m_serverCertificateRow) {
+        // The certificate file counts only under strict encryption; a file the string names
+        // stays in view, so that it can be seen and taken out.
+        const QString encryption
+            = m_draft.value(UseEncryptionForData)
+                  .value_or(m_draft.definition(UseEncryptionForData)
+                                ? m_draft.definition(UseEncryptionForData)->defaultValue
+                                : QString());
+        m_serverForm->setRowVisible(m_serverCertificateRow,
+                                    encryption.compare(u"Strict", Qt::CaseInsensitive) == 0
+                                        || m_draft.value(ServerCertificate));
+    }
 }
 
 void SqlServerPage::attachFile(bool attach)

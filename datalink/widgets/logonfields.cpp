@@ -22,6 +22,9 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     , m_allowSaving(new QCheckBox(tr("Allow &saving password"), this))
     , m_plainTextNote(new QLabel(this))
     , m_heldNote(new QLabel(this))
+    , m_userLabel(new QLabel(tr("&User name:"), this))
+    , m_passwordLabel(new QLabel(tr("&Password:"), this))
+    , m_checks(new QWidget(this))
 {
     m_userName->setObjectName(QStringLiteral("userNameEdit"));
     m_password->setObjectName(QStringLiteral("passwordEdit"));
@@ -45,13 +48,18 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
 
     auto *layout = new QFormLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addRow(tr("&User name:"), m_userName);
-    layout->addRow(tr("&Password:"), m_password);
-    auto *checks = new QHBoxLayout;
+    m_userLabel->setBuddy(m_userName);
+    m_passwordLabel->setBuddy(m_password);
+    layout->addRow(m_userLabel, m_userName);
+    layout->addRow(m_passwordLabel, m_password);
+    auto *checks = new QHBoxLayout(m_checks);
+    checks->setContentsMargins(0, 0, 0, 0);
+    m_blankPassword->setParent(m_checks);
+    m_allowSaving->setParent(m_checks);
     checks->addWidget(m_blankPassword);
     checks->addWidget(m_allowSaving);
     checks->addStretch();
-    layout->addRow(QString(), checks);
+    layout->addRow(QString(), m_checks);
     layout->addRow(m_plainTextNote);
     layout->addRow(m_heldNote);
 
@@ -77,24 +85,55 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
             [this](bool save) { m_draft.setSavesPasswords(save); });
 }
 
-void LogOnFields::setInUse(bool inUse)
+namespace {
+
+// Out of the string and kept, or back in it.
+void holdOrRestore(DataLinkDraft &draft, const QString &property, bool inUse,
+                   std::optional<QString> &kept)
 {
     if (!inUse) {
-        if (m_draft.value(UserId) || m_draft.value(Password)) {
-            m_keptUser = m_draft.value(UserId);
-            m_keptPassword = m_draft.value(Password);
-        }
-        m_draft.remove(UserId);
-        m_draft.remove(Password);
-    } else {
-        if (m_keptUser && !m_draft.value(UserId))
-            m_draft.setValue(UserId, *m_keptUser);
-        if (m_keptPassword && !m_draft.value(Password))
-            m_draft.setValue(Password, *m_keptPassword);
-        m_keptUser.reset();
-        m_keptPassword.reset();
+        if (const std::optional<QString> value = draft.value(property))
+            kept = value;
+        draft.remove(property);
+        return;
     }
-    setEnabled(inUse);
+    if (kept && !draft.value(property))
+        draft.setValue(property, *kept);
+    kept.reset();
+}
+
+} // namespace
+
+void LogOnFields::setFieldsInUse(bool user, bool password)
+{
+    holdOrRestore(m_draft, UserId, user, m_keptUser);
+    holdOrRestore(m_draft, Password, password, m_keptPassword);
+    showFields(user, password);
+}
+
+void LogOnFields::showFields(bool user, bool password)
+{
+    auto *layout = static_cast<QFormLayout *>(this->layout());
+    layout->setRowVisible(m_userName, user);
+    layout->setRowVisible(m_password, password);
+    layout->setRowVisible(m_checks, password);
+    m_showsPassword = password;
+    setFocusProxy(user ? m_userName : m_password);
+    refresh();
+}
+
+void LogOnFields::setLabels(const QString &user, const QString &password)
+{
+    m_userLabel->setText(user);
+    m_passwordLabel->setText(password);
+    // A screen reader says what the label says.
+    for (auto [label, field] : {std::pair {m_userLabel, static_cast<QWidget *>(m_userName)},
+                                std::pair {m_passwordLabel, static_cast<QWidget *>(m_password)}}) {
+        QString spoken = label->text().remove(u'&');
+        if (spoken.endsWith(u':'))
+            spoken.chop(1);
+        field->setAccessibleName(spoken);
+    }
 }
 
 void LogOnFields::refresh()
@@ -110,8 +149,8 @@ void LogOnFields::refresh()
     m_blankPassword->setChecked(blank);
     const bool saves = m_draft.savesPasswords();
     m_allowSaving->setChecked(saves);
-    m_plainTextNote->setVisible(saves && password && !password->isEmpty());
-    m_heldNote->setVisible(m_draft.isHeldOut(Password));
+    m_plainTextNote->setVisible(m_showsPassword && saves && password && !password->isEmpty());
+    m_heldNote->setVisible(m_showsPassword && m_draft.isHeldOut(Password));
 }
 
 } // namespace datalink

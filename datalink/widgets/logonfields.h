@@ -23,9 +23,14 @@ public:
     explicit LogOnFields(DataLinkDraft &draft, QWidget *parent = nullptr);
 
     void refresh();
-    // Another way of logging on takes over: what was typed leaves the string, and comes back
-    // when the fields are in use again.
-    void setInUse(bool inUse);
+    // A way of logging on that uses only some of the fields takes over: what was typed in the
+    // others leaves the string, and comes back when they are in use again.
+    void setFieldsInUse(bool user, bool password);
+    // Shows only the fields in use, for a string read as it stands: nothing leaves it.
+    void showFields(bool user, bool password);
+    // What the way of logging on calls the two values (an application's ID and secret are
+    // typed where a user name and password are).
+    void setLabels(const QString &user, const QString &password);
 
 private:
     DataLinkDraft &m_draft;
@@ -38,6 +43,10 @@ private:
     std::optional<QString> m_keptUser;
     std::optional<QString> m_keptPassword;
     QLabel *m_heldNote;
+    QLabel *m_userLabel;
+    QLabel *m_passwordLabel;
+    QWidget *m_checks;
+    bool m_showsPassword = true;
 };
 
 } // namespace datalink

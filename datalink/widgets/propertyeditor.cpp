@@ -2,6 +2,7 @@
 
 #include "oledb/propertydefinition.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,6 +48,9 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
         m_combo->addItems(type == oledb::PropertyType::Boolean
                               ? QStringList {QStringLiteral("True"), QStringLiteral("False")}
                               : definition->allowedValues);
+        // The list that opens is not bound by the field's width: no choice is cut there.
+        m_combo->view()->setMinimumWidth(m_combo->view()->sizeHintForColumn(0)
+                                         + 2 * m_combo->view()->frameWidth());
         m_combo->lineEdit()->setPlaceholderText(m_default);
         // Typing, a choice from the list and the completion shown inline all end up in the
         // field's text, and what the field shows is what is written.

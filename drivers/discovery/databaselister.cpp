@@ -7,6 +7,7 @@
 #include "drivers/testing/providerdispatcher.h"
 #include "drivers/testing/sqlservertester.h"
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkproperties.h"
 #include "oledb/propertynames.h"
 #include "oledb/secrets.h"
 
@@ -29,14 +30,15 @@ LookupResult fromOutcome(const odbc::CatalogOutcome &outcome)
 }
 
 // The catalog the page holds is what the user is choosing: a half-typed or misspelt one must
-// not stop the log-on that would list the right one.
-oledb::ConnectionString withoutCatalog(const oledb::ConnectionString &connection)
+// not stop the log-on that would list the right one, under whichever name the string gives it
+// (`Database=`).
+oledb::ConnectionString withoutCatalog(const oledb::ProviderCatalogue &catalogue,
+                                       const oledb::ConnectionString &connection)
 {
-    oledb::KeywordValueList pairs = connection.pairs();
-    pairs.removeIf([](const oledb::KeywordValue &pair) {
-        return oledb::sameKeyword(pair.keyword, oledb::property::InitialCatalog);
-    });
-    return oledb::ConnectionString(pairs);
+    oledb::DataLinkProperties properties
+        = oledb::DataLinkProperties::fromString(catalogue, connection.toString());
+    properties.remove(oledb::property::InitialCatalog);
+    return oledb::ConnectionString::parse(properties.toString());
 }
 
 // Whatever the lister wrote, the field has room for one line.
@@ -77,13 +79,13 @@ QStringList DatabaseLister::fallbackQueries(const QString &dbmsName)
 LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
                                   const std::atomic<bool> &cancelled)
 {
-    const oledb::ConnectionString target = withoutCatalog(connection);
+    const oledb::ConnectionString target = withoutCatalog(m_catalogue, connection);
     const int timeout = connectTimeoutSeconds(connection);
     switch (ProviderDispatcher::familyOf(
         m_catalogue, connection.value(oledb::property::Provider).value_or(QString()))) {
     case ProviderDispatcher::Family::Odbc:
-        return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(target), timeout,
-                                              true, fallbackQueries, cancelled));
+        return fromOutcome(odbc::listCatalogs(OdbcTester::odbcConnectionString(m_catalogue, target),
+                                              timeout, true, fallbackQueries, cancelled));
     case ProviderDispatcher::Family::SqlServer: {
         if (SqlServerTester::usesIntegratedSecurity(connection)) {
             return LookupResult::failed(

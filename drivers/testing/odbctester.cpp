@@ -2,37 +2,79 @@
 
 #include "drivers/odbc.h"
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkproperties.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/propertynames.h"
 
 namespace drivers {
 
-QString OdbcTester::odbcConnectionString(const oledb::ConnectionString &connection)
+namespace {
+
+// An ODBC keyword at the top level of the string carries its value the way an ODBC string
+// writes it (`Driver={PostgreSQL Unicode}`); the property's own name carries it as it is.
+QString valueForDriver(const oledb::KeywordValue &pair, const QString &property)
 {
-    const auto given = oledb::OdbcAttributes::parse(
-        connection.value(oledb::property::ExtendedProperties).value_or(QString()));
+    if (oledb::sameKeyword(pair.keyword, property) || !pair.value.trimmed().startsWith(u'{'))
+        return pair.value;
+    const QString attribute = QStringLiteral("k=") + pair.value;
+    const auto read = oledb::OdbcAttributes::parse(attribute);
+    return read.attributes().isEmpty() ? pair.value : read.attributes().first().value;
+}
+
+std::optional<QString> propertyValue(const oledb::DataLinkProperties &properties,
+                                     const QString &property)
+{
+    const std::optional<oledb::KeywordValue> pair = properties.pairInEffect(property);
+    if (!pair)
+        return std::nullopt;
+    return valueForDriver(*pair, property);
+}
+
+} // namespace
+
+QString OdbcTester::odbcConnectionString(const oledb::ProviderCatalogue &catalogue,
+                                         const oledb::ConnectionString &connection)
+{
+    using namespace oledb::property;
+    oledb::DataLinkProperties properties
+        = oledb::DataLinkProperties::fromString(catalogue, connection.toString());
+    if (properties.providerProgId().isEmpty())
+        properties.setProviderProgId(QStringLiteral("MSDASQL"));
+
+    const auto given
+        = oledb::OdbcAttributes::parse(properties.value(ExtendedProperties).value_or(QString()));
     oledb::OdbcAttributes odbc;
     // The driver manager takes whichever of DSN and DRIVER comes first, so the chosen data
     // source goes in front of a driver the ODBC string may name.
-    const QString dataSource
-        = connection.value(oledb::property::DataSource).value_or(QString()).trimmed();
+    const QString dataSource = propertyValue(properties, DataSource).value_or(QString()).trimmed();
     if (!dataSource.isEmpty())
         odbc.set(QStringLiteral("DSN"), dataSource);
-    for (const auto &attribute : given.attributes()) {
-        if (dataSource.isEmpty() || attribute.key.compare(u"DSN", Qt::CaseInsensitive) != 0) {
-            if (!odbc.value(attribute.key))
-                odbc.set(attribute.key, attribute.value);
-        }
+    const auto add = [&](const QString &key, const QString &value) {
+        if (!dataSource.isEmpty() && key.compare(u"DSN", Qt::CaseInsensitive) == 0)
+            return;
+        // The first occurrence is the one a driver goes by.
+        if (!odbc.value(key))
+            odbc.set(key, value);
+    };
+    for (const auto &attribute : given.attributes())
+        add(attribute.key, attribute.value);
+    // What the provider has no property for goes into the provider string, behind what
+    // Extended Properties says.
+    const oledb::Provider &provider = properties.provider();
+    for (const oledb::PairReading &reading : properties.driverPairs()) {
+        if (reading.effect == oledb::PairReading::Effect::InEffect
+            && !provider.property(reading.pair.keyword))
+            add(reading.pair.keyword, valueForDriver(reading.pair, QString()));
     }
 
     // An empty user name would override the one the data source is configured with.
-    const QString user = connection.value(oledb::property::UserId).value_or(QString());
-    const auto password = connection.value(oledb::property::Password);
+    const QString user = propertyValue(properties, UserId).value_or(QString());
+    const auto password = propertyValue(properties, Password);
     if (!user.isEmpty())
         odbc.set(QStringLiteral("UID"), user);
     if (password && (!password->isEmpty() || !user.isEmpty()))
         odbc.set(QStringLiteral("PWD"), *password);
-    const QString catalog = connection.value(oledb::property::InitialCatalog).value_or(QString());
+    const QString catalog = propertyValue(properties, InitialCatalog).value_or(QString());
     if (!catalog.isEmpty())
         odbc.set(QStringLiteral("DATABASE"), catalog);
     return odbc.toString();
@@ -41,7 +83,7 @@ QString OdbcTester::odbcConnectionString(const oledb::ConnectionString &connecti
 TestResult OdbcTester::test(const oledb::ConnectionString &connection,
                             const std::atomic<bool> &cancelled)
 {
-    const QString odbcString = odbcConnectionString(connection);
+    const QString odbcString = odbcConnectionString(m_catalogue, connection);
     if (cancelled)
         return TestResult::failed(QStringLiteral("The test was cancelled."));
     const auto outcome = odbc::driverConnect(odbcString, connectTimeoutSeconds(connection));

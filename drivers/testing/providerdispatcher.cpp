@@ -61,7 +61,7 @@ std::shared_ptr<IConnectionTester> makeConnectionTester(const oledb::ProviderCat
 {
     return std::make_shared<ProviderDispatcher>(
         catalogue,
-        ProviderDispatcher::Testers {std::make_shared<OdbcTester>(),
+        ProviderDispatcher::Testers {std::make_shared<OdbcTester>(catalogue),
                                      std::make_shared<SqlServerTester>(findFreeTdsDriver),
                                      std::make_shared<AccessFileTester>(),
                                      std::make_shared<UntestableProviderTester>(catalogue)});

@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     testing::DialogDriver driver(dialog);
     driver.chooseProvider("SQLOLEDB.1");
     driver.type("dataSourceEdit", "(local)");
-    driver.click("specificUserRadio");
+    driver.pick("authenticationCombo", 1);
     driver.type("userNameEdit", "sa");
     driver.type("passwordEdit", "secret");
     driver.click("allowSavingPasswordCheck");

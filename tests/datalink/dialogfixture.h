@@ -38,7 +38,8 @@ using namespace Qt::StringLiterals;
 // One thing the user does: which widget, and what with it.
 struct Step
 {
-    enum Kind { Provider, Type, Click, Pick, Tick } kind;
+    // Open: the dialog opens on a string, before anything else the script does.
+    enum Kind { Open, Provider, Type, Click, Pick, Tick } kind;
     QString target;
     QString text;
     int index = 0;
@@ -48,6 +49,10 @@ Q_DECLARE_METATYPE(Script)
 
 namespace dialogtest {
 
+inline Step opened(QAnyStringView text)
+{
+    return {Step::Open, {}, text.toString()};
+}
 inline Step provider(QAnyStringView progId)
 {
     return {Step::Provider, progId.toString(), {}};
@@ -72,6 +77,8 @@ inline Step tick(QAnyStringView editor, QAnyStringView flag)
 inline bool play(DialogDriver &driver, const Step &step)
 {
     switch (step.kind) {
+    case Step::Open:
+        return false;
     case Step::Provider:
         return driver.chooseProvider(step.target);
     case Step::Type:
@@ -166,17 +173,31 @@ protected:
         QTRY_VERIFY2(QApplication::topLevelWidgets().isEmpty(), "a top-level widget was leaked");
     }
 
-    // The provider's tab shown with a user name to type, as a keyboard user meets it.
-    bool showProviderTab(const QString &progId, int tab)
+    // The provider's tab shown with a user name to type, as a keyboard user meets it, or with
+    // the fields of another way of logging on.
+    bool showProviderTab(const QString &progId, int tab, int logOn = SqlServerLogOn)
     {
         DialogDriver driver(*m_dialog);
         if (!driver.chooseProvider(progId))
             return false;
-        driver.click("specificUserRadio");
+        driver.pick("authenticationCombo", logOn);
         m_dialog->show();
         m_dialog->showTab(datalink::DataLinkDialog::Tab(tab));
         return true;
     }
+
+    // Where the SQL Server page lists the ways of logging on.
+    enum LogOnChoice {
+        WindowsIntegrated,
+        SqlServerLogOn,
+        SqlPassword,
+        DirectoryPassword,
+        DirectoryIntegrated,
+        DirectoryInteractive,
+        ManagedIdentity,
+        ServicePrincipal,
+        AccessToken,
+    };
 
     testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
     std::shared_ptr<FakeLister> m_lister;

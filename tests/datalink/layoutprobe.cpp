@@ -99,7 +99,7 @@ int main(int argc, char **argv)
             oledb::DataLinkProperties(oledb::ProviderCatalogue::builtIn()), dataSources);
         testing::DialogDriver driver(dialog);
         driver.chooseProvider(progId);
-        driver.click("specificUserRadio");
+        driver.pick("authenticationCombo", 1);
         driver.type("userNameEdit", "sa");
         driver.type("passwordEdit", "secret");
         driver.click("allowSavingPasswordCheck");

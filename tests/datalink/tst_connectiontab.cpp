@@ -17,6 +17,8 @@ private Q_SLOTS:
     void aFieldWritesWhatItShows_data();
     void aFieldWritesWhatItShows();
     void pagesShowAndEditValuesUnderTheStringsOwnKeywords();
+    void aStringOpensOnTheChoiceTheProviderWouldMake_data();
+    void aStringOpensOnTheChoiceTheProviderWouldMake();
     void otherProviderWaitsForItsProgId();
     void browseFillsTheDatabaseFile();
     void odbcPageOffersConfiguredDataSources();
@@ -31,13 +33,14 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
     const QString sql = QStringLiteral("SQLOLEDB.1");
     QTest::newRow("sql server, integrated security")
         << Script {provider(sql), type("dataSourceEdit", "(local)"),
-                   click("integratedSecurityRadio"), type("initialCatalogEdit", "pubs")}
+                   pick("authenticationCombo", WindowsIntegrated),
+                   type("initialCatalogEdit", "pubs")}
         << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
            "Data Source=(local);Initial Catalog=pubs";
     QTest::newRow("sql server, user with saved password")
         << Script {provider(sql),
                    type("dataSourceEdit", "srv"),
-                   click("specificUserRadio"),
+                   pick("authenticationCombo", SqlServerLogOn),
                    type("userNameEdit", "sa"),
                    type("passwordEdit", "s3cret"),
                    click("allowSavingPasswordCheck")}
@@ -45,16 +48,17 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
            "Password=s3cret";
     QTest::newRow("sql server, what was typed comes back after integrated security")
         << Script {provider(sql),
-                   click("specificUserRadio"),
+                   pick("authenticationCombo", SqlServerLogOn),
                    type("userNameEdit", "sa"),
                    type("passwordEdit", "s3cret"),
                    click("allowSavingPasswordCheck"),
-                   click("integratedSecurityRadio"),
-                   click("specificUserRadio")}
+                   pick("authenticationCombo", WindowsIntegrated),
+                   pick("authenticationCombo", SqlServerLogOn)}
         << "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=sa;Password=s3cret";
     QTest::newRow("sql server, password not saved")
-        << Script {provider(sql), type("dataSourceEdit", "srv"), click("specificUserRadio"),
-                   type("userNameEdit", "sa"), type("passwordEdit", "s3cret")}
+        << Script {provider(sql), type("dataSourceEdit", "srv"),
+                   pick("authenticationCombo", SqlServerLogOn), type("userNameEdit", "sa"),
+                   type("passwordEdit", "s3cret")}
         << "Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=srv;User ID=sa";
     QTest::newRow("sql server driver, attached file and encryption")
         << Script {provider("MSOLEDBSQL.1"),
@@ -72,6 +76,41 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
                    type("encryptionEditor", "Strict")}
         << "Provider=MSOLEDBSQL19.1;Integrated Security=SSPI;Persist Security Info=False;"
            "Data Source=srv;Use Encryption for Data=Strict";
+    const QString msoledbsql19 = QStringLiteral("MSOLEDBSQL19.1");
+    QTest::newRow("sql server driver 19, a service principal logs on with an id and a secret")
+        << Script {provider(msoledbsql19), pick("authenticationCombo", ServicePrincipal),
+                   type("userNameEdit", "app-id"), type("passwordEdit", "s3cret"),
+                   click("allowSavingPasswordCheck")}
+        << "Provider=MSOLEDBSQL19.1;Persist Security Info=True;"
+           "Authentication=ActiveDirectoryServicePrincipal;User ID=app-id;Password=s3cret";
+    QTest::newRow("sql server driver 19, integrated security takes the mode out, keeps the id")
+        << Script {provider(msoledbsql19), pick("authenticationCombo", ServicePrincipal),
+                   type("userNameEdit", "app-id"), pick("authenticationCombo", WindowsIntegrated),
+                   pick("authenticationCombo", DirectoryInteractive)}
+        << "Provider=MSOLEDBSQL19.1;Persist Security Info=False;"
+           "Authentication=ActiveDirectoryInteractive;User ID=app-id";
+    QTest::newRow("sql server driver 19, an access token in place of any log-on")
+        << Script {provider(msoledbsql19), pick("authenticationCombo", SqlServerLogOn),
+                   type("userNameEdit", "sa"), pick("authenticationCombo", AccessToken),
+                   type("accessTokenEdit", "eyJ0")}
+        << "Provider=MSOLEDBSQL19.1;Persist Security Info=False;Access Token=eyJ0";
+    QTest::newRow("sql server driver 19, certificate checks")
+        << Script {provider(msoledbsql19), type("hostNameInCertificateEdit", "db.example.com"),
+                   type("encryptionEditor", "Strict"),
+                   type("serverCertificateEdit", "/etc/ssl/db.cer")}
+        << "Provider=MSOLEDBSQL19.1;Integrated Security=SSPI;Persist Security Info=False;"
+           "Host Name In Certificate=db.example.com;Use Encryption for Data=Strict;"
+           "Server Certificate=/etc/ssl/db.cer";
+    QTest::newRow("sql server driver, windows integrated takes out the directory mode")
+        << Script {opened(
+                       "Provider=MSOLEDBSQL;Data Source=s;Authentication=ActiveDirectoryPassword;"
+                       "User ID=u;Password=p"),
+                   pick("authenticationCombo", WindowsIntegrated)}
+        << "Provider=MSOLEDBSQL;Data Source=s;Integrated Security=SSPI";
+    QTest::newRow("sql server driver, a directory mode takes out integrated security")
+        << Script {opened("Provider=MSOLEDBSQL;Data Source=s;Integrated Security=SSPI"),
+                   pick("authenticationCombo", DirectoryIntegrated)}
+        << "Provider=MSOLEDBSQL;Data Source=s;Authentication=ActiveDirectoryIntegrated";
     QTest::newRow("access database")
         << Script {provider("Microsoft.ACE.OLEDB.12.0"), type("dataSourceEdit", "/srv/nw.accdb")}
         << "Provider=Microsoft.ACE.OLEDB.12.0;User ID=Admin;Persist Security Info=False;"
@@ -102,6 +141,21 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
                    type("odbcConnectionStringEdit", "DRIVER={PostgreSQL};SERVER=db")}
         << "Provider=MSDASQL.1;Persist Security Info=False;"
            "Extended Properties=\"DRIVER={PostgreSQL};SERVER=db\"";
+    const QString topLevel
+        = QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
+                         "Database=postgres;Uid=u;Pwd=p;");
+    QTest::newRow("odbc keywords at the top level, the catalog edited where it stands")
+        << Script {opened(topLevel), type("initialCatalogEdit", "mydb")}
+        << QString(topLevel).replace(u"postgres"_s, u"mydb"_s);
+    QTest::newRow("odbc keywords at the top level, the connection string edited in place")
+        << Script {opened(topLevel),
+                   type("odbcConnectionStringEdit",
+                        "Driver={PostgreSQL Unicode};Server=db.example.com;Port=5433")}
+        << "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=db.example.com;Port=5433;"
+           "Database=postgres;Uid=u;Pwd=p;";
+    QTest::newRow("odbc keywords at the top level, a data source name in their place")
+        << Script {opened(topLevel), click("dsnRadio"), type("dsnCombo", "Sales")}
+        << "Provider=MSDASQL;Database=postgres;Uid=u;Pwd=p;Data Source=Sales;";
     QTest::newRow("oracle, net service name")
         << Script {provider("OraOLEDB.Oracle.1"), type("dataSourceEdit", "ORCL"),
                    type("userNameEdit", "scott"), type("connectTimeoutEditor", "30")}
@@ -118,6 +172,8 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties()
 {
     QFETCH(Script, script);
     QFETCH(QString, expected);
+    if (!script.isEmpty() && script.first().kind == Step::Open)
+        open(script.takeFirst().text);
     DialogDriver driver(*m_dialog);
     for (const Step &step : std::as_const(script))
         QVERIFY2(play(driver, step), qPrintable(step.target));
@@ -169,7 +225,7 @@ void tst_ConnectionTab::editingKeepsUnknownPropertiesOnce()
                         "Initial Catalog='x;y'"));
     DialogDriver driver(*m_dialog);
     QCOMPARE(driver.find<QLineEdit>("dataSourceEdit")->text(), QStringLiteral("srv"));
-    QVERIFY(driver.find<QRadioButton>("specificUserRadio")->isChecked());
+    QCOMPARE(driver.find<QComboBox>("authenticationCombo")->currentIndex(), int(SqlServerLogOn));
     QVERIFY(driver.type("dataSourceEdit", "srv2"));
     QCOMPARE(m_dialog->connectionString(),
              QStringLiteral("provider = sqloledb ;data source=srv2;user id=sa;Foo=1;FOO=2;"
@@ -190,7 +246,7 @@ void tst_ConnectionTab::choosingAnotherProviderRewritesOnlyTheProviderPair()
                             "Initial Catalog=pubs;Data Source=srv;Custom=1"));
     // The page that fits the new provider replaces the old one.
     QVERIFY(driver.find<QComboBox>("fileTypeCombo"));
-    QVERIFY(!driver.find<QRadioButton>("integratedSecurityRadio"));
+    QVERIFY(!driver.find<QComboBox>("authenticationCombo"));
 }
 
 void tst_ConnectionTab::aFieldWritesWhatItShows_data()
@@ -247,6 +303,94 @@ void tst_ConnectionTab::pagesShowAndEditValuesUnderTheStringsOwnKeywords()
     QCOMPARE(driver.find<datalink::PropertyEditor>("value:Data Source")->lineEdit()->text(),
              QStringLiteral("tcp:y,1433"));
     QCOMPARE(driver.find<QTableView>("otherPropertiesTable")->model()->rowCount(), 0);
+}
+
+void tst_ConnectionTab::aStringOpensOnTheChoiceTheProviderWouldMake_data()
+{
+    QTest::addColumn<QString>("text");
+    // The field and what it shows: a drop-down's choice, a line's text, a radio button "on".
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    // Fields the page must show, and fields it must not.
+    QTest::addColumn<QStringList>("visible");
+    QTest::addColumn<QStringList>("hidden");
+    const QString combo = QStringLiteral("authenticationCombo");
+    QTest::newRow("integrated security") << "Provider=SQLOLEDB;Integrated Security=SSPI;User ID=sa"
+                                         << combo << "Windows integrated security" << QStringList {}
+                                         << QStringList {u"userNameEdit"_s, u"passwordEdit"_s};
+    QTest::newRow("an older provider knows no Authentication")
+        << "Provider=SQLNCLI11;Authentication=ActiveDirectoryPassword;User ID=sa" << combo
+        << "SQL Server user name and password" << QStringList {u"userNameEdit"_s} << QStringList {};
+    QTest::newRow("the mode over integrated security, deprecated said so")
+        << "Provider=MSOLEDBSQL19;Integrated Security=SSPI;Authentication=ActiveDirectoryPassword"
+        << combo << "ActiveDirectoryPassword (deprecated)"
+        << QStringList {u"userNameEdit"_s, u"passwordEdit"_s} << QStringList {u"accessTokenEdit"_s};
+    QTest::newRow("a managed identity reads only a user-assigned id")
+        << "Provider=MSOLEDBSQL;Authentication=activedirectorymsi" << combo
+        << "ActiveDirectoryMSI (managed identity)" << QStringList {u"userNameEdit"_s}
+        << QStringList {u"passwordEdit"_s, u"allowSavingPasswordCheck"_s};
+    QTest::newRow("a service principal's id and secret")
+        << "Provider=MSOLEDBSQL;Authentication=ActiveDirectoryServicePrincipal;User ID=app"
+        << "userNameEdit"
+        << "app" << QStringList {u"passwordEdit"_s} << QStringList {};
+    QTest::newRow("an access token over everything else")
+        << "Provider=MSOLEDBSQL19;Authentication=SqlPassword;User ID=sa;Access Token=eyJ0" << combo
+        << "Access token" << QStringList {u"accessTokenEdit"_s}
+        << QStringList {u"userNameEdit"_s, u"passwordEdit"_s};
+    QTest::newRow("a mode no version documents, as written")
+        << "Provider=MSOLEDBSQL19;Authentication=ActiveDirectoryDefault" << combo
+        << "ActiveDirectoryDefault" << QStringList {u"userNameEdit"_s} << QStringList {};
+    QTest::newRow("certificates only where the version has them")
+        << "Provider=MSOLEDBSQL.1" << combo << "SQL Server user name and password"
+        << QStringList {u"userNameEdit"_s}
+        << QStringList {u"hostNameInCertificateEdit"_s, u"serverCertificateEdit"_s};
+    QTest::newRow("a certificate file only under strict encryption")
+        << "Provider=MSOLEDBSQL19.1;Use Encryption for Data=Mandatory"
+        << "hostNameInCertificateEdit"
+        << "" << QStringList {} << QStringList {u"serverCertificateEdit"_s};
+    QTest::newRow("a certificate file the string names stays in view")
+        << "Provider=MSOLEDBSQL19.1;Server Certificate=/etc/ssl/db.cer"
+        << "serverCertificateEdit"
+        << "/etc/ssl/db.cer" << QStringList {u"serverCertificateEdit"_s} << QStringList {};
+    QTest::newRow("odbc keywords at the top level make a connection string")
+        << "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
+           "Database=postgres;Uid=u;Pwd=p;"
+        << "odbcConnectionStringEdit"
+        << "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432"
+        << QStringList {u"initialCatalogEdit"_s} << QStringList {};
+    QTest::newRow("odbc keywords at the top level, the string's own choice")
+        << "Provider=MSDASQL;Driver={SQLite3};Database=/tmp/a.db"
+        << "connectionStringRadio"
+        << "on" << QStringList {} << QStringList {};
+}
+
+void tst_ConnectionTab::aStringOpensOnTheChoiceTheProviderWouldMake()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, visible);
+    QFETCH(QStringList, hidden);
+    open(text);
+    m_dialog->show();
+    m_dialog->showTab(datalink::DataLinkDialog::ConnectionTab);
+    DialogDriver driver(*m_dialog);
+    QWidget *widget = driver.find<QWidget>(field);
+    QVERIFY(widget);
+    if (auto *choice = qobject_cast<QComboBox *>(widget))
+        QCOMPARE(choice->currentText(), shown);
+    else if (auto *line = qobject_cast<QLineEdit *>(widget))
+        QCOMPARE(line->text(), shown);
+    else
+        QCOMPARE(qobject_cast<QAbstractButton *>(widget)->isChecked(), shown == u"on");
+    for (const QString &name : std::as_const(visible))
+        QVERIFY2(driver.find<QWidget>(name)->isVisible(), qPrintable(name));
+    for (const QString &name : std::as_const(hidden)) {
+        auto *other = driver.find<QWidget>(name);
+        QVERIFY2(!other || !other->isVisible(), qPrintable(name));
+    }
+    // What the provider would use is shown, not changed.
+    QCOMPARE(m_dialog->connectionString(), text);
 }
 
 void tst_ConnectionTab::otherProviderWaitsForItsProgId()

@@ -84,16 +84,19 @@ void tst_DialogKeyboard::keysActOnTheDialogWhateverHasTheFocus()
     QVERIFY(option.state & QStyle::State_KeyboardFocusChange);
 }
 
-// Every page of each kind of provider, as the user sees it after choosing that provider.
-static void addPageRows()
+// Every page of each kind of provider, as the user sees it after choosing that provider, and
+// the SQL Server page with the fields of each other way of logging on.
+static void addPageRows(int sqlLogOn, const QList<std::pair<const char *, int>> &otherLogOns)
 {
     QTest::addColumn<QString>("progId");
     QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("logOn");
     const QList<std::pair<const char *, const char *>> providers {
         {"SQL Server", "SQLOLEDB.1"},
         {"SQL Server Native Client", "SQLNCLI11.1"},
         {"Jet", "Microsoft.Jet.OLEDB.4.0"},
         {"ACE", "Microsoft.ACE.OLEDB.12.0"},
+        {"OLE DB Driver 18", "MSOLEDBSQL.1"},
         {"OLE DB Driver 19", "MSOLEDBSQL19.1"},
         {"ODBC", "MSDASQL.1"},
         {"Oracle", "MSDAORA.1"},
@@ -107,8 +110,13 @@ static void addPageRows()
     };
     for (const auto &[name, progId] : providers) {
         for (const auto &[tabName, tab] : tabs) {
-            QTest::addRow("%s, %s tab", name, tabName) << QString::fromLatin1(progId) << int(tab);
+            QTest::addRow("%s, %s tab", name, tabName)
+                << QString::fromLatin1(progId) << int(tab) << sqlLogOn;
         }
+    }
+    for (const auto &[name, logOn] : otherLogOns) {
+        QTest::addRow("OLE DB Driver 19, %s, Connection tab", name)
+            << u"MSOLEDBSQL19.1"_s << int(datalink::DataLinkDialog::ConnectionTab) << logOn;
     }
 }
 
@@ -133,14 +141,16 @@ static QRect onDialog(QWidget *widget)
 
 void tst_DialogKeyboard::tabFollowsTheReadingOrderOnEveryPage_data()
 {
-    addPageRows();
+    addPageRows(SqlServerLogOn,
+                {{"application id and secret", ServicePrincipal}, {"access token", AccessToken}});
 }
 
 void tst_DialogKeyboard::tabFollowsTheReadingOrderOnEveryPage()
 {
     QFETCH(QString, progId);
     QFETCH(int, tab);
-    QVERIFY(showProviderTab(progId, tab));
+    QFETCH(int, logOn);
+    QVERIFY(showProviderTab(progId, tab, logOn));
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
 
     const QList<QWidget *> stops = tabStops(*m_dialog);
@@ -181,14 +191,16 @@ void tst_DialogKeyboard::tabFollowsTheReadingOrderOnEveryPage()
 
 void tst_DialogKeyboard::altKeysAreUniqueAndReachTheirControl_data()
 {
-    addPageRows();
+    addPageRows(SqlServerLogOn,
+                {{"application id and secret", ServicePrincipal}, {"access token", AccessToken}});
 }
 
 void tst_DialogKeyboard::altKeysAreUniqueAndReachTheirControl()
 {
     QFETCH(QString, progId);
     QFETCH(int, tab);
-    QVERIFY(showProviderTab(progId, tab));
+    QFETCH(int, logOn);
+    QVERIFY(showProviderTab(progId, tab, logOn));
     m_dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
 
@@ -196,7 +208,6 @@ void tst_DialogKeyboard::altKeysAreUniqueAndReachTheirControl()
     const QHash<QString, QString> fieldOfChoice {
         {u"catalogRadio"_s, u"initialCatalogCombo"_s},
         {u"attachFileRadio"_s, u"attachFileEdit"_s},
-        {u"specificUserRadio"_s, u"userNameEdit"_s},
         {u"dsnRadio"_s, u"dsnCombo"_s},
         {u"connectionStringRadio"_s, u"odbcConnectionStringEdit"_s},
     };

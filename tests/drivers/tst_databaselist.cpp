@@ -53,6 +53,9 @@ void tst_DatabaseList::listsWhatTheTestUserMayOpen_data()
         << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};"
                           "SERVER=127.0.0.1;PORT=%port%;DATABASE=%database%\"")
             + logOn;
+    QTest::newRow("by ODBC keywords at the top level, the database under its ODBC name")
+        << QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;"
+                          "Port=%port%;Database=%database%;Uid=%user%;Pwd=\"%password%\"");
     QTest::newRow("with a half-typed database, which must not stop the log-on")
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;Initial Catalog=corv") + logOn;
 }

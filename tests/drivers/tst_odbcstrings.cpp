@@ -97,6 +97,22 @@ void tst_OdbcStrings::shouldMapOdbcProviderProperties_data()
     QTest::newRow("a blank password for a named user")
         << QStringLiteral("Data Source=pg;User ID=me;Password=\"\"")
         << QStringLiteral("DSN=pg;UID=me;PWD=;");
+    QTest::newRow("ODBC keywords at the top level go to the driver, braces read as ODBC's")
+        << QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;"
+                          "Port=5432;Database=postgres;Uid=u;Pwd=p;")
+        << QStringLiteral("Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=5432;UID=u;PWD=p;"
+                          "DATABASE=postgres;");
+    QTest::newRow("the provider's own properties stay with the provider")
+        << QStringLiteral("Provider=MSDASQL;DSN={pg};Connect Timeout=5;Prompt=Complete;"
+                          "Persist Security Info=True;Uid=me;SSLmode=require")
+        << QStringLiteral("DSN=pg;SSLmode=require;UID=me;");
+    QTest::newRow("Extended Properties first, then the keywords beside it")
+        << QStringLiteral("Provider=MSDASQL;Port=5433;Sslmode=require;"
+                          "Extended Properties=\"DRIVER={PostgreSQL};PORT=5432\"")
+        << QStringLiteral("DRIVER=PostgreSQL;PORT=5432;Sslmode=require;");
+    QTest::newRow("without a Provider, the ODBC provider's reading")
+        << QStringLiteral("Driver={SQLite3};Database=/tmp/a.db")
+        << QStringLiteral("Driver=SQLite3;DATABASE=/tmp/a.db;");
     QTest::newRow("a password that must be braced")
         << QStringLiteral("Data Source=pg;User ID=me;Password=\"a;}b\"")
         << QStringLiteral("DSN=pg;UID=me;PWD={a;}}b};");
@@ -107,7 +123,8 @@ void tst_OdbcStrings::shouldMapOdbcProviderProperties()
     QFETCH(QString, connectionString);
     QFETCH(QString, odbc);
     QCOMPARE(
-        drivers::OdbcTester::odbcConnectionString(oledb::ConnectionString::parse(connectionString)),
+        drivers::OdbcTester::odbcConnectionString(oledb::ProviderCatalogue::builtIn(),
+                                                  oledb::ConnectionString::parse(connectionString)),
         odbc);
 }
 
@@ -206,7 +223,7 @@ void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
         drivers::DatabaseLister lister(catalogue, freeTds);
         QVERIFY(!drivers::listDatabases(lister, catalogue, text, cancelled).succeeded());
     } else {
-        const auto odbc = std::make_shared<drivers::OdbcTester>();
+        const auto odbc = std::make_shared<drivers::OdbcTester>(catalogue);
         drivers::ProviderDispatcher tester(
             catalogue, {odbc, std::make_shared<drivers::SqlServerTester>(freeTds), odbc, odbc});
         QCOMPARE(drivers::testConnectionString(tester, catalogue, text, cancelled).outcome,

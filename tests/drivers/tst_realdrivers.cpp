@@ -116,6 +116,11 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
                           "Unicode};SERVER=127.0.0.1;PORT=%port%;DATABASE=%database%;"
                           "UID=%user%;PWD={%password%}\"")
         << Outcome::Succeeded << QString();
+    QTest::newRow("PostgreSQL by ODBC keywords at the top level of the string")
+        << true
+        << QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;"
+                          "Port=%port%;Database=%database%;Uid=%user%;Pwd=\"%password%\";")
+        << Outcome::Succeeded << QString();
     QTest::newRow("PostgreSQL with the wrong password")
         << true
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=%user%;"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# What a screen reader hears: every control of each kind of Connection page, of the Provider,
+# What a screen reader hears: every control of each kind of Connection page (the SQL Server page
+# with each set of log-on fields, the ODBC page with a connection string), of the Provider,
 # Advanced and All tabs, read through the accessibility tree, has a name, and no two controls
 # shown together share one. The tabs are reached with Ctrl+Tab, from whatever has the focus.
 #
@@ -29,8 +30,11 @@ faults()
 
 read -r tx ty < <(e2e_control_center $E2E_TEXTBOX)
 for string in 'Provider=MSOLEDBSQL19.1' 'Provider=SQLOLEDB.1' 'Provider=Microsoft.ACE.OLEDB.16.0' \
+    'Provider=MSOLEDBSQL19.1;Authentication=ActiveDirectoryServicePrincipal' \
+    'Provider=MSOLEDBSQL19.1;Access Token=x' 'Provider=MSDASQL;Driver={SQLite3};Database=x' \
     'Provider=MSDASQL.1' 'Provider=MSDAORA.1' 'Provider=Vendor.Provider.1'; do
     page=${string#Provider=}
+    page=${page//[^A-Za-z0-9.=]/_}
     e2e_click "$E2E_WINDOW" "$tx" "$ty"
     xdotool key --delay 30 ctrl+a BackSpace
     xdotool type --delay 20 "$string"

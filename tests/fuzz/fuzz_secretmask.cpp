@@ -48,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const QStringList secrets = oledb::secretsOf(connection, oledb::ProviderCatalogue::builtIn());
-    checkMasked(drivers::OdbcTester::odbcConnectionString(connection), secrets);
+    checkMasked(
+        drivers::OdbcTester::odbcConnectionString(oledb::ProviderCatalogue::builtIn(), connection),
+        secrets);
     checkMasked(
         drivers::SqlServerTester::odbcConnectionString(connection, QStringLiteral("FreeTDS")),
         secrets);

@@ -29,7 +29,8 @@ public:
     drivers::TestResult test(const oledb::ConnectionString &connection,
                              const std::atomic<bool> &) override
     {
-        const QString odbc = drivers::OdbcTester::odbcConnectionString(connection);
+        const QString odbc = drivers::OdbcTester::odbcConnectionString(
+            oledb::ProviderCatalogue::builtIn(), connection);
         QString echo = u"[driver] could not log on with "_s + odbc + u'\n';
         const auto received = oledb::OdbcAttributes::parse(odbc);
         for (const auto &attribute : received.attributes())
@@ -49,8 +50,8 @@ QStringList passwordsIn(const QString &text)
         if (oledb::isSecretKeyword(pair.keyword, oledb::ProviderCatalogue::builtIn()))
             passwords.append(pair.value);
     }
-    const auto odbc
-        = oledb::OdbcAttributes::parse(drivers::OdbcTester::odbcConnectionString(connection));
+    const auto odbc = oledb::OdbcAttributes::parse(
+        drivers::OdbcTester::odbcConnectionString(oledb::ProviderCatalogue::builtIn(), connection));
     for (const auto &attribute : odbc.attributes()) {
         if (oledb::isSecretKeyword(attribute.key, oledb::ProviderCatalogue::builtIn()))
             passwords.append(attribute.value);
