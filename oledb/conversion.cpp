@@ -351,6 +351,7 @@ Conversion DialectConverter::translate(const QString &dialect, const QString &ta
     };
     QList<Slot> slots;
     QHash<QString, QString> parts;
+    QString partsTarget;
     const auto put = [&](const QString &keyword, std::optional<QString> value, bool yields) {
         for (Slot &slot : slots) {
             if (!sameKeyword(slot.keyword, keyword))
@@ -387,13 +388,15 @@ Conversion DialectConverter::translate(const QString &dialect, const QString &ta
         if (!mapping->part.isEmpty()) {
             if (!(table.firstWins && parts.contains(mapping->part)))
                 parts.insert(mapping->part, *meant);
+            partsTarget = mapping->to;
             put(mapping->to, QString(), false);
             continue;
         }
         put(mapping->to, meant->isEmpty() ? std::nullopt : meant, mapping->yields);
     }
 
-    // SQL Server's own form, server\instance,port: with a port the instance is not looked up.
+    // SQL Server's own form, server\instance,port, which keeps both: given a port, neither driver
+    // asks the server for the instance's.
     if (!parts.isEmpty()) {
         QString dataSource = parts.value(QStringLiteral("server"));
         if (const QString instance = parts.value(QStringLiteral("instance")); !instance.isEmpty())
@@ -401,7 +404,7 @@ Conversion DialectConverter::translate(const QString &dialect, const QString &ta
         if (const QString port = parts.value(QStringLiteral("port")); !port.isEmpty())
             dataSource += u',' + port;
         for (Slot &slot : slots) {
-            if (slot.value && slot.value->isEmpty())
+            if (sameKeyword(slot.keyword, partsTarget))
                 slot.value = dataSource;
         }
     }
@@ -442,7 +445,8 @@ Conversion DialectConverter::convertOdbc(QStringView text) const
             }
         }
     }
-    if (m_targets[target].driver.isEmpty() && target != QLatin1String("odbc")) {
+    // SQL Server's drivers have keywords of their own, which its OLE DB driver names otherwise.
+    if (target == m_tables[QStringLiteral("odbc-sqlserver")].target) {
         Pairs pairs;
         for (const OdbcAttributes::Attribute &attribute : attributes.attributes()) {
             if (!sameKeyword(attribute.key, u"DRIVER"))

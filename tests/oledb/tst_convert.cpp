@@ -64,6 +64,11 @@ private Q_SLOTS:
             << u"Provider=MSOLEDBSQL19;Data Source=srv\\SQLEXPRESS;Integrated Security=SSPI"_s
             << QStringList {u"authenticationScheme=JavaKerberos"_s,
                             u"trustStorePassword=********"_s};
+        QTest::newRow("JDBC SQL Server: an instance and a port, both kept")
+            << u"jdbc:sqlserver://srv\\INST:1500;loginTimeout=5;databaseName="_s
+            << u"jdbc-sqlserver"_s
+            << u"Provider=MSOLEDBSQL19;Data Source=srv\\INST,1500;Connect Timeout=5"_s
+            << QStringList();
         QTest::newRow("JDBC SQL Server: an IPv6 address in serverName, the port after it")
             << u"jdbc:sqlserver://;serverName=3ffe:8311:eeee:f70f:0:5eec:4b9d:3bc8;portNumber=1433;databaseName=db"_s
             << u"jdbc-sqlserver"_s
