@@ -40,7 +40,19 @@ void CreateCommand::run() noexcept
     bool isNew = true;
     resumeOnError([&] { isNew = m_text.Text() == QString(); });
 
-    if (isNew) {
+    bool tooLong = false;
+    resumeOnError([&] { tooLong = !isNew && m_text.Text().size() > maxTextLength; });
+
+    if (tooLong) {
+        resumeOnError([&] {
+            m_application.showMessage(
+                QStringLiteral("This connection string is too long to edit here: it has %L1 "
+                               "characters, and Create opens strings of up to %L2. The text "
+                               "stays in the box as it is.")
+                    .arg(m_text.Text().size())
+                    .arg(maxTextLength));
+        });
+    } else if (isNew) {
         resumeOnError([&] {
             const auto &target = connection.use();
             const auto &locator = dataLinks.use();
@@ -66,6 +78,9 @@ void CreateCommand::run() noexcept
     }
 
     resumeOnError([&] {
+        // Nothing was edited: the box keeps its text as it is.
+        if (tooLong)
+            return;
         const QString result = connection.use()->ConnectionString();
         // The dialog opened on an empty connection because the box's text was refused; unless
         // the user confirmed a new string there, writing the result would wipe the user's text.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace platform {
 class IApplication;
 class IObjectFactory;
@@ -21,6 +23,12 @@ public:
     CreateCommand &operator=(const CreateCommand &) = delete;
 
     void run() noexcept;
+
+    // The longest text the dialog is opened on. The dialog reads, shows and masks the whole
+    // string again on every change: at a million characters that takes a fraction of a second
+    // a keystroke, at five million most of a second and four to open. A longer text stays in
+    // the box as it is, with a message saying why.
+    static constexpr qsizetype maxTextLength = 1024 * 1024;
 
 private:
     platform::IObjectFactory &m_factory;

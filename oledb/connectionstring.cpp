@@ -438,6 +438,13 @@ void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
     });
 }
 
+void ConnectionString::visitPairSpans(
+    QStringView text,
+    const std::function<void(QStringView keyword, QStringView value, const PairSpan &)> &visit)
+{
+    Parser(text).run(visit);
+}
+
 std::optional<QString> ConnectionString::value(QStringView keyword) const
 {
     for (auto it = m_pairs.crbegin(); it != m_pairs.crend(); ++it) {

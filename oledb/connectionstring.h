@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 namespace oledb {
@@ -79,6 +80,10 @@ public:
     // The same reading without keeping the pairs, for strings too long to hold as a list. Throws
     // like parse() on reaching the fault, after the visitor has seen the pairs before it.
     static void visitPairs(QStringView text, PairVisitor &visitor);
+    // The same with where each pair stands, for a caller that works on the text itself.
+    static void visitPairSpans(
+        QStringView text,
+        const std::function<void(QStringView keyword, QStringView value, const PairSpan &)> &visit);
 
     const KeywordValueList &pairs() const { return m_pairs; }
     bool isEmpty() const { return m_pairs.isEmpty(); }

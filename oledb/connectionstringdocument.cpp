@@ -30,32 +30,59 @@ QString encodeLike(QStringView previousText, QStringView value)
 
 } // namespace
 
-ConnectionStringDocument ConnectionStringDocument::parse(const QString &text)
+ConnectionStringDocument
+ConnectionStringDocument::parse(const QString &text,
+                                const std::function<bool(QStringView keyword)> &keep)
 {
-    const QList<ParsedPair> parsed = parsePairs(text);
     ConnectionStringDocument document;
-    document.m_pairs.reserve(parsed.size());
+    document.m_source = text;
     qsizetype previousEnd = 0;
-    for (const ParsedPair &one : parsed) {
-        Pair pair;
-        pair.keyword = one.pair.keyword;
-        pair.value = one.pair.value;
-        const QString before = text.sliced(previousEnd, one.span.start - previousEnd);
+    // The run of pairs being left as text: from the first one's keyword to the last one's value.
+    qsizetype runStart = -1;
+    qsizetype runEnd = 0;
+    const auto separatorTo = [&](qsizetype start) {
+        const QString before = text.sliced(previousEnd, start - previousEnd);
         if (document.m_pairs.isEmpty())
             document.m_head = before;
-        else
-            pair.separator = before;
-        pair.keywordText = text.sliced(one.span.start, one.span.valueStart - one.span.start);
-        pair.valueText = text.sliced(one.span.valueStart, one.span.end - one.span.valueStart);
-        pair.originalValue = pair.value;
-        pair.originalValueText = pair.valueText;
-        previousEnd = one.span.end;
-        document.m_pairs.append(std::move(pair));
-    }
-    if (parsed.isEmpty())
+        return document.m_pairs.isEmpty() ? QString() : before;
+    };
+    const auto endRun = [&] {
+        if (runStart < 0)
+            return;
+        Pair run;
+        run.separator = separatorTo(runStart);
+        run.run = QStringView(document.m_source).sliced(runStart, runEnd - runStart);
+        previousEnd = runEnd;
+        runStart = -1;
+        document.m_pairs.append(std::move(run));
+    };
+    ConnectionString::visitPairSpans(
+        text, [&](QStringView keyword, QStringView value, const PairSpan &span) {
+            if (keep && !keep(keyword)) {
+                if (runStart < 0)
+                    runStart = span.start;
+                runEnd = span.end;
+                return;
+            }
+            endRun();
+            Pair pair;
+            pair.separator = separatorTo(span.start);
+            pair.keyword = keyword.toString();
+            pair.value = value.toString();
+            pair.keywordText = text.sliced(span.start, span.valueStart - span.start);
+            pair.valueText = text.sliced(span.valueStart, span.end - span.valueStart);
+            pair.originalValue = pair.value;
+            pair.originalValueText = pair.valueText;
+            previousEnd = span.end;
+            document.m_pairs.append(std::move(pair));
+        });
+    endRun();
+    if (document.m_pairs.isEmpty())
         document.m_head = text;
     else
         document.m_tail = text.sliced(previousEnd);
+    if (!keep)
+        document.m_source.clear();
     return document;
 }
 
@@ -63,23 +90,33 @@ QString ConnectionStringDocument::toString() const
 {
     qsizetype size = m_head.size() + m_tail.size();
     for (const Pair &pair : m_pairs)
-        size += pair.separator.size() + pair.keywordText.size() + pair.valueText.size() + 1;
+        size += pair.separator.size() + pair.keywordText.size() + pair.valueText.size()
+            + pair.run.size() + 1;
     QString out;
     out.reserve(size);
-    out += m_head;
+    write([&out](QStringView part) { out += part; });
+    return out;
+}
+
+void ConnectionStringDocument::write(const std::function<void(QStringView)> &write) const
+{
+    write(m_head);
     bool first = true;
     for (const Pair &pair : m_pairs) {
         if (pair.removed)
             continue;
         // The first pair shown has nothing before it, whichever pair that is.
         if (!first)
-            out += pair.separator.isEmpty() ? QString(Separator) : pair.separator;
+            write(pair.separator.isEmpty() ? QStringView(u";") : QStringView(pair.separator));
         first = false;
-        out += pair.keywordText;
-        out += pair.valueText;
+        if (!pair.run.isEmpty()) {
+            write(pair.run);
+            continue;
+        }
+        write(pair.keywordText);
+        write(pair.valueText);
     }
-    out += m_tail;
-    return out;
+    write(m_tail);
 }
 
 bool ConnectionStringDocument::setValue(qsizetype index, const QString &value)

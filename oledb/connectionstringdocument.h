@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace oledb {
 
 // A connection string kept as it was written, for editing: every pair keeps its own text and so
@@ -19,14 +21,22 @@ class ConnectionStringDocument
 public:
     // An empty string: appended pairs make a new one, `Provider=...;Key=value`.
     ConnectionStringDocument() = default;
-    // Throws FormatError for a string that breaks the syntax.
-    static ConnectionStringDocument parse(const QString &text);
+    // Throws FormatError for a string that breaks the syntax. With `keep`, only the pairs whose
+    // keyword it accepts become pairs of the document; each run of others between them stays
+    // text, shared with `text`, at an index of its own that is no pair (see isPair): an editor
+    // that knows which keywords it will touch need not hold a string of millions of pairs.
+    static ConnectionStringDocument
+    parse(const QString &text, const std::function<bool(QStringView keyword)> &keep = {});
 
     QString toString() const;
+    // The same text handed to `write` a part at a time.
+    void write(const std::function<void(QStringView)> &write) const;
 
     // Every pair the document has held, removed ones included.
     qsizetype count() const { return m_pairs.size(); }
     bool isRemoved(qsizetype index) const { return m_pairs.at(index).removed; }
+    // False for a run of pairs that parse() was told to leave as text.
+    bool isPair(qsizetype index) const { return m_pairs.at(index).run.size() == 0; }
     // As read: trimmed, `==` as `=`, quoting undone.
     const QString &keyword(qsizetype index) const { return m_pairs.at(index).keyword; }
     const QString &value(qsizetype index) const { return m_pairs.at(index).value; }
@@ -59,6 +69,8 @@ private:
         QString originalValue;
         QString originalValueText;
         bool removed = false;
+        // For a run of pairs kept as text, that text: a view of m_source.
+        QStringView run;
     };
 
     static Pair newPair(const QString &keyword, const QString &value);
@@ -66,6 +78,8 @@ private:
     // Before the first pair and after the last: leading white space, a trailing `;`.
     QString m_head;
     QString m_tail;
+    // The text read, while runs of it are kept as views.
+    QString m_source;
     QList<Pair> m_pairs;
 };
 

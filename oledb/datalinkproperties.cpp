@@ -3,6 +3,8 @@
 #include "oledb/propertynames.h"
 #include "oledb/providercatalogue.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace oledb {
@@ -23,14 +25,14 @@ DataLinkProperties DataLinkProperties::fromString(const ProviderCatalogue &catal
 
 QString DataLinkProperties::providerProgId() const
 {
-    const QList<qsizetype> pairs = m_live.value(keywordKey(property::Provider));
+    const QList<qsizetype> pairs = pairsOf(keywordKey(property::Provider));
     return pairs.isEmpty() ? QString() : m_document.value(pairs.last());
 }
 
 void DataLinkProperties::setProviderProgId(const QString &progId)
 {
     const QString key = keywordKey(property::Provider);
-    const QList<qsizetype> pairs = m_live.value(key);
+    const QList<qsizetype> pairs = pairsOf(key);
     if (progId.isEmpty()) {
         // No provider named yet: no Provider pair, rather than an empty one. Naming one again
         // brings the pair back where it stood.
@@ -40,14 +42,16 @@ void DataLinkProperties::setProviderProgId(const QString &progId)
     } else if (!pairs.isEmpty()) {
         if (!m_document.setValue(pairs.last(), progId))
             return;
-    } else if (const QList<qsizetype> removed = m_removed.value(key); !removed.isEmpty()) {
+    } else if (const QList<qsizetype> removed = pairsOf(key, true); !removed.isEmpty()) {
         m_document.setValue(removed.last(), progId);
     } else {
+        // A prepended pair moves every index; it happens once, as there is a Provider pair,
+        // live or removed, ever after.
         m_document.prepend(property::Provider, progId);
+        reindex();
+        return;
     }
-    // A new provider may read the same keywords as other properties, and a prepended pair
-    // moves every index.
-    reindex();
+    resolveProvider();
 }
 
 // The catalogue name folded for a keyword the provider declares, under any synonym; the keyword
@@ -103,18 +107,45 @@ QHash<qsizetype, qsizetype> DataLinkProperties::offsets() const
     return found;
 }
 
+QList<qsizetype> DataLinkProperties::pairsOf(const QString &key, bool removed) const
+{
+    QList<qsizetype> found;
+    const auto add = [&](QStringView keyword) {
+        const auto pairs = m_byKeyword.constFind(keywordKey(keyword));
+        if (pairs == m_byKeyword.cend())
+            return;
+        for (const qsizetype index : *pairs) {
+            if (m_document.isRemoved(index) == removed)
+                found.append(index);
+        }
+    };
+    const PropertyDefinition *known = m_provider.property(key);
+    if (!known) {
+        add(key);
+        return found;
+    }
+    add(known->name);
+    for (const Synonym &synonym : known->synonyms)
+        add(synonym.keyword);
+    if (!known->synonyms.isEmpty())
+        std::sort(found.begin(), found.end());
+    return found;
+}
+
+void DataLinkProperties::resolveProvider()
+{
+    const QList<qsizetype> pairs = pairsOf(keywordKey(property::Provider));
+    m_provider = m_catalogue->resolve(pairs.isEmpty() ? QString() : m_document.value(pairs.last()));
+}
+
 void DataLinkProperties::reindex()
 {
-    QString progId;
+    m_byKeyword.clear();
     for (qsizetype i = 0; i < m_document.count(); ++i) {
-        if (!m_document.isRemoved(i) && sameKeyword(m_document.keyword(i), property::Provider))
-            progId = m_document.value(i);
+        if (m_document.isPair(i))
+            m_byKeyword[keywordKey(m_document.keyword(i))].append(i);
     }
-    m_provider = m_catalogue->resolve(progId);
-    m_live.clear();
-    m_removed.clear();
-    for (qsizetype i = 0; i < m_document.count(); ++i)
-        (m_document.isRemoved(i) ? m_removed : m_live)[keyOf(m_document.keyword(i))].append(i);
+    resolveProvider();
 }
 
 KeywordValueList DataLinkProperties::properties() const
@@ -130,7 +161,7 @@ KeywordValueList DataLinkProperties::properties() const
         if (key == providerKey || listed.contains(key))
             continue;
         listed.insert(key, list.size());
-        const qsizetype effective = inEffect(m_live.value(key));
+        const qsizetype effective = inEffect(pairsOf(key));
         if (effective < 0)
             continue;
         const PropertyDefinition *known = m_provider.property(keyword);
@@ -141,7 +172,7 @@ KeywordValueList DataLinkProperties::properties() const
 
 std::optional<QString> DataLinkProperties::value(QStringView name) const
 {
-    const qsizetype effective = inEffect(m_live.value(keyOf(name)));
+    const qsizetype effective = inEffect(pairsOf(keyOf(name)));
     if (effective < 0)
         return std::nullopt;
     return m_provider.toWrittenValue(name, propertyValueAt(effective));
@@ -149,7 +180,7 @@ std::optional<QString> DataLinkProperties::value(QStringView name) const
 
 std::optional<KeywordValue> DataLinkProperties::pairInEffect(QStringView name) const
 {
-    const qsizetype effective = inEffect(m_live.value(keyOf(name)));
+    const qsizetype effective = inEffect(pairsOf(keyOf(name)));
     if (effective < 0)
         return std::nullopt;
     return KeywordValue {m_document.keyword(effective), m_document.value(effective)};
@@ -172,7 +203,7 @@ QList<PairReading> DataLinkProperties::readings() const
         const PropertyDefinition *known = m_provider.property(m_document.keyword(i));
         auto cached = effectiveOf.find(key);
         if (cached == effectiveOf.end())
-            cached = effectiveOf.insert(key, inEffect(m_live.value(key)));
+            cached = effectiveOf.insert(key, inEffect(pairsOf(key)));
         const qsizetype effective = *cached;
         PairReading reading;
         reading.offset = at.value(i, -1);
@@ -216,7 +247,7 @@ QList<EffectiveValue> DataLinkProperties::effectiveValues() const
         listed.insert(key, true);
         const PropertyDefinition *known = m_provider.property(m_document.keyword(i));
         const QString name = known ? known->name : m_document.keyword(i);
-        if (const qsizetype effective = inEffect(m_live.value(key)); effective >= 0)
+        if (const qsizetype effective = inEffect(pairsOf(key)); effective >= 0)
             list.append({name, propertyValueAt(effective), at.value(effective)});
         else if (known)
             list.append({name, known->defaultValue, std::nullopt});
@@ -241,13 +272,7 @@ bool DataLinkProperties::removePairAt(qsizetype offset)
     for (auto it = at.cbegin(); it != at.cend(); ++it) {
         if (it.value() != offset)
             continue;
-        const qsizetype index = it.key();
-        const QString key = keyOf(m_document.keyword(index));
-        m_document.remove(index);
-        m_live[key].removeOne(index);
-        QList<qsizetype> &removed = m_removed[key];
-        removed.append(index);
-        std::sort(removed.begin(), removed.end());
+        m_document.remove(it.key());
         return true;
     }
     return false;
@@ -262,7 +287,7 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
     // In the vocabulary of the name given: `Trusted_Connection` takes `yes`.
     const QString meant = m_provider.toPropertyValue(name, value);
     const QString key = keyOf(name);
-    QList<qsizetype> &live = m_live[key];
+    const QList<qsizetype> live = pairsOf(key);
     if (const qsizetype effective = inEffect(live); effective >= 0) {
         if (propertyValueAt(effective) == meant)
             return;
@@ -276,7 +301,7 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
         m_document.setValue(effective, written);
         return;
     }
-    QList<qsizetype> &removed = m_removed[key];
+    const QList<qsizetype> removed = pairsOf(key, true);
     // A removed pair comes back only where it would take effect beside the pairs still there.
     qsizetype back = -1;
     for (auto it = removed.crbegin(); it != removed.crend() && back < 0; ++it) {
@@ -286,37 +311,25 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
             back = *it;
     }
     if (back >= 0) {
-        removed.removeOne(back);
         m_document.setValue(back, m_provider.toWrittenValue(m_document.keyword(back), meant));
-        live.insert(std::lower_bound(live.begin(), live.end(), back), back);
     } else if (const PropertyDefinition *known = m_provider.property(name);
                known && !live.isEmpty()) {
         // Only pairs without effect set it: the property's own name is what the provider reads.
-        live.append(m_document.append(known->name, meant));
+        m_byKeyword[keywordKey(known->name)].append(m_document.append(known->name, meant));
     } else {
-        live.append(m_document.append(name, value));
+        m_byKeyword[keywordKey(name)].append(m_document.append(name, value));
     }
 }
 
 void DataLinkProperties::remove(QStringView name)
 {
-    const QString key = keyOf(name);
-    const auto found = m_live.find(key);
-    if (found == m_live.end() || found->isEmpty())
-        return;
-    QList<qsizetype> &removed = m_removed[key];
-    for (qsizetype index : std::as_const(*found)) {
+    for (const qsizetype index : pairsOf(keyOf(name)))
         m_document.remove(index);
-        removed.append(index);
-    }
-    // Kept in the order of the string, so that the one brought back is the one that was in effect.
-    std::sort(removed.begin(), removed.end());
-    found->clear();
 }
 
 std::optional<Conflict> DataLinkProperties::conflict(QStringView name) const
 {
-    const QList<qsizetype> live = m_live.value(keyOf(name));
+    const QList<qsizetype> live = pairsOf(keyOf(name));
     if (live.size() < 2)
         return std::nullopt;
     const QString first = propertyValueAt(live.first());
@@ -336,31 +349,72 @@ std::optional<Conflict> DataLinkProperties::conflict(QStringView name) const
 
 void DataLinkProperties::keepOnlyInEffect(QStringView name)
 {
-    const QString key = keyOf(name);
-    QList<qsizetype> &live = m_live[key];
+    const QList<qsizetype> live = pairsOf(keyOf(name));
     if (live.size() < 2)
         return;
     const qsizetype kept = inEffect(live);
-    QList<qsizetype> &removed = m_removed[key];
-    for (qsizetype index : std::as_const(live)) {
-        if (index == kept)
-            continue;
-        m_document.remove(index);
-        removed.append(index);
+    for (const qsizetype index : live) {
+        if (index != kept)
+            m_document.remove(index);
     }
-    std::sort(removed.begin(), removed.end());
-    live = kept < 0 ? QList<qsizetype>() : QList<qsizetype> {kept};
 }
 
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
                              const KeywordValueList &set, const QStringList &remove)
 {
-    DataLinkProperties properties = DataLinkProperties::fromString(catalogue, text);
+    QString out;
+    editConnectionString(catalogue, text, set, remove, [&out](QStringView part) { out += part; });
+    return out;
+}
+
+void editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
+                          const KeywordValueList &set, const QStringList &remove,
+                          const std::function<void(QStringView)> &write)
+{
+    // Which keywords can matter: Provider's, and every spelling of each name under any provider
+    // the string can come to name, the one it names now included.
+    QSet<QString> progIds {QString()};
+    struct Providers final : PairVisitor
+    {
+        QSet<QString> &progIds;
+        explicit Providers(QSet<QString> &progIds)
+            : progIds(progIds)
+        { }
+        void visit(QStringView keyword, QStringView value) override
+        {
+            if (sameKeyword(keyword, property::Provider))
+                progIds.insert(value.toString());
+        }
+    } providers(progIds);
+    ConnectionString::visitPairs(text, providers);
+    QStringList names = remove;
+    for (const KeywordValue &pair : set) {
+        names.append(pair.keyword);
+        if (sameKeyword(pair.keyword, property::Provider))
+            progIds.insert(pair.value);
+    }
+    QSet<QString> keys {keywordKey(property::Provider)};
+    for (const QString &progId : std::as_const(progIds)) {
+        const Provider provider = catalogue.resolve(progId);
+        for (const QString &name : std::as_const(names)) {
+            keys.insert(keywordKey(name));
+            if (const PropertyDefinition *known = provider.property(name)) {
+                keys.insert(keywordKey(known->name));
+                for (const Synonym &synonym : known->synonyms)
+                    keys.insert(keywordKey(synonym.keyword));
+            }
+        }
+    }
+
+    DataLinkProperties properties(catalogue);
+    properties.m_document = ConnectionStringDocument::parse(
+        text, [&keys](QStringView keyword) { return keys.contains(keywordKey(keyword)); });
+    properties.reindex();
     for (const KeywordValue &pair : set)
         properties.setValue(pair.keyword, pair.value);
     for (const QString &name : remove)
         properties.remove(name);
-    return properties.toString();
+    properties.m_document.write(write);
 }
 
 } // namespace oledb

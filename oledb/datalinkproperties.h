@@ -127,6 +127,10 @@ public:
     QString toString() const { return m_document.toString(); }
 
 private:
+    friend void editConnectionString(const ProviderCatalogue &, const QString &,
+                                     const KeywordValueList &, const QStringList &,
+                                     const std::function<void(QStringView)> &);
+
     QString keyOf(QStringView keyword) const;
     QString propertyValueAt(qsizetype index) const;
     KeywordKind kindAt(qsizetype index) const;
@@ -135,15 +139,20 @@ private:
     qsizetype inEffect(const QList<qsizetype> &pairs) const;
     // Document index -> where the pair stands in toString().
     QHash<qsizetype, qsizetype> offsets() const;
+    // The pairs that set the property of a key (see keyOf), in the string's order: the live
+    // ones, or the removed ones, so that setting the property again brings its pair back where
+    // it stood.
+    QList<qsizetype> pairsOf(const QString &key, bool removed = false) const;
+    void resolveProvider();
     void reindex();
 
     const ProviderCatalogue *m_catalogue;
     ConnectionStringDocument m_document;
     Provider m_provider;
-    // Property key (see keyOf) -> indexes of the live pairs that set it, in order; and of the
-    // removed ones, so that setting the property again brings its pair back where it stood.
-    QHash<QString, QList<qsizetype>> m_live;
-    QHash<QString, QList<qsizetype>> m_removed;
+    // Keyword as written (folded) -> every pair under it, removed ones too, in order. Kept by
+    // keyword rather than by property, so that a change of provider, which changes which
+    // keywords mean one property, leaves it as it is.
+    QHash<QString, QList<qsizetype>> m_byKeyword;
 };
 
 // For scripts: the text with each [name, value] of `set` applied, then each name of `remove`, in
@@ -152,5 +161,11 @@ private:
 // can hold.
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
                              const KeywordValueList &set, const QStringList &remove);
+// The same handed to `write` a part at a time, once every edit has succeeded. Only the pairs
+// that could set one of the names are read as pairs, so a string of millions of others costs
+// little more than the string.
+void editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
+                          const KeywordValueList &set, const QStringList &remove,
+                          const std::function<void(QStringView)> &write);
 
 } // namespace oledb

@@ -33,17 +33,35 @@ qsizetype trimmedEnd(QStringView text, qsizetype start, qsizetype end)
 OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
 {
     OdbcAttributes result;
-    const auto add = [&](QStringView key, QString value, ValueSpan span) {
-        if (key.isEmpty())
-            return;
+    visit(text, [&](QStringView key, QString value, const ValueSpan &span) {
         result.m_attributes.append({key.toString(), std::move(value)});
         if (spans)
             spans->append(span);
+    });
+    return result;
+}
+
+void OdbcAttributes::visit(
+    QStringView text,
+    const std::function<void(QStringView key, QString value, const ValueSpan &)> &visitor)
+{
+    const auto add = [&](QStringView key, QString value, ValueSpan span) {
+        if (!key.isEmpty())
+            visitor(key, std::move(value), span);
     };
+    // The next `=` and `;` are looked for again only once passed: searched afresh for every
+    // piece, a run of pieces without `=` would cost the rest of the text each.
+    const auto next = [&](QChar c, qsizetype &found, qsizetype from) {
+        if (found != -1 && found < from)
+            found = text.indexOf(c, from);
+        return found < 0 ? -1 : found;
+    };
+    qsizetype nextAssign = -2;
+    qsizetype nextSeparator = -2;
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const qsizetype assign = text.indexOf(u'=', pos);
-        qsizetype separator = text.indexOf(u';', pos);
+        const qsizetype assign = next(u'=', nextAssign, pos);
+        qsizetype separator = next(u';', nextSeparator, pos);
         if (assign < 0 || (separator >= 0 && separator < assign)) {
             const qsizetype end = separator < 0 ? text.size() : separator;
             add(text.sliced(pos, end - pos).trimmed(), QString(), {end, end});
@@ -60,7 +78,7 @@ OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
             span.closed = pos < text.size();
             if (span.closed)
                 ++pos;
-            separator = text.indexOf(u';', pos);
+            separator = next(u';', nextSeparator, pos);
         } else if (separator >= 0) {
             value = text.sliced(pos, separator - pos).trimmed().toString();
         } else {
@@ -71,7 +89,6 @@ OdbcAttributes OdbcAttributes::parse(QStringView text, QList<ValueSpan> *spans)
         add(key, std::move(value), span);
         pos = end + 1;
     }
-    return result;
 }
 
 std::optional<QString> OdbcAttributes::value(QStringView key) const

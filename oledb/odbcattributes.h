@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 namespace oledb {
@@ -36,6 +37,10 @@ public:
     // an unclosed brace runs to the end, and keys and bare values lose the white space (any
     // Unicode white space) around them. Never fails.
     static OdbcAttributes parse(QStringView text, QList<ValueSpan> *spans = nullptr);
+    // The same reading, each attribute handed over as it is read rather than kept.
+    static void
+    visit(QStringView text,
+          const std::function<void(QStringView key, QString value, const ValueSpan &)> &visitor);
 
     const QList<Attribute> &attributes() const { return m_attributes; }
     std::optional<QString> value(QStringView key) const;

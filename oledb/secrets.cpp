@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace oledb {
 
@@ -52,9 +54,22 @@ QString normalisedKeyword(QStringView keyword)
 
 bool declaredSecret(const QString &key, const ProviderCatalogue &catalogue)
 {
+    // Asked once per pair of a string, so the names are normalised once per list of them. The
+    // copy kept shares the list's data: while it is the same data, it is the same names.
+    struct Normalised
+    {
+        QStringList names;
+        QSet<QString> keys;
+    };
+    thread_local Normalised cache;
     const QStringList &names = catalogue.secretPropertyNames();
-    return std::any_of(names.begin(), names.end(),
-                       [&](const QString &name) { return normalisedKeyword(name) == key; });
+    if (names.constData() != cache.names.constData() || names.size() != cache.names.size()) {
+        cache.names = names;
+        cache.keys.clear();
+        for (const QString &name : names)
+            cache.keys.insert(normalisedKeyword(name));
+    }
+    return cache.keys.contains(key);
 }
 
 QStringView trimmedOfDelimiters(QStringView text)
@@ -84,14 +99,33 @@ qsizetype enclosedEnd(QStringView text, qsizetype start, QChar close)
 
 // Adds what was found in a value to what is found in the text it stands in: the value starts
 // at `base` there, written with every `doubled` character (a quote, or a closing brace) twice.
-void addEscaped(FoundList &out, const FoundList &inner, QStringView value, qsizetype base,
+void addEscaped(FoundList &out, FoundList inner, QStringView value, qsizetype base,
                 std::optional<QChar> doubled)
 {
-    const auto offset = [&](qsizetype index) {
-        return base + index + (doubled ? value.first(index).count(*doubled) : 0);
-    };
-    for (const Found &found : inner)
-        out.append({offset(found.start), offset(found.end), found.value});
+    if (!doubled) {
+        for (Found &found : inner)
+            out.append({base + found.start, base + found.end, std::move(found.value)});
+        return;
+    }
+    // Every start and end in order, counted in one pass over the value: counting from the
+    // value's start for each would cost its length per secret.
+    std::vector<std::pair<qsizetype, qsizetype *>> ends;
+    ends.reserve(2 * inner.size());
+    for (Found &found : inner) {
+        ends.emplace_back(found.start, &found.start);
+        ends.emplace_back(found.end, &found.end);
+    }
+    std::sort(ends.begin(), ends.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    qsizetype at = 0;
+    qsizetype before = 0;
+    for (const auto &[index, slot] : ends) {
+        for (; at < index; ++at)
+            before += value[at] == *doubled;
+        *slot = base + index + before;
+    }
+    for (Found &found : inner)
+        out.append(std::move(found));
 }
 
 void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue);
@@ -123,27 +157,25 @@ qsizetype pastBarePieces(QStringView text, qsizetype end)
     return end;
 }
 
-// Every pair of a connection string read from `text`.
-void findInPairs(QStringView text, const ConnectionString &parsed,
-                 const QList<ConnectionString::ValueSpan> &spans, int depth, FoundList &out,
-                 const ProviderCatalogue &catalogue)
+// Every pair of a connection string read from `text`, taken as it is read rather than kept: a
+// string of millions of pairs costs no list of them. Throws FormatError, as the reading does.
+void findInPairs(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue)
 {
-    for (qsizetype i = 0; i < parsed.pairs().size(); ++i) {
-        const KeywordValue &pair = parsed.pairs().at(i);
-        const ConnectionString::ValueSpan span = spans.at(i);
-        if (isSecretKeyword(pair.keyword, catalogue)) {
-            if (!pair.value.isEmpty())
-                out.append({span.start, span.end, pair.value});
-            continue;
-        }
-        if (!pair.value.contains(u'='))
-            continue;
-        FoundList inner;
-        findNested(pair.value, depth + 1, inner, catalogue);
-        const bool quoted = span.end > span.start && isQuote(text[span.start]);
-        addEscaped(out, inner, pair.value, quoted ? span.start + 1 : span.start,
-                   quoted ? std::optional<QChar>(text[span.start]) : std::nullopt);
-    }
+    ConnectionString::visitPairSpans(
+        text, [&](QStringView keyword, QStringView value, const PairSpan &span) {
+            if (isSecretKeyword(keyword, catalogue)) {
+                if (!value.isEmpty())
+                    out.append({span.valueStart, span.end, value.toString()});
+                return;
+            }
+            if (!value.contains(u'='))
+                return;
+            FoundList inner;
+            findNested(value, depth + 1, inner, catalogue);
+            const bool quoted = span.end > span.valueStart && isQuote(text[span.valueStart]);
+            addEscaped(out, std::move(inner), value, quoted ? span.valueStart + 1 : span.valueStart,
+                       quoted ? std::optional<QChar>(text[span.valueStart]) : std::nullopt);
+        });
 }
 
 // A value of another property may hold a whole string of its own: ODBC attributes for the
@@ -158,50 +190,46 @@ void findNested(QStringView text, int depth, FoundList &out, const ProviderCatal
         return;
     }
 
-    QList<OdbcAttributes::ValueSpan> odbcSpans;
-    const OdbcAttributes odbc = OdbcAttributes::parse(text, &odbcSpans);
     QSet<qsizetype> braces;
-    for (qsizetype i = 0; i < odbc.attributes().size(); ++i) {
-        const OdbcAttributes::Attribute &attribute = odbc.attributes().at(i);
-        const OdbcAttributes::ValueSpan span = odbcSpans.at(i);
-        if (span.braced) {
-            braces.insert(span.start);
-            if (span.closed)
-                braces.insert(span.end - 1);
-        }
-        if (isSecretKeyword(attribute.key, catalogue)) {
-            qsizetype end = span.end;
-            // The driver takes an opening quote as part of the password and stops at the first
-            // `;`, but the writer meant everything up to the closing quote.
-            if (!span.braced && span.end > span.start && isQuote(text[span.start]))
-                end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
-            // The reader drops what follows a closing brace; it may be the rest of a password
-            // written without doubling its `}`. A closing quote of the string around is not.
-            if (span.closed) {
-                const qsizetype separator = text.indexOf(u';', end);
-                qsizetype after = separator < 0 ? text.size() : separator;
-                while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
-                    --after;
-                end = after == separator ? pastBarePieces(text, separator) : after;
+    // Each attribute as it is read: a value of millions of pieces costs no list of them.
+    OdbcAttributes::visit(
+        text, [&](QStringView key, const QString &value, const OdbcAttributes::ValueSpan &span) {
+            if (span.braced) {
+                braces.insert(span.start);
+                if (span.closed)
+                    braces.insert(span.end - 1);
             }
-            const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
-            if (!attribute.value.isEmpty() || end - span.start > bare)
-                out.append({span.start, end, attribute.value});
-            continue;
-        }
-        if (!attribute.value.contains(u'='))
-            continue;
-        FoundList inner;
-        findNested(attribute.value, depth + 1, inner, catalogue);
-        addEscaped(out, inner, attribute.value, span.braced ? span.start + 1 : span.start,
-                   span.braced ? std::optional<QChar>(u'}') : std::nullopt);
-    }
+            if (isSecretKeyword(key, catalogue)) {
+                qsizetype end = span.end;
+                // The driver takes an opening quote as part of the password and stops at the first
+                // `;`, but the writer meant everything up to the closing quote.
+                if (!span.braced && span.end > span.start && isQuote(text[span.start]))
+                    end = std::max(end, enclosedEnd(text, span.start, text[span.start]));
+                // The reader drops what follows a closing brace; it may be the rest of a password
+                // written without doubling its `}`. A closing quote of the string around is not.
+                if (span.closed) {
+                    const qsizetype separator = text.indexOf(u';', end);
+                    qsizetype after = separator < 0 ? text.size() : separator;
+                    while (after > end && (text[after - 1].isSpace() || isQuote(text[after - 1])))
+                        --after;
+                    end = after == separator ? pastBarePieces(text, separator) : after;
+                }
+                const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
+                if (!value.isEmpty() || end - span.start > bare)
+                    out.append({span.start, end, value});
+                return;
+            }
+            if (!value.contains(u'='))
+                return;
+            FoundList inner;
+            findNested(value, depth + 1, inner, catalogue);
+            addEscaped(out, std::move(inner), value, span.braced ? span.start + 1 : span.start,
+                       span.braced ? std::optional<QChar>(u'}') : std::nullopt);
+        });
 
-    QList<ConnectionString::ValueSpan> spans;
     FoundList asPairs;
     try {
-        const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, depth, asPairs, catalogue);
+        findInPairs(text, depth, asPairs, catalogue);
     } catch (const FormatError &) {
         return;
     }
@@ -297,13 +325,12 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out,
 
 // The part of the text from `from` to `to` with every secret in it masked; a secret that runs
 // across either end is masked as far as the part goes.
-QString applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to)
+template<typename Write>
+void applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to, Write &&write)
 {
     std::sort(found.begin(), found.end(),
               [](const Found &a, const Found &b) { return a.start < b.start; });
     const QString mask = secretMask();
-    QString out;
-    out.reserve(to - from);
     qsizetype copied = from;
     qsizetype i = 0;
     while (i < found.size()) {
@@ -316,11 +343,18 @@ QString applyMask(QStringView text, FoundList found, qsizetype from, qsizetype t
             continue;
         if (start >= to)
             break;
-        out += text.sliced(copied, std::max(start, copied) - copied);
-        out += mask;
+        write(text.sliced(copied, std::max(start, copied) - copied));
+        write(QStringView(mask));
         copied = std::min(end, to);
     }
-    out += text.sliced(copied, to - copied);
+    write(text.sliced(copied, to - copied));
+}
+
+QString applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to)
+{
+    QString out;
+    out.reserve(to - from);
+    applyMask(text, std::move(found), from, to, [&out](QStringView part) { out += part; });
     return out;
 }
 
@@ -334,11 +368,11 @@ QString applyMask(QStringView text, FoundList found)
 FoundList findInConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
     FoundList found;
-    QList<ConnectionString::ValueSpan> spans;
     try {
-        const ConnectionString parsed = ConnectionString::parse(text, &spans);
-        findInPairs(text, parsed, spans, 0, found, catalogue);
+        findInPairs(text, 0, found, catalogue);
     } catch (const FormatError &) {
+        // What the pairs before the fault gave is found again below.
+        found.clear();
         findNested(text, 0, found, catalogue);
         findAssignments(text, TextKind::ConnectionString, found, catalogue);
     }
@@ -369,6 +403,12 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
     return applyMask(text, findInConnectionString(text, catalogue));
+}
+
+void maskConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+                          const std::function<void(QStringView)> &write)
+{
+    applyMask(text, findInConnectionString(text, catalogue), 0, text.size(), write);
 }
 
 QString maskValue(QStringView keyword, QStringView value, const ProviderCatalogue &catalogue)

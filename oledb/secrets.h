@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 namespace oledb {
 
 class ConnectionString;
@@ -25,6 +27,10 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue);
 // driver reads them), to any depth. Never throws: text that is not a valid connection string is
 // searched every way it could be read, so its secrets are hidden too.
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue);
+// The same handed to `write` a part at a time (text and masks in turn), for a string too long to
+// copy whole.
+void maskConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+                          const std::function<void(QStringView)> &write);
 // Only the part from `from` to `to`, masked as the whole text would be: a piece of a secret
 // shows as the mask too.
 QString maskConnectionString(QStringView text, qsizetype from, qsizetype to,

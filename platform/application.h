@@ -18,6 +18,9 @@ public:
     virtual QString Title() = 0;
     // Handles every message already queued for the user-interface thread, then returns.
     virtual void processPendingEvents() = 0;
+    // Tells the user something in a message box over the active window; returns once it is
+    // closed.
+    virtual void showMessage(const QString &text) = 0;
 };
 
 } // namespace platform

@@ -2,8 +2,10 @@
 
 #include "platform/error.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 
 namespace platform::qt {
@@ -23,6 +25,12 @@ float QtApplication::TwipsPerPixelX()
 QString QtApplication::Title()
 {
     return QCoreApplication::applicationName();
+}
+
+void QtApplication::showMessage(const QString &text)
+{
+    QMessageBox::information(QApplication::activeWindow(), QCoreApplication::applicationName(),
+                             text);
 }
 
 void QtApplication::processPendingEvents()

@@ -13,6 +13,7 @@ public:
     float TwipsPerPixelX() override;
     QString Title() override;
     void processPendingEvents() override;
+    void showMessage(const QString &text) override;
 
     static float twipsPerPixel();
 };

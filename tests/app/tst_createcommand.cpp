@@ -167,6 +167,14 @@ void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox_data()
         w.faults.failOn(QStringLiteral("txtConnStr.Text"));
     }) << built << 1 << newDialog;
 
+    const QString longest(app::CreateCommand::maxTextLength, u'x');
+    QTest::newRow("the longest text opens the dialog")
+        << longest << Setup([](World &w) { w.factory.userCancelsEdit(); }) << longest << 1
+        << QStringList {QStringLiteral("edit ") + longest};
+    QTest::newRow("a longer text is kept with a message, no dialog")
+        << longest + u'x' << Setup([=](World &w) { w.factory.userEdits(edited); }) << longest + u'x'
+        << 0 << QStringList();
+
     QTest::newRow("only a space is edited")
         << QStringLiteral(" ") << Setup([](World &w) { w.factory.userCancelsEdit(); })
         << QStringLiteral(" ") << 1 << QStringList {QStringLiteral("edit  ")};
@@ -188,6 +196,8 @@ void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox()
     QTEST(world.text.text, "after");
     QTEST(world.text.setTextCount, "writes");
     QTEST(openings(world), "dialogs");
+    QCOMPARE(world.application.messages.size(),
+             before.size() > app::CreateCommand::maxTextLength ? 1 : 0);
     QCOMPARE(world.application.pendingEventRuns, 1);
     QCOMPARE(world.factory.census.total(), 0);
 }

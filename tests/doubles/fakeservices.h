@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -65,7 +66,14 @@ public:
             onProcessPendingEvents();
     }
 
+    void showMessage(const QString &text) override
+    {
+        m_faults.check(QStringLiteral("App.showMessage"));
+        messages.append(text);
+    }
+
     float twipsPerPixel = 15;
+    QStringList messages;
     QString title = QStringLiteral("Corvanta");
     int pendingEventRuns = 0;
     std::function<void()> onProcessPendingEvents;

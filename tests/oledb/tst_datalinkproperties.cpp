@@ -303,6 +303,9 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
     QTest::newRow("the first pair removed leaves no separator in front")
         << u"Data Source=srv;Provider=SQLOLEDB;User ID=sa"_s << u"Data Source"_s << QString()
         << u"Provider=SQLOLEDB;User ID=sa"_s;
+    QTest::newRow("removed between others, every other pair and separator as written")
+        << u" a=1;;b=2; Provider=SQLOLEDB ;Server=x;c=3;;d=4;"_s << u"Data Source"_s << QString()
+        << u" a=1;;b=2; Provider=SQLOLEDB;c=3;;d=4;"_s;
     QTest::newRow("an empty value written bare stays bare")
         << u"Provider=MSDASQL.1;Extended Properties=;Data Source=x"_s << u"Extended Properties"_s
         << u"DSN=a"_s << u"Provider=MSDASQL.1;Extended Properties=DSN=a;Data Source=x"_s;
@@ -323,6 +326,12 @@ void tst_DataLinkProperties::anEditChangesOnlyItsPairAndItsReversalRestoresTheTe
         properties.setValue(name, value);
     QCOMPARE(properties.toString(), edited);
     QCOMPARE(read(edited).value(name), value.isNull() ? std::nullopt : std::optional(value));
+    // Scripts read only the pairs an edit can touch and keep the rest as text; the answer is
+    // the dialog's.
+    QCOMPARE(value.isNull()
+                 ? editConnectionString(properties.catalogue(), text, {}, {name})
+                 : editConnectionString(properties.catalogue(), text, {{name, value}}, {}),
+             edited);
 
     if (before)
         properties.setValue(name, *before);

@@ -102,6 +102,9 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
         QTest::newRow(name) << text << alsoSecret << masked;
     };
 
+    row("nested secrets, each after doubled quotes and holding some",
+        odbc + u"'PWD=a''1;DSN=''x'';PWD2=b''''2;UID=u'"_s,
+        odbc + u"'PWD=********;DSN=''x'';PWD2=********;UID=u'"_s);
     row("nested brace never closed", odbc + u"\"DSN=x;PWD={s3cretPW\""_s,
         odbc + u"\"DSN=x;PWD=********\""_s);
     row("nested brace never closed, a separator inside", odbc + u"\"DSN=x;PWD={s3cretPW;x\""_s,

@@ -134,7 +134,10 @@ bool maskString(QStringView text, JsonWriter &out, const oledb::ProviderCatalogu
     }
     out.beginObject();
     out.key(QLatin1StringView("masked"));
-    out.string(oledb::maskConnectionString(text, catalogue));
+    out.beginString();
+    oledb::maskConnectionString(text, catalogue,
+                                [&out](QStringView part) { out.stringPart(part); });
+    out.endString();
     out.key(QLatin1StringView("ok"));
     out.boolean(true);
     out.endObject();
@@ -223,13 +226,21 @@ bool editString(const EditRequest &request, JsonWriter &out,
                 const oledb::ProviderCatalogue &catalogue)
 {
     try {
-        const QString edited
-            = oledb::editConnectionString(catalogue, request.text, request.set, request.remove);
-        out.beginObject();
-        out.key(QLatin1StringView("ok"));
-        out.boolean(true);
-        out.key(QLatin1StringView("string"));
-        out.string(edited);
+        // Nothing is written before every edit has succeeded, so a failure leaves no half answer.
+        bool started = false;
+        oledb::editConnectionString(catalogue, request.text, request.set, request.remove,
+                                    [&](QStringView part) {
+                                        if (!started) {
+                                            out.beginObject();
+                                            out.key(QLatin1StringView("ok"));
+                                            out.boolean(true);
+                                            out.key(QLatin1StringView("string"));
+                                            out.beginString();
+                                            started = true;
+                                        }
+                                        out.stringPart(part);
+                                    });
+        out.endString();
         out.endObject();
         return true;
     } catch (const oledb::FormatError &error) {

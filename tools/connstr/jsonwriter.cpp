@@ -132,12 +132,29 @@ char *escape(char *out, char16_t c)
 
 } // namespace
 
-// As many characters at a time as the buffer has room for at their widest, so the loop over them
-// needs no bounds checks. ASCII is copied, the rest goes to Qt's encoder a run at a time.
 void JsonWriter::string(QStringView text)
+{
+    beginString();
+    stringPart(text);
+    endString();
+}
+
+void JsonWriter::beginString()
 {
     separate();
     put('"');
+}
+
+void JsonWriter::endString()
+{
+    put('"');
+}
+
+// As many characters at a time as the buffer has room for at their widest, so the loop over them
+// needs no bounds checks. ASCII is copied, the rest goes to Qt's encoder a run at a time. A
+// surrogate pair split between two parts is written as two escapes, which JSON reads as the pair.
+void JsonWriter::stringPart(QStringView text)
+{
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
     while (at != end) {
@@ -170,7 +187,6 @@ void JsonWriter::string(QStringView text)
         }
         m_used = out - m_buffer.get();
     }
-    put('"');
 }
 
 void JsonWriter::pair(QStringView first, QStringView second)

@@ -31,6 +31,11 @@ public:
     void endObject();
     void key(QLatin1StringView name);
     void string(QStringView text);
+    // A string written in parts, for one too long to build first: beginString(), any number of
+    // stringPart(), endString().
+    void beginString();
+    void stringPart(QStringView text);
+    void endString();
     // [first, second], the shape of most of what the tool writes.
     void pair(QStringView first, QStringView second);
     void boolean(bool value);
