@@ -5,6 +5,7 @@
 #include "datalink/pages/providerpage.h"
 #include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/livestringview.h"
+#include "datalink/widgets/problemlist.h"
 #include "datalink/widgets/propertyeditor.h"
 #include "datalink/widgets/taborder.h"
 #include "datalink/widgets/wheelguard.h"
@@ -30,7 +31,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace datalink {
 
@@ -99,6 +102,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     , m_tabs(new QTabWidget(this))
     , m_providerPage(new ProviderPage(*m_draft, this))
     , m_allPage(new AllPropertiesPage(*m_draft, this))
+    , m_problemList(new ProblemList(*m_draft, this))
     , m_problems(new QLabel(this))
     , m_notice(new QLabel(this))
 {
@@ -159,6 +163,7 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_notice);
     layout->addWidget(m_tabs);
+    layout->addWidget(m_problemList);
     // Height beyond what the pages need goes to the string, which can be long.
     layout->addWidget(buildStringPanel(), 1);
     layout->addWidget(m_problems);
@@ -169,10 +174,51 @@ DataLinkDialog::DataLinkDialog(const oledb::ProviderCatalogue &catalogue,
     // changes; new widgets would otherwise take the focus after Cancel.
     connect(m_draft, &DataLinkDraft::shapeChanged, this, [this] { m_tabOrderStale = true; });
     connect(m_draft, &DataLinkDraft::changed, this, &DataLinkDialog::refresh);
+    // The last fix took its entry, and the button with it, away.
+    connect(m_problemList, &ProblemList::fixApplied, this, [this] {
+        if (!m_problemList->isAncestorOf(focusWidget()))
+            m_tabs->tabBar()->setFocus(Qt::TabFocusReason);
+    });
     rebuildProviderPages();
     refresh();
+    // The size is the one without problems, so that a string with some does not set the size
+    // kept for the run; the list's room comes on top.
+    const bool listed = !m_problemList->isHidden();
+    m_problemList->hide();
     resize(openingSize());
     m_sized = true;
+    if (listed) {
+        m_problemList->show();
+        fitProblemList();
+    }
+}
+
+QSize DataLinkDialog::roomOnScreen() const
+{
+    const QScreen *display = parentWidget() ? parentWidget()->screen() : screen();
+    // Room for the window manager's frame and the desktop's panels.
+    return display ? display->availableGeometry().size() - QSize(16, 48) : QSize();
+}
+
+void DataLinkDialog::fitProblemList()
+{
+    if (m_problemList->isHidden()) {
+        const int grown = std::exchange(m_grownBy, 0);
+        // The minimum the list made the layout set goes first.
+        layout()->activate();
+        if (grown > 0)
+            resize(width(), height() - grown);
+        return;
+    }
+    // Taller by the list where the screen has room, rather than the page scrolling; the room
+    // goes back with the list.
+    const QSize room = roomOnScreen();
+    const int wanted = m_problemList->sizeHint().height() + layout()->spacing();
+    const int by = room.isValid() ? std::clamp(room.height() - height(), 0, wanted) : wanted;
+    if (by > 0) {
+        m_grownBy += by;
+        resize(width(), height() + by);
+    }
 }
 
 // One size whatever the provider: the tallest Connection page (a SQL Server driver's, with the
@@ -198,12 +244,8 @@ QSize DataLinkDialog::openingSize()
         // where the screen has room.
         size.rheight() += 2 * m_stringView->fontMetrics().lineSpacing();
     }
-    const QScreen *display = parentWidget() ? parentWidget()->screen() : screen();
-    if (display) {
-        // Room for the window manager's frame and the desktop's panels.
-        const QSize room = display->availableGeometry().size() - QSize(16, 48);
+    if (const QSize room = roomOnScreen(); room.isValid())
         size = size.boundedTo(room).expandedTo(minimumSizeHint());
-    }
     return size;
 }
 
@@ -211,7 +253,7 @@ void DataLinkDialog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     if (m_sized)
-        m_keptSize.size = size();
+        m_keptSize.size = size() - QSize(0, m_grownBy);
 }
 
 DataLinkDialog::~DataLinkDialog() = default;
@@ -436,6 +478,12 @@ void DataLinkDialog::refresh()
             lines.append(problem.explanation);
         m_problems->setText(lines.join(u'\n'));
         m_problems->show();
+    }
+    const bool listed = !m_problemList->isHidden();
+    if (m_problemList->refresh()) {
+        m_tabOrderStale = true;
+        if (m_sized && listed == m_problemList->isHidden())
+            fitProblemList();
     }
     if (m_tabOrderStale) {
         connectLabelsToControls(this);

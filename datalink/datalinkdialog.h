@@ -29,6 +29,7 @@ class AdvancedPage;
 class AllPropertiesPage;
 class DataLinkDraft;
 class LiveStringView;
+class ProblemList;
 class ProviderPage;
 
 // The dialog's size for the rest of the run, once it has one: the size it first opened at, or
@@ -81,6 +82,9 @@ protected:
 
 private:
     QSize openingSize();
+    // Invalid without a screen.
+    QSize roomOnScreen() const;
+    void fitProblemList();
     QWidget *buildConnectionTab();
     QWidget *buildStringPanel();
     void rebuildProviderPages();
@@ -106,6 +110,7 @@ private:
     LiveStringView *m_stringView = nullptr;
     QCheckBox *m_reveal = nullptr;
     QLabel *m_copyNote = nullptr;
+    ProblemList *m_problemList;
     QLabel *m_problems;
     QLabel *m_notice;
     QString m_builtFor;
@@ -113,6 +118,8 @@ private:
     QString m_shownString;
     bool m_tabOrderStale = true;
     bool m_sized = false;
+    // What the dialog grew by to show the Problems list; not part of the size it keeps.
+    int m_grownBy = 0;
 };
 
 } // namespace datalink

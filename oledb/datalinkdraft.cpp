@@ -107,6 +107,23 @@ void DataLinkDraft::keepOnlyInEffect(const QString &name)
     Q_EMIT changed();
 }
 
+bool DataLinkDraft::applyFix(const oledb::ProblemFix &fix)
+{
+    if (!oledb::applyFix(m_properties, fix))
+        return false;
+    m_fresh = false;
+    if (propertyKey(fix.property) == propertyKey(PersistSecurityInfo))
+        m_beforeToggle.reset();
+    // A removal or a rename changes which properties the string sets.
+    if (fix.kind != oledb::ProblemFix::Kind::KeepOnlyInEffect)
+        Q_EMIT shapeChanged();
+    Q_EMIT propertyChanged(fix.property);
+    if (!fix.keyword.isEmpty())
+        Q_EMIT propertyChanged(fix.keyword);
+    Q_EMIT changed();
+    return true;
+}
+
 bool DataLinkDraft::savesPasswords() const
 {
     for (const oledb::KeywordValue &pair : m_properties.properties()) {

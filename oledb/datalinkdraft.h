@@ -1,6 +1,7 @@
 #pragma once
 
 #include "oledb/datalinkproperties.h"
+#include "oledb/problems.h"
 #include "oledb/provider.h"
 
 #include <QHash>
@@ -53,6 +54,11 @@ public:
     // Two pairs setting the property to different values; see oledb::Conflict.
     std::optional<oledb::Conflict> conflict(QStringView name) const;
     void keepOnlyInEffect(const QString &name);
+    // What in the string will not do what it says, in the string's order.
+    QList<oledb::Problem> stringProblems() const { return oledb::findProblems(m_properties); }
+    // A problem's one-click mend, as an ordinary edit; false when the string no longer holds
+    // what it concerns.
+    bool applyFix(const oledb::ProblemFix &fix);
     // For the ODBC provider: the pairs that only its driver reads (Driver, Server, Port, ...:
     // keywords the provider has no property for, which it passes on), those in effect, in
     // the string's order.

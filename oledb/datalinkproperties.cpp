@@ -302,12 +302,18 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
         return;
     }
     const QList<qsizetype> removed = pairsOf(key, true);
-    // A removed pair comes back only where it would take effect beside the pairs still there.
+    // A removed pair comes back where it would take effect beside the pairs still there.
     qsizetype back = -1;
     for (auto it = removed.crbegin(); it != removed.crend() && back < 0; ++it) {
         QList<qsizetype> with = live;
         with.insert(std::lower_bound(with.begin(), with.end(), *it), *it);
         if (inEffect(with) == *it)
+            back = *it;
+    }
+    // Nor would one written under the very keyword given, with nothing else setting the
+    // property: that is a pair put back, as after a fix took out one that had no effect.
+    for (auto it = removed.crbegin(); it != removed.crend() && back < 0 && live.isEmpty(); ++it) {
+        if (sameKeyword(m_document.keyword(*it), name))
             back = *it;
     }
     if (back >= 0) {

@@ -285,36 +285,6 @@ void AllPropertiesPage::refreshRow(Row &row)
     if (row.heldNote)
         row.heldNote->setVisible(m_draft.isHeldOut(row.name));
     row.action->setEnabled(value.has_value());
-    showConflict(row);
-}
-
-void AllPropertiesPage::showConflict(Row &row)
-{
-    const std::optional<oledb::Conflict> conflict = m_draft.conflict(row.name);
-    if (!conflict) {
-        if (row.keep)
-            row.keep->hide();
-        return;
-    }
-    if (!row.keep) {
-        row.keep = new QToolButton(m_grid->parentWidget());
-        row.keep->setObjectName(QStringLiteral("keep:") + row.name);
-        row.keep->setAutoRaise(true);
-        m_grid->addWidget(row.keep, row.gridRow, 3, Qt::AlignTop);
-        const QString name = row.name;
-        connect(row.keep, &QToolButton::clicked, this,
-                [this, name] { m_draft.keepOnlyInEffect(name); });
-    }
-    QStringList pairs;
-    for (const oledb::KeywordValue &pair : conflict->pairs)
-        pairs.append(m_draft.shownPair(pair));
-    const QString inEffect = pairs.at(conflict->inEffect);
-    row.keep->setText(tr("Keep only %1").arg(inEffect));
-    row.keep->setToolTip(tr("The string sets %1 %n times: %2. The last, %3, is the one in "
-                            "effect; the button removes the others.",
-                            nullptr, int(pairs.size()))
-                             .arg(row.name, pairs.join(QStringLiteral("; ")), inEffect));
-    row.keep->show();
 }
 
 void AllPropertiesPage::addProperty()

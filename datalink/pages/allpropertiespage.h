@@ -45,8 +45,6 @@ private:
         QLabel *label = nullptr;
         PropertyEditor *editor = nullptr;
         QToolButton *action = nullptr;
-        // Made when the property is first set twice over, which few strings do.
-        QToolButton *keep = nullptr;
         // Says that a value typed is not in the string; only for the log-on password.
         QLabel *heldNote = nullptr;
         int gridRow = 0;
@@ -55,7 +53,6 @@ private:
     void rebuildRows();
     void addRow(const QString &name);
     void refreshRow(Row &row);
-    void showConflict(Row &row);
     void addProperty();
     void fitOtherProperties();
 

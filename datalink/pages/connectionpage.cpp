@@ -10,7 +10,11 @@
 #include "drivers/discovery/searchplan.h"
 #include "drivers/discovery/serverbrowser.h"
 #include "oledb/datalinkdraft.h"
+#include "oledb/propertynames.h"
 
+#include <QBoxLayout>
+#include <QFormLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +59,16 @@ QLineEdit *ConnectionPage::addBoundLineEdit(const QString &objectName, const QSt
     });
     m_boundEdits.append({edit, property});
     return edit;
+}
+
+void ConnectionPage::addInitialCatalogGroup(QBoxLayout *layout)
+{
+    auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
+    auto *catalogForm = new QFormLayout(catalog);
+    catalogForm->addRow(
+        tr("Initial c&atalog:"),
+        addDatabaseField(QStringLiteral("initialCatalogEdit"), oledb::property::InitialCatalog));
+    layout->addWidget(catalog);
 }
 
 LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const QString &property)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <utility>
 
+class QBoxLayout;
 class QLineEdit;
 
 namespace drivers {
@@ -49,6 +50,8 @@ protected:
     // The same with the SQL Server instances of the typed host in its list, and those of the
     // local networks after Refresh.
     LookupField *addServerField(const QString &objectName, const QString &property);
+    // The numbered group a page without a database list of its own ends with.
+    void addInitialCatalogGroup(QBoxLayout *layout);
 
     DataLinkDraft &m_draft;
 

@@ -15,8 +15,6 @@ namespace datalink {
 
 using namespace oledb::property;
 
-namespace { } // namespace
-
 GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
     : ConnectionPage(draft, parent)
 {
@@ -57,13 +55,8 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
         layout->addWidget(logOn);
     }
 
-    if (draft.definition(InitialCatalog)) {
-        auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
-        auto *catalogForm = new QFormLayout(catalog);
-        catalogForm->addRow(tr("Initial c&atalog:"),
-                            addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
-        layout->addWidget(catalog);
-    }
+    if (draft.definition(InitialCatalog))
+        addInitialCatalogGroup(layout);
     layout->addStretch();
 }
 

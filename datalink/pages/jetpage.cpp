@@ -3,6 +3,7 @@
 #include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/logonfields.h"
 #include "oledb/datalinkdraft.h"
+#include "oledb/jetoptions.h"
 #include "oledb/propertynames.h"
 
 #include <QComboBox>
@@ -70,8 +71,8 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
 
     connect(m_fileType, &QComboBox::activated, this, &JetPage::chooseFileType);
     connect(browseButton, &QToolButton::clicked, this, &JetPage::browse);
-    // An Excel version follows the workbook's format, so it is rewritten when the file changes
-    // unless the user wrote Extended Properties of their own.
+    // An Excel version follows the workbook's format, so its option is rewritten when the file
+    // changes; the options beside it stay.
     connect(m_file, &QLineEdit::textEdited, this, [this] {
         if (m_fileType->currentIndex() == Excel)
             chooseFileType(Excel);
@@ -92,22 +93,36 @@ void JetPage::refresh()
     m_logOn->refresh();
 }
 
-QString JetPage::extendedPropertiesFor(FileType type, bool aceProvider, const QString &file)
+QString JetPage::fileTypeToken(FileType type, bool aceProvider, const QString &file)
 {
     switch (type) {
     case Access:
         return {};
     case Excel: {
+        if (!aceProvider)
+            return QStringLiteral("Excel 8.0");
         const QString suffix = QFileInfo(file).suffix().toLower();
-        QString version = QStringLiteral("Excel 8.0");
-        if (aceProvider && suffix == u"xlsb")
-            version = QStringLiteral("Excel 12.0");
-        else if (aceProvider && suffix == u"xlsm")
-            version = QStringLiteral("Excel 12.0 Macro");
-        else if (aceProvider && suffix != u"xls")
-            version = QStringLiteral("Excel 12.0 Xml");
-        return version + QStringLiteral(";HDR=YES");
+        if (suffix == u"xls")
+            return QStringLiteral("Excel 8.0");
+        if (suffix == u"xlsb")
+            return QStringLiteral("Excel 12.0");
+        if (suffix == u"xlsm")
+            return QStringLiteral("Excel 12.0 Macro");
+        return QStringLiteral("Excel 12.0 Xml");
     }
+    case Text:
+        return QStringLiteral("text");
+    }
+    return {};
+}
+
+QString JetPage::extendedPropertiesFor(FileType type, bool aceProvider, const QString &file)
+{
+    switch (type) {
+    case Access:
+        return {};
+    case Excel:
+        return fileTypeToken(Excel, aceProvider, file) + QStringLiteral(";HDR=YES");
     case Text:
         return QStringLiteral("text;HDR=YES;FMT=Delimited");
     }
@@ -116,25 +131,26 @@ QString JetPage::extendedPropertiesFor(FileType type, bool aceProvider, const QS
 
 int JetPage::fileTypeOf(const QString &extendedProperties)
 {
-    if (extendedProperties.isEmpty())
+    const QString type = oledb::jetoptions::fileType(extendedProperties);
+    if (type.isEmpty())
         return Access;
-    for (const QString &file : {QStringLiteral("a.xls"), QStringLiteral("a.xlsx"),
-                                QStringLiteral("a.xlsb"), QStringLiteral("a.xlsm")}) {
-        if (extendedProperties.compare(extendedPropertiesFor(Excel, true, file),
-                                       Qt::CaseInsensitive)
-            == 0)
-            return Excel;
-    }
-    if (extendedProperties.compare(extendedPropertiesFor(Text, false, {}), Qt::CaseInsensitive)
-        == 0)
+    if (type.startsWith(u"Excel", Qt::CaseInsensitive))
+        return Excel;
+    if (type.compare(u"text", Qt::CaseInsensitive) == 0)
         return Text;
     return -1;
 }
 
 void JetPage::chooseFileType(int type)
 {
-    const QString properties = extendedPropertiesFor(FileType(type), isAce(m_draft),
-                                                     m_draft.value(DataSource).value_or(QString()));
+    const QString file = m_draft.value(DataSource).value_or(QString());
+    const QString current = m_draft.value(ExtendedProperties).value_or(QString());
+    // Options of the user's own (IMEX, MaxScanRows, ...) stay; a value without any gets the
+    // usual ones.
+    const QString properties = current.trimmed().isEmpty()
+        ? extendedPropertiesFor(FileType(type), isAce(m_draft), file)
+        : oledb::jetoptions::withFileType(current,
+                                          fileTypeToken(FileType(type), isAce(m_draft), file));
     if (properties.isEmpty())
         m_draft.remove(ExtendedProperties);
     else
@@ -152,9 +168,12 @@ void JetPage::browse()
         chosen = m_chooseFile(this, tr("Select Excel Workbook"),
                               tr("Excel workbooks (*.xlsx *.xlsb *.xlsm *.xls);;All files (*)"),
                               false);
-    } else {
+    } else if (type == Access) {
         chosen = m_chooseFile(this, tr("Select Access Database"),
                               tr("Access databases (*.accdb *.mdb);;All files (*)"), false);
+    } else {
+        // A file type of the user's own, which the list does not name.
+        chosen = m_chooseFile(this, tr("Select Database File"), tr("All files (*)"), false);
     }
     if (chosen.isEmpty())
         return;

@@ -23,9 +23,12 @@ public:
 
     void refresh() override;
 
-    // The Extended Properties a file type needs; empty for an Access database.
+    // The installable file type's option (`Excel 12.0 Xml`, `text`); empty for an Access
+    // database. An Excel version follows the workbook's format where the provider reads it.
+    static QString fileTypeToken(FileType type, bool aceProvider, const QString &file);
+    // The Extended Properties a new connection of the type starts with.
     static QString extendedPropertiesFor(FileType type, bool aceProvider, const QString &file);
-    // -1 for Extended Properties this page did not write.
+    // By the file-type option wherever it stands; -1 for a type the page does not offer.
     static int fileTypeOf(const QString &extendedProperties);
 
 private:

@@ -67,11 +67,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     logOnLayout->addWidget(m_logOn);
     layout->addWidget(logOn);
 
-    auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
-    auto *catalogForm = new QFormLayout(catalog);
-    catalogForm->addRow(tr("Initial c&atalog:"),
-                        addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog));
-    layout->addWidget(catalog);
+    addInitialCatalogGroup(layout);
     layout->addStretch();
 
     reloadDataSources();

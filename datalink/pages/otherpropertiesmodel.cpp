@@ -70,23 +70,6 @@ QVariant OtherPropertiesModel::data(const QModelIndex &index, int role) const
         if (role == Qt::ToolTipRole)
             return tr("Remove %1 from the connection string").arg(name);
         break;
-    case KeepColumn: {
-        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
-            break;
-        const std::optional<oledb::Conflict> conflict = m_draft.conflict(name);
-        if (!conflict)
-            return {};
-        QStringList pairs;
-        for (const oledb::KeywordValue &pair : conflict->pairs)
-            pairs.append(m_draft.shownPair(pair));
-        const QString inEffect = pairs.at(conflict->inEffect);
-        if (role == Qt::DisplayRole)
-            return tr("Keep only %1").arg(inEffect);
-        return tr("The string sets %1 %n times: %2. The last, %3, is the one in effect; a click "
-                  "removes the others.",
-                  nullptr, int(pairs.size()))
-            .arg(name, pairs.join(QStringLiteral("; ")), inEffect);
-    }
     default:
         break;
     }
@@ -136,8 +119,6 @@ void OtherPropertiesModel::activate(const QModelIndex &index)
     const QString name = m_names.at(index.row());
     if (index.column() == RemoveColumn)
         m_draft.remove(name);
-    else if (index.column() == KeepColumn)
-        m_draft.keepOnlyInEffect(name);
 }
 
 void OtherPropertiesModel::sync()

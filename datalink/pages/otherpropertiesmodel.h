@@ -10,14 +10,13 @@ class DataLinkDraft;
 
 // The properties a string carries that its provider does not declare, as rows of a table: a
 // view draws only the rows in sight, so a string with thousands of them opens as fast as one
-// with a few. Values are edited in place; the last two columns remove a property and resolve a
-// conflict.
+// with a few. Values are edited in place; the last column removes a property.
 class OtherPropertiesModel final : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    enum Column { NameColumn, ValueColumn, RemoveColumn, KeepColumn, ColumnCount };
+    enum Column { NameColumn, ValueColumn, RemoveColumn, ColumnCount };
 
     explicit OtherPropertiesModel(DataLinkDraft &draft, QObject *parent = nullptr);
 
@@ -31,7 +30,7 @@ public:
     QString nameAt(int row) const { return m_names.at(row); }
     // -1 for a name no row shows; any spelling of the keyword finds it.
     int rowOf(QStringView name) const;
-    // The click on a row's remove or keep cell.
+    // The click on a row's remove cell.
     void activate(const QModelIndex &index);
 
     // Rows for properties that came, none for those that went; rows already there stay.

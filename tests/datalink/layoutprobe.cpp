@@ -1,8 +1,9 @@
 // Opens the dialog for each kind of provider, with the saved-password warning showing, on every
 // tab, and prints what a user at this screen's scale could not see: a page that needs a
 // horizontal scroll bar, a control cut off or outside the screen, a page that scrolls where it
-// must fit (--no-scrolling), a dialog that grows wider as its tabs are shown. Exits 1 when it found
-// anything. Run by tst_dialoglayout under each scale and font resolution.
+// must fit (--no-scrolling; unless problems are listed), a dialog that grows wider as its tabs
+// are shown. Exits 1 when it found anything. Run by tst_dialoglayout under each scale and font
+// resolution.
 #include "dialogdriver.h"
 
 #include "oledb/datalinkproperties.h"
@@ -43,12 +44,15 @@ QStringList problemsOnTab(datalink::DataLinkDialog &dialog, const QString &where
                             .arg(dialog.frameGeometry().height())
                             .arg(screen.width())
                             .arg(screen.height()));
+    // A problem listed (a deprecated provider's) takes room that a small screen does not have
+    // beside the tallest page: the page scrolls then.
+    const bool listed = dialog.findChild<QWidget *>(u"problemList"_s)->isVisible();
     for (auto *area : dialog.findChildren<QAbstractScrollArea *>()) {
         if (!area->isVisible())
             continue;
         if (area->horizontalScrollBar()->isVisible())
             problems.append(where + u": "_s + area->objectName() + u" scrolls sideways"_s);
-        if (noScrolling && area->objectName() == u"connectionScroll"_s
+        if (noScrolling && !listed && area->objectName() == u"connectionScroll"_s
             && area->verticalScrollBar()->isVisible())
             problems.append(
                 QStringLiteral("%1: the page scrolls (%2 of %3 pixels shown)")

@@ -11,7 +11,8 @@ private Q_SLOTS:
     void invalidValueRefusesOkUntilFixed_data();
     void invalidValueRefusesOkUntilFixed();
     void customPropertiesCanBeAddedAndRemoved();
-    void aConflictShowsThePairInEffectAndKeepsItOnAClick();
+    void aProblemIsListedAndItsFixIsAnOrdinaryEdit_data();
+    void aProblemIsListedAndItsFixIsAnOrdinaryEdit();
 };
 
 void tst_AllTab::invalidValueRefusesOkUntilFixed_data()
@@ -92,21 +93,103 @@ void tst_AllTab::customPropertiesCanBeAddedAndRemoved()
     QCOMPARE(table->model()->rowCount(), 0);
 }
 
-void tst_AllTab::aConflictShowsThePairInEffectAndKeepsItOnAClick()
+void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit_data()
 {
-    open(QStringLiteral("Provider=MSOLEDBSQL;Server=a;Data Source=b;Foo=1;foo=2"));
+    QTest::addColumn<QString>("text");
+    // What the entry says first: the keyword and where it stands.
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("fixed");
+    // A field on the Connection page, and what it shows once fixed.
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    // The opposite edit, where there is one; it gives the string back.
+    QTest::addColumn<Script>("reversal");
+    QTest::newRow("two pairs for one property: Keep only, moved from the All tab")
+        << "Provider=MSOLEDBSQL;Data Source=a;Data Source=b;Connect Timeout=30"
+        << "Data Source, pair 2"
+        << "keep:Data Source"
+        << "Provider=MSOLEDBSQL;Data Source=b;Connect Timeout=30"
+        << "dataSourceEdit"
+        << "b" << Script {};
+    QTest::newRow("a keyword the provider does not declare, set twice")
+        << "Provider=MSOLEDBSQL;Data Source=a;Foo=1;foo=2"
+        << "Foo, pair 3"
+        << "keep:Foo"
+        << "Provider=MSOLEDBSQL;Data Source=a;foo=2"
+        << "dataSourceEdit"
+        << "a" << Script {};
+    QTest::newRow("a pair with no effect removed, and added back")
+        << "Provider=MSOLEDBSQL;Data Source=x;Encrypt=yes;Connect Timeout=30"
+        << "Encrypt, pair 3"
+        << "fix:no-effect:Encrypt"
+        << "Provider=MSOLEDBSQL;Data Source=x;Connect Timeout=30"
+        << "dataSourceEdit"
+        << "x"
+        << Script {type("newPropertyNameEdit", "Encrypt"), type("newPropertyValueEdit", "yes"),
+                   click("addPropertyButton")};
+    QTest::newRow("a misspelt keyword renamed, and back: the page shows its value")
+        << "Provider=MSOLEDBSQL;Intial Catalog=db;Data Source=x"
+        << "Intial Catalog, pair 2"
+        << "fix:misspelt-keyword:Intial Catalog"
+        << "Provider=MSOLEDBSQL;Data Source=x;Initial Catalog=db"
+        << "initialCatalogEdit"
+        << "db"
+        << Script {click("reset:Initial Catalog"), type("newPropertyNameEdit", "Intial Catalog"),
+                   type("newPropertyValueEdit", "db"), click("addPropertyButton")};
+    QTest::newRow("a long keyword and value are cut short, the dialog no wider")
+        << "Provider=MSOLEDBSQL;Data Source=a;An Unusually Long Keyword Of Its Own=1;"
+           "an unusually long keyword of its own=Tom & Jerry's wholly unbroken value"
+        << "An Unusually L"
+        << "keep:An Unusually Long Keyword Of Its Own"
+        << "Provider=MSOLEDBSQL;Data Source=a;an unusually long keyword of its own=Tom & Jerry's "
+           "wholly unbroken value"
+        << "dataSourceEdit"
+        << "a" << Script {};
+}
+
+void tst_AllTab::aProblemIsListedAndItsFixIsAnOrdinaryEdit()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, entry);
+    QFETCH(QString, button);
+    QFETCH(QString, fixed);
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    QFETCH(Script, reversal);
+    const int narrowest = open(u"Provider=MSOLEDBSQL"_s).minimumSizeHint().width();
+    open(text);
     DialogDriver driver(*m_dialog);
-    auto *keep = driver.find<QToolButton>("keep:Data Source");
-    QVERIFY(keep && !keep->isHidden());
-    QVERIFY(keep->text().contains(u"Data Source=b"));
-    QVERIFY(driver.click("keep:Data Source"));
-    QVERIFY(keep->isHidden());
-    auto *table = driver.find<QTableView>("otherPropertiesTable");
-    const QModelIndex keepFoo = table->model()->index(0, 3);
-    QVERIFY(keepFoo.data().toString().contains(u"foo=2"));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(keepFoo).center());
-    QCOMPARE(m_dialog->connectionString(),
-             QStringLiteral("Provider=MSOLEDBSQL;Data Source=b;foo=2"));
+    auto *list = driver.find<QWidget>("problemList");
+    QVERIFY(!list->isHidden());
+    QCOMPARE(list->accessibleName(), u"Problems"_s);
+    QStringList entries;
+    for (const QLabel *label : list->findChildren<QLabel *>(u"problemText"_s))
+        entries.append(label->text());
+    QVERIFY2(entries.size() == 1 && entries.first().startsWith(entry),
+             qPrintable(entries.join(u'\n')));
+    // The fix shows whole at the narrowest the dialog goes.
+    m_dialog->show();
+    m_dialog->resize(m_dialog->minimumSizeHint().width(), m_dialog->height());
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    auto *fix = driver.find<QPushButton>(button);
+    QVERIFY(fix && fix->isVisible());
+    QVERIFY(m_dialog->rect().contains(QRect(fix->mapTo(m_dialog.get(), QPoint()), fix->size())));
+    QVERIFY(fix->width() >= fix->sizeHint().width());
+    QCOMPARE(m_dialog->width(), narrowest);
+
+    fix->setFocus();
+    QVERIFY(driver.click(button));
+    // The button went with the last entry; the focus goes back to the tabs, not past them.
+    QCOMPARE(m_dialog->focusWidget(), driver.find<QWidget>("qt_tabwidget_tabbar"));
+    QCOMPARE(m_dialog->connectionString(), fixed);
+    QCOMPARE(driver.shownString(), fixed);
+    QCOMPARE(driver.find<QLineEdit>(field)->text(), shown);
+    QVERIFY(list->isHidden());
+    for (const Step &step : std::as_const(reversal))
+        QVERIFY2(play(driver, step), qPrintable(step.target));
+    if (!reversal.isEmpty())
+        QCOMPARE(m_dialog->connectionString(), text);
 }
 
 QTEST_MAIN(tst_AllTab)

@@ -204,6 +204,13 @@ void tst_ConnectionTab::aChangeAndItsReversalGiveBackTheString_data()
         << resave;
     QTest::newRow("saving ticked and unticked again, no password")
         << "Provider=MSDAORA.1;User ID=scott" << resave;
+    const QString workbook = QStringLiteral(
+        "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=C:\\myFolder\\myExcel2007file.xlsx;"
+        "Extended Properties=\"Excel 12.0 Xml;HDR=YES;IMEX=1\";");
+    QTest::newRow("workbook, type changed to text files and back: its own options stay")
+        << workbook << Script {pick("fileTypeCombo", 2), pick("fileTypeCombo", 1)};
+    QTest::newRow("workbook, type changed to Access and back")
+        << workbook << Script {pick("fileTypeCombo", 0), pick("fileTypeCombo", 1)};
 }
 
 void tst_ConnectionTab::aChangeAndItsReversalGiveBackTheString()
@@ -423,23 +430,32 @@ void tst_ConnectionTab::otherProviderWaitsForItsProgId()
 
 void tst_ConnectionTab::browseFillsTheDatabaseFile()
 {
+    // The file type as the string gives it, whatever options stand beside it.
+    open(QStringLiteral("Provider=Microsoft.ACE.OLEDB.16.0;Data Source=/srv/a.xlsx;"
+                        "Extended Properties=\"HDR=NO;Excel 12.0 Xml;IMEX=1\""));
     QStringList asked;
-    m_dialog->setFileChooser([&](QWidget *, const QString &, const QString &filter, bool folder) {
-        asked.append(folder ? QStringLiteral("folder") : filter);
-        return folder ? QStringLiteral("/srv/csv") : QStringLiteral("/srv/book.xls");
-    });
+    m_dialog->setFileChooser(
+        [&](QWidget *, const QString &title, const QString &filter, bool folder) {
+            asked.append(title + u':' + (folder ? QStringLiteral("folder") : filter));
+            return folder ? QStringLiteral("/srv/csv") : QStringLiteral("/srv/book.xls");
+        });
     DialogDriver driver(*m_dialog);
-    QVERIFY(driver.chooseProvider("Microsoft.ACE.OLEDB.16.0"));
-    QVERIFY(driver.pick("fileTypeCombo", 1));
+    QCOMPARE(driver.find<QComboBox>("fileTypeCombo")->currentIndex(), 1);
     QVERIFY(driver.click("browseButton"));
     QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("/srv/book.xls"));
-    QCOMPARE(m_dialog->draft().value(u"Extended Properties"), QStringLiteral("Excel 8.0;HDR=YES"));
+    QCOMPARE(m_dialog->draft().value(u"Extended Properties"),
+             QStringLiteral("HDR=NO;Excel 8.0;IMEX=1"));
     QVERIFY(driver.pick("fileTypeCombo", 2));
     QVERIFY(driver.click("browseButton"));
     QCOMPARE(m_dialog->draft().value(u"Data Source"), QStringLiteral("/srv/csv"));
-    QCOMPARE(asked.size(), 2);
-    QVERIFY(asked.first().contains(u"*.xlsx"));
-    QCOMPARE(asked.last(), QStringLiteral("folder"));
+    QVERIFY(driver.pick("fileTypeCombo", 0));
+    QVERIFY(driver.click("browseButton"));
+    QCOMPARE(asked.size(), 3);
+    QVERIFY2(asked.at(0).contains(u"Excel") && asked.at(0).contains(u"*.xlsx"),
+             qPrintable(asked.at(0)));
+    QVERIFY2(asked.at(1).endsWith(u":folder"), qPrintable(asked.at(1)));
+    QVERIFY2(asked.at(2).contains(u"Access") && asked.at(2).contains(u"*.accdb"),
+             qPrintable(asked.at(2)));
 }
 
 void tst_ConnectionTab::odbcPageOffersConfiguredDataSources()

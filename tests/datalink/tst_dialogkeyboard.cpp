@@ -162,8 +162,14 @@ void tst_DialogKeyboard::tabFollowsTheReadingOrderOnEveryPage()
         tail.append(stops.at(i)->objectName());
     QCOMPARE(tail.mid(0, 2), (QStringList {u"connectionStringView"_s, u"revealPasswordCheck"_s}));
     QVERIFY(tail.contains(u"okButton"_s) && tail.contains(u"cancelButton"_s));
+    // The Problems list (a deprecated provider has one) between the page and those rows.
+    auto *problems = m_dialog->findChild<QWidget *>(u"problemList"_s);
+    qsizetype page = stops.size() - 5;
+    while (page > 0 && problems->isAncestorOf(stops.at(page)))
+        --page;
+    QCOMPARE(page < stops.size() - 5, problems->isVisible());
     if (tab == datalink::DataLinkDialog::ConnectionTab)
-        QCOMPARE(stops.at(stops.size() - 5)->objectName(), QStringLiteral("testConnectionButton"));
+        QCOMPARE(stops.at(page)->objectName(), QStringLiteral("testConnectionButton"));
 
     // Each stop is on the row of the one before, further right, or lower down. Rows scrolled
     // out of sight have no place on screen to compare.
@@ -280,6 +286,23 @@ void tst_DialogKeyboard::theSizeTheUserGivesIsKeptForTheRun()
     // Another string, another provider, another page: the same size.
     open(QStringLiteral("Provider=SQLOLEDB.1;Data Source=x"));
     QCOMPARE(m_dialog->size(), given);
+
+    // Problems listed make the dialog taller where the screen has room, and the room goes with
+    // them; the size kept is the one without.
+    open(QStringLiteral("Provider=MSOLEDBSQL.1;Data Source=x"));
+    const QSize kept(given.width(), m_dialog->minimumSizeHint().height());
+    m_keptSize.size = kept;
+    const auto shown = [this](const QString &text) {
+        open(text).show();
+        return QTest::qWaitForWindowExposed(m_dialog.get());
+    };
+    QVERIFY(shown(u"Provider=SQLOLEDB.1;Data Source=x"_s));
+    QVERIFY(m_dialog->height() > kept.height());
+    QVERIFY(DialogDriver(*m_dialog).chooseProvider("MSOLEDBSQL.1"));
+    QCOMPARE(m_dialog->size(), kept);
+    QVERIFY(shown(u"Provider=SQLOLEDB.1;Data Source=x"_s));
+    QVERIFY(shown(u"Provider=MSOLEDBSQL.1;Data Source=x"_s));
+    QCOMPARE(m_dialog->size(), kept);
 }
 
 QTEST_MAIN(tst_DialogKeyboard)
