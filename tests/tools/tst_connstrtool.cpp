@@ -75,6 +75,25 @@ private Q_SLOTS:
                                + oledb::FormatError::text().toUtf8() + "'}]")
                         .constData());
         QTest::newRow("edit: no string") << u"edit"_s << json("[{'set': []}]") << 2 << QByteArray();
+        // The string comes out whole, as edit writes it; what has no counterpart is masked.
+        QTest::newRow("convert: an ADO.NET string and a JDBC URL")
+            << u"convert"_s
+            << json("['Server=s;User Id=u;Password=\\'p;w\\';Pooling=false;Column Encryption Key "
+                    "Store Password=k', 'jdbc:postgresql://h/db?user=u']")
+            << 0
+            << json("[{'from': 'adonet-sqlclient', 'ok': true, 'string': "
+                    "'Provider=MSOLEDBSQL19;Data Source=s;User ID=u;Password=\\'p;w\\'', "
+                    "'unmapped': ['Pooling=false', 'Column Encryption Key Store "
+                    "Password=********']}, "
+                    "{'from': 'jdbc-postgresql', 'ok': true, 'string': 'Provider=MSDASQL;Extended "
+                    "Properties=\\'DRIVER=PostgreSQL Unicode;SERVER=h;DATABASE=db;UID=u;\\'', "
+                    "'unmapped': []}]");
+        QTest::newRow("convert: an OLE DB string, and a malformed one")
+            << u"convert"_s << json("['Provider=SQLOLEDB;Data Source=x', 'Server=x;PWD=\\'a']") << 1
+            << json(QByteArray("[{'ok': false, 'message': 'This is an OLE DB string already: it "
+                               "names its Provider.'}, {'ok': false, 'offset': 9, 'message': '"
+                               + oledb::FormatError::text().toUtf8() + "'}]")
+                        .constData());
         QTest::newRow("mask: a password, and a malformed string")
             << u"mask"_s << json("['a=1;PWD=\\'x;y\\'', 'a=1;b']") << 1
             << json(QByteArray("[{'ok': true, 'masked': 'a=1;PWD=********'}, {'ok': false, "

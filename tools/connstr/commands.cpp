@@ -1,6 +1,7 @@
 #include "tools/connstr/commands.h"
 
 #include "oledb/connectionstring.h"
+#include "oledb/conversion.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/formaterror.h"
 #include "oledb/problems.h"
@@ -196,6 +197,17 @@ bool checkString(QStringView text, JsonWriter &out, const oledb::ProviderCatalog
     return true;
 }
 
+// The answer for an element that cannot be done, in words.
+void writeMessage(JsonWriter &out, const QString &message)
+{
+    out.beginObject();
+    out.key(QLatin1StringView("message"));
+    out.string(message);
+    out.key(QLatin1StringView("ok"));
+    out.boolean(false);
+    out.endObject();
+}
+
 // A pair list with a keyword no string can hold gives null in its place and a note on stderr.
 bool formatPairList(qsizetype index, const oledb::KeywordValueList &pairs, JsonWriter &out)
 {
@@ -234,12 +246,35 @@ bool editString(const EditRequest &request, JsonWriter &out,
     } catch (const oledb::FormatError &error) {
         writeFormatError(out, error);
     } catch (const platform::Error &error) {
+        writeMessage(out, error.message());
+    }
+    return false;
+}
+
+// The converted string is the user's own, written out whole as edit writes it; what could not
+// be carried over is a diagnostic, masked as check masks its values.
+bool convertString(QStringView text, JsonWriter &out, const oledb::DialectConverter &converter)
+{
+    try {
+        const oledb::Conversion conversion = converter.convert(text);
         out.beginObject();
-        out.key(QLatin1StringView("message"));
-        out.string(error.message());
+        out.key(QLatin1StringView("from"));
+        out.string(conversion.from);
         out.key(QLatin1StringView("ok"));
-        out.boolean(false);
+        out.boolean(true);
+        out.key(QLatin1StringView("string"));
+        out.string(conversion.string);
+        out.key(QLatin1StringView("unmapped"));
+        out.beginArray();
+        for (const QString &pair : conversion.unmapped)
+            out.string(pair);
+        out.endArray();
         out.endObject();
+        return true;
+    } catch (const oledb::FormatError &error) {
+        writeFormatError(out, error);
+    } catch (const oledb::ConversionError &error) {
+        writeMessage(out, error.message());
     }
     return false;
 }
@@ -273,6 +308,13 @@ constexpr struct
      [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {
          readStrings(in, [&](qsizetype, QStringView text) {
              allValid &= checkString(text, out, catalogue);
+         });
+     }},
+    {"convert",
+     [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {
+         const auto converter = oledb::DialectConverter::builtIn(catalogue);
+         readStrings(in, [&](qsizetype, QStringView text) {
+             allValid &= convertString(text, out, converter);
          });
      }},
     {"edit",

@@ -1,6 +1,6 @@
-// corvanta-connstr parse|format|mask|check|edit: JSON on standard input, JSON on standard output.
-// Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is unusable,
-// memory ran out or the output could not be written.
+// corvanta-connstr parse|format|mask|check|edit|convert: JSON on standard input, JSON on standard
+// output. Exit 0 when every input was valid, 1 when some was not, 2 when the input itself is
+// unusable, memory ran out or the output could not be written.
 
 #include "tools/connstr/commands.h"
 
@@ -33,6 +33,10 @@ int main(int argc, char *argv[])
             "          misspelt-keyword (corvanta-connstr(1) says what each means)\n"
             "  edit    a JSON array of {\"string\", \"set\", \"remove\"} requests in, each string\n"
             "          edited in place, changing only the pairs named, out\n"
+            "  convert a JSON array of ADO.NET (SqlClient, Npgsql), ODBC or JDBC (SQL Server,\n"
+            "          PostgreSQL) strings in, each as the OLE DB string for the matching\n"
+            "          provider, with the dialect it was read as and the pairs that have no\n"
+            "          counterpart (secrets masked), out\n"
             "\n"
             "Exit status: 0 every input valid, 1 some input invalid (to check, a string with\n"
             "problems is valid: only one that does not parse is not), 2 unusable input (not\n"
@@ -48,8 +52,8 @@ int main(int argc, char *argv[])
     if (argc == 2 && connstr::isCommand(argument))
         return connstr::runCommand(argument, oledb::ProviderCatalogue::builtIn(), STDIN_FILENO,
                                    STDOUT_FILENO);
-    std::fputs(
-        "corvanta-connstr: usage: corvanta-connstr parse|format|mask|check|edit < input.json\n",
-        stderr);
+    std::fputs("corvanta-connstr: usage: corvanta-connstr parse|format|mask|check|edit|convert < "
+               "input.json\n",
+               stderr);
     return connstr::Unusable;
 }
