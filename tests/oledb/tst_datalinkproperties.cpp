@@ -127,6 +127,12 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
            "Server Certificate=x.cer"_s
         << u"Data Source=x@22 | Use Encryption for Data=Strict@36 | Server Certificate=x.cer@67"_s
         << QString() << QString() << QString() << QString();
+    QTest::newRow("msoledbsql19-server-certificate: the certificates' provider-string keywords")
+        << u"Provider=MSOLEDBSQL19;Data Source=x;Use Encryption for Data=Strict;"
+           "ServerCertificate=x.cer;HostNameInCertificate=h"_s
+        << u"Data Source=x@22 | Use Encryption for Data=Strict@36 | Server Certificate=x.cer@67 | "
+           "Host Name In Certificate=h@91"_s
+        << QString() << QString() << QString() << QString();
     QTest::newRow("msoledbsql-keywords: a keyword one letter off")
         << u"Provider=MSOLEDBSQL;Data Source=x;Intial Catalog=db"_s
         << u"Data Source=x@20 | Intial Catalog=db@34"_s << u"misspelt-keyword@34"_s
