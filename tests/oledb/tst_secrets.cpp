@@ -344,6 +344,10 @@ void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords_data()
     QTest::newRow("an unknown PWD after a no-break space ends with its line")
         << u"connect string was DSN=x;pwd\u00A0= secret\n[driver] failed"_s << QStringList {}
         << u"connect string was DSN=x;pwd\u00A0= ********\n[driver] failed"_s << QString();
+    QTest::newRow("a braced top-level PWD reaches the driver with its braces undone")
+        << u"password \"s3cret}x\" rejected"_s << QStringList {}
+        << u"password \"********\" rejected"_s
+        << u"Provider=MSDASQL;Driver={PostgreSQL Unicode};PWD={s3cret}}x}"_s;
     QTest::newRow("a message without secrets is left alone")
         << u"[unixODBC][Driver Manager]Data source name not found"_s << QStringList {}
         << u"[unixODBC][Driver Manager]Data source name not found"_s << QString();
