@@ -30,12 +30,12 @@ void checkMasked(const QString &driverString, const QStringList &secrets)
     const auto received = oledb::OdbcAttributes::parse(driverString);
     // Values under other keys stay readable by design (a user name equal to the password is
     // still shown); a password spelt inside one of them cannot be told from it.
-    QStringList shown;
+    oledb::OdbcAttributes shown;
     for (const auto &attribute : received.attributes()) {
         if (!isPasswordKey(attribute.key))
-            shown.append(attribute.key + u'=' + attribute.value);
+            shown.set(attribute.key, attribute.value);
     }
-    const QString inClear = shown.join(u';');
+    const QString inClear = shown.toString();
     for (const auto &attribute : received.attributes()) {
         const QString &password = attribute.value;
         if (!isPasswordKey(attribute.key) || password.size() < 3 || password.contains(u'*')
