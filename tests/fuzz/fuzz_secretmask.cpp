@@ -3,7 +3,7 @@
 // echoed in a message the way drivers quote their input, and masked with the string's secrets.
 // No password the driver receives may then be read in the message, in any case, unless it is
 // shorter than 3 characters, holds the mask's '*' (the mask itself could spell it), or is spelt
-// inside what the string shows in clear.
+// inside what the string shows in clear or inside the message's own words.
 #include "drivers/testing/odbctester.h"
 #include "drivers/testing/sqlservertester.h"
 #include "fuzzcheck.h"
@@ -23,8 +23,9 @@ bool isPasswordKey(const QString &key)
 
 void checkMasked(const QString &driverString, const QStringList &secrets)
 {
-    const QString message = QStringLiteral("[unixODBC][Driver] could not connect with \"")
-        + driverString + QStringLiteral("\": password authentication failed");
+    const QString before = QStringLiteral("[unixODBC][Driver] could not connect with \"");
+    const QString after = QStringLiteral("\": password authentication failed");
+    const QString message = before + driverString + after;
     const QString masked
         = oledb::maskSecrets(message, secrets, oledb::ProviderCatalogue::builtIn());
     const auto received = oledb::OdbcAttributes::parse(driverString);
@@ -35,7 +36,7 @@ void checkMasked(const QString &driverString, const QStringList &secrets)
         if (!isPasswordKey(attribute.key))
             shown.set(attribute.key, attribute.value);
     }
-    const QString inClear = shown.toString();
+    const QString inClear = shown.toString() + u'\n' + before + after;
     for (const auto &attribute : received.attributes()) {
         const QString &password = attribute.value;
         if (!isPasswordKey(attribute.key) || password.size() < 3 || password.contains(u'*')
