@@ -54,8 +54,11 @@ for source in "$CORVANTA_ROOT"/tests/fuzz/fuzz_*.cpp; do
         "$build/$corpus/$name" "$seeds" >"$log" 2>&1; then
         runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 \2/p' "$log")
         read -r count took <<<"${runs:-0 0}"
-        summary+=("$(printf '%-28s %10s runs %8s exec/s' "$name" "$count" \
-            "$((took > 0 ? count / took : 0))")")
+        if ((took > 0)); then
+            summary+=("$(printf '%-28s %10s runs %8s exec/s' "$name" "$count" "$((count / took))")")
+        else
+            summary+=("$(printf '%-28s %10s runs in under a second' "$name" "$count")")
+        fi
     else
         tail -n 60 "$log" >&2
         failed+=("$name")
