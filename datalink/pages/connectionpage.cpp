@@ -65,10 +65,17 @@ void ConnectionPage::addInitialCatalogGroup(QBoxLayout *layout)
 {
     auto *catalog = new QGroupBox(tr("3. Initial catalog"), this);
     auto *catalogForm = new QFormLayout(catalog);
-    catalogForm->addRow(
-        tr("Initial c&atalog:"),
+    addLookupRow(
+        catalogForm, tr("Initial c&atalog:"),
         addDatabaseField(QStringLiteral("initialCatalogEdit"), oledb::property::InitialCatalog));
     layout->addWidget(catalog);
+}
+
+void ConnectionPage::addLookupRow(QFormLayout *form, const QString &label, LookupField *field)
+{
+    auto *caption = new QLabel(label);
+    caption->setBuddy(field->comboBox());
+    form->addRow(caption, field->layout());
 }
 
 LookupField *ConnectionPage::addDatabaseField(const QString &objectName, const QString &property)

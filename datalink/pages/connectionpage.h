@@ -10,6 +10,7 @@
 #include <utility>
 
 class QBoxLayout;
+class QFormLayout;
 class QLineEdit;
 
 namespace drivers {
@@ -50,6 +51,8 @@ protected:
     // The same with the SQL Server instances of the typed host in its list, and those of the
     // local networks after Refresh.
     LookupField *addServerField(const QString &objectName, const QString &property);
+    // A row of a form for the field, its label's Alt key pointed at the field's text.
+    static void addLookupRow(QFormLayout *form, const QString &label, LookupField *field);
     // The numbered group a page without a database list of its own ends with.
     void addInitialCatalogGroup(QBoxLayout *layout);
 

@@ -51,7 +51,7 @@ GenericPage::GenericPage(DataLinkDraft &draft, QWidget *parent)
             });
         }
         m_logOn = new LogOnFields(draft, this);
-        logOnLayout->addWidget(m_logOn);
+        logOnLayout->addLayout(m_logOn->layout());
         layout->addWidget(logOn);
     }
 

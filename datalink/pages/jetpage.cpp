@@ -65,7 +65,7 @@ JetPage::JetPage(DataLinkDraft &draft, FileChooser chooseFile, QWidget *parent)
 
     auto *logOn = new QGroupBox(tr("2. Log on to the database"), this);
     auto *logOnLayout = new QVBoxLayout(logOn);
-    logOnLayout->addWidget(m_logOn);
+    logOnLayout->addLayout(m_logOn->layout());
     layout->addWidget(logOn);
     layout->addStretch();
 

@@ -64,7 +64,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
 
     auto *logOn = new QGroupBox(tr("2. Log on to the server"), this);
     auto *logOnLayout = new QVBoxLayout(logOn);
-    logOnLayout->addWidget(m_logOn);
+    logOnLayout->addLayout(m_logOn->layout());
     layout->addWidget(logOn);
 
     addInitialCatalogGroup(layout);

@@ -51,7 +51,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     auto *serverForm = m_serverForm = new QFormLayout(server);
     LookupField *serverName = addServerField(QStringLiteral("dataSourceEdit"), DataSource);
     serverName->comboBox()->lineEdit()->setPlaceholderText(tr("(local)"));
-    serverForm->addRow(tr("Ser&ver name:"), serverName);
+    addLookupRow(serverForm, tr("Ser&ver name:"), serverName);
     layout->addWidget(server);
 
     auto *logOn = new QGroupBox(tr("2. Log on to the server"), this);
@@ -115,7 +115,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
         }
     }
     m_logOnForm->addRow(tr("Authe&ntication:"), m_authentication);
-    m_logOnForm->addRow(m_logOn);
+    m_logOnForm->addRow(m_logOn->layout());
     if (draft.definition(AccessToken)) {
         addMode({LogOnMode::AccessToken, {}, LogOnMode::Fields::Token}, tr("Access token"),
                 tr("Access Token: a token obtained beforehand, in place of any other log-on"));
@@ -135,7 +135,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
     databaseLayout->addWidget(m_catalog, 0, 0, 1, 2);
     m_database = addDatabaseField(QStringLiteral("initialCatalogEdit"), InitialCatalog);
     nameControl(m_database->comboBox(), tr("Database on the server"));
-    databaseLayout->addWidget(m_database, 1, 1);
+    databaseLayout->addLayout(m_database->layout(), 1, 1);
     databaseLayout->setColumnMinimumWidth(0, 20);
     if (draft.definition(InitialFileName)) {
         databaseLayout->addWidget(m_attach, 2, 0, 1, 2);
@@ -182,7 +182,7 @@ SqlServerPage::SqlServerPage(DataLinkDraft &draft, FileChooser chooseFile, QWidg
         } else if (encryption) {
             m_encryption = new PropertyEditor(encryption, m_draft.isSecret(encryption->name), this);
             m_encryption->setObjectName(QStringLiteral("encryptionEditor"));
-            securityLayout->addWidget(m_encryption, 1);
+            m_encryption->placeIn(securityLayout, 1);
             connect(m_encryption, &PropertyEditor::edited, this, [this](const QString &value) {
                 m_draft.setValue(UseEncryptionForData, value);
             });
@@ -313,7 +313,6 @@ void SqlServerPage::showFieldsOf(const LogOnMode &mode)
     else
         m_logOn->setLabels(tr("&User name:"), tr("&Password:"));
     m_logOn->showFields(mode.usesUser(), mode.usesPassword());
-    m_logOnForm->setRowVisible(m_logOn, mode.usesUser());
     if (m_accessToken)
         m_logOnForm->setRowVisible(m_accessToken, mode.fields == Fields::Token);
 }
@@ -366,7 +365,7 @@ void SqlServerPage::attachFile(bool attach)
     if (attach)
         m_attachFile->setFocus(Qt::ShortcutFocusReason);
     else
-        m_database->setFocus(Qt::ShortcutFocusReason);
+        m_database->comboBox()->setFocus(Qt::ShortcutFocusReason);
 }
 
 } // namespace datalink

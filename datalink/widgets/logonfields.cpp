@@ -14,17 +14,18 @@ namespace datalink {
 using namespace oledb::property;
 
 LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
-    : QWidget(parent)
+    : QObject(parent)
     , m_draft(draft)
-    , m_userName(new QLineEdit(this))
-    , m_password(new QLineEdit(this))
-    , m_blankPassword(new QCheckBox(tr("&Blank password"), this))
-    , m_allowSaving(new QCheckBox(tr("Allow &saving password"), this))
-    , m_plainTextNote(new QLabel(this))
-    , m_heldNote(new QLabel(this))
-    , m_userLabel(new QLabel(tr("&User name:"), this))
-    , m_passwordLabel(new QLabel(tr("&Password:"), this))
-    , m_checks(new QWidget(this))
+    , m_userName(new QLineEdit(parent))
+    , m_password(new QLineEdit(parent))
+    , m_blankPassword(new QCheckBox(tr("&Blank password"), parent))
+    , m_allowSaving(new QCheckBox(tr("Allow &saving password"), parent))
+    , m_plainTextNote(new QLabel(parent))
+    , m_heldNote(new QLabel(parent))
+    , m_userLabel(new QLabel(tr("&User name:"), parent))
+    , m_passwordLabel(new QLabel(tr("&Password:"), parent))
+    , m_checks(new QHBoxLayout)
+    , m_layout(new QFormLayout)
 {
     m_userName->setObjectName(QStringLiteral("userNameEdit"));
     m_password->setObjectName(QStringLiteral("passwordEdit"));
@@ -42,26 +43,17 @@ LogOnFields::LogOnFields(DataLinkDraft &draft, QWidget *parent)
     if (const oledb::PropertyDefinition *user = draft.definition(UserId))
         m_userName->setPlaceholderText(user->defaultValue);
 
-    // Focus given to the fields, as when the user picks this way of logging on, goes where the
-    // user types first.
-    setFocusProxy(m_userName);
-
-    auto *layout = new QFormLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setContentsMargins(0, 0, 0, 0);
     m_userLabel->setBuddy(m_userName);
     m_passwordLabel->setBuddy(m_password);
-    layout->addRow(m_userLabel, m_userName);
-    layout->addRow(m_passwordLabel, m_password);
-    auto *checks = new QHBoxLayout(m_checks);
-    checks->setContentsMargins(0, 0, 0, 0);
-    m_blankPassword->setParent(m_checks);
-    m_allowSaving->setParent(m_checks);
-    checks->addWidget(m_blankPassword);
-    checks->addWidget(m_allowSaving);
-    checks->addStretch();
-    layout->addRow(QString(), m_checks);
-    layout->addRow(m_plainTextNote);
-    layout->addRow(m_heldNote);
+    m_layout->addRow(m_userLabel, m_userName);
+    m_layout->addRow(m_passwordLabel, m_password);
+    m_checks->addWidget(m_blankPassword);
+    m_checks->addWidget(m_allowSaving);
+    m_checks->addStretch();
+    m_layout->addRow(QString(), m_checks);
+    m_layout->addRow(m_plainTextNote);
+    m_layout->addRow(m_heldNote);
 
     connect(m_userName, &QLineEdit::textEdited, this, [this](const QString &text) {
         if (text.isEmpty())
@@ -113,12 +105,13 @@ void LogOnFields::setFieldsInUse(bool user, bool password)
 
 void LogOnFields::showFields(bool user, bool password)
 {
-    auto *layout = static_cast<QFormLayout *>(this->layout());
-    layout->setRowVisible(m_userName, user);
-    layout->setRowVisible(m_password, password);
-    layout->setRowVisible(m_checks, password);
+    m_layout->setRowVisible(m_userName, user);
+    m_layout->setRowVisible(m_password, password);
+    // A row that is a layout keeps its widgets shown unless they are hidden themselves.
+    m_layout->setRowVisible(m_checks, password);
+    m_blankPassword->setVisible(password);
+    m_allowSaving->setVisible(password);
     m_showsPassword = password;
-    setFocusProxy(user ? m_userName : m_password);
     refresh();
 }
 
@@ -136,6 +129,16 @@ void LogOnFields::setLabels(const QString &user, const QString &password)
     }
 }
 
+void LogOnFields::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    for (QWidget *widget :
+         std::initializer_list<QWidget *> {m_userLabel, m_userName, m_passwordLabel, m_allowSaving,
+                                           m_blankPassword, m_plainTextNote, m_heldNote})
+        widget->setEnabled(enabled);
+    refresh();
+}
+
 void LogOnFields::refresh()
 {
     const QString user = m_draft.value(UserId).value_or(QString());
@@ -145,7 +148,7 @@ void LogOnFields::refresh()
     const bool blank = password && password->isEmpty();
     if (m_password->text() != password.value_or(QString()))
         m_password->setText(password.value_or(QString()));
-    m_password->setEnabled(!blank);
+    m_password->setEnabled(m_enabled && !blank);
     m_blankPassword->setChecked(blank);
     const bool saves = m_draft.savesPasswords();
     m_allowSaving->setChecked(saves);

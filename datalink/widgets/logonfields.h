@@ -1,12 +1,15 @@
 #pragma once
 
-#include <QWidget>
+#include <QObject>
 
 #include <optional>
 
 class QCheckBox;
+class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QWidget;
 
 namespace datalink {
 
@@ -14,13 +17,19 @@ class DataLinkDraft;
 
 // User name and password, with "Blank password" (an empty password that is written) kept apart
 // from a password that is simply not saved, and "Allow saving password" bound to
-// Persist Security Info.
-class LogOnFields final : public QWidget
+// Persist Security Info. The controls are laid out by layout(), not held in a widget of their
+// own: placed in a group, they are the group's own children, which is how a screen reader learns
+// the group's caption.
+class LogOnFields final : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit LogOnFields(DataLinkDraft &draft, QWidget *parent = nullptr);
+    // The controls are parent's until layout() is placed in a layout of another widget.
+    LogOnFields(DataLinkDraft &draft, QWidget *parent);
+
+    QFormLayout *layout() const { return m_layout; }
+    void setEnabled(bool enabled);
 
     void refresh();
     // A way of logging on that uses only some of the fields takes over: what was typed in the
@@ -45,8 +54,10 @@ private:
     QLabel *m_heldNote;
     QLabel *m_userLabel;
     QLabel *m_passwordLabel;
-    QWidget *m_checks;
+    QHBoxLayout *m_checks;
+    QFormLayout *m_layout;
     bool m_showsPassword = true;
+    bool m_enabled = true;
 };
 
 } // namespace datalink

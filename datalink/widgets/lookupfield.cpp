@@ -23,14 +23,15 @@ void LookupComboBox::showPopup()
 
 LookupField::LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &property,
                          Planner planner, const QString &refreshText, QWidget *parent)
-    : QWidget(parent)
+    : QObject(parent)
     , m_draft(draft)
     , m_property(property)
     , m_planner(std::move(planner))
     , m_refreshText(refreshText)
-    , m_combo(new LookupComboBox(this))
-    , m_refresh(new QPushButton(refreshText, this))
-    , m_status(new QLabel(this))
+    , m_combo(new LookupComboBox(parent))
+    , m_layout(new QVBoxLayout)
+    , m_refresh(new QPushButton(refreshText, parent))
+    , m_status(new QLabel(parent))
     , m_runner(new drivers::LookupRunner(this))
 {
     m_combo->setObjectName(edit->objectName().replace(QStringLiteral("Edit"), QString())
@@ -54,18 +55,14 @@ LookupField::LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &p
     statusPolicy.setHeightForWidth(true);
     m_status->setSizePolicy(statusPolicy);
     m_status->hide();
-    // The field takes no focus itself (a screen reader would meet it as an unnamed stop): focus
-    // given to it goes to the combo box, and a label's Alt key is pointed there.
-    setFocusProxy(m_combo);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(2);
     auto *row = new QHBoxLayout;
     row->addWidget(m_combo, 1);
     row->addWidget(m_refresh);
-    layout->addLayout(row);
-    layout->addWidget(m_status);
+    m_layout->addLayout(row);
+    m_layout->addWidget(m_status);
 
     connect(m_combo, &LookupComboBox::popupRequested, this, [this] { search(false); });
     connect(m_refresh, &QPushButton::clicked, this, [this] {
@@ -77,6 +74,11 @@ LookupField::LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &p
     connect(m_combo, &QComboBox::activated, this,
             [this](int index) { m_draft.setValue(m_property, m_combo->itemText(index)); });
     connect(m_runner, &drivers::LookupRunner::finished, this, &LookupField::showResult);
+}
+
+QLayout *LookupField::layout() const
+{
+    return m_layout;
 }
 
 void LookupField::search(bool refresh)

@@ -10,8 +10,10 @@
 #include <optional>
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace datalink {
 
@@ -38,7 +40,9 @@ Q_SIGNALS:
 // list or pressing Refresh searches in the background, the dialog stays usable meanwhile, the
 // search can be stopped, what the user typed stays, and a failure shows in one line under the
 // field. Nothing is searched for before the user asks.
-class LookupField final : public QWidget
+// Its controls are laid out by layout(), not held in a widget of their own: placed in a group,
+// they are the group's own children, which is how a screen reader learns the group's caption.
+class LookupField final : public QObject
 {
     Q_OBJECT
 
@@ -56,9 +60,13 @@ public:
     // nothing is to be sent for this request.
     using Planner = std::function<std::optional<Search>(bool refresh)>;
 
-    // Takes over the bound line edit, which keeps its name, binding and text.
+    // Takes over the bound line edit, which keeps its name, binding and text. The controls are
+    // parent's until layout() is placed in a layout of another widget.
     LookupField(DataLinkDraft &draft, QLineEdit *edit, const QString &property, Planner planner,
                 const QString &refreshText, QWidget *parent);
+
+    // The field and its button in a row, the status line under them.
+    QLayout *layout() const;
 
     LookupComboBox *comboBox() const { return m_combo; }
     QPushButton *refreshButton() const { return m_refresh; }
@@ -84,6 +92,7 @@ private:
     QString m_refreshName;
     QString m_stopName;
     LookupComboBox *m_combo;
+    QVBoxLayout *m_layout;
     QPushButton *m_refresh;
     QLabel *m_status;
     drivers::LookupRunner *m_runner;

@@ -30,6 +30,7 @@ PropertyEditor::PropertyEditor(const oledb::PropertyDefinition *definition, bool
     , m_secret(secret)
 {
     auto *layout = new QHBoxLayout(this);
+    m_row = layout;
     layout->setContentsMargins(0, 0, 0, 0);
     const oledb::PropertyType type = definition ? definition->type : oledb::PropertyType::Text;
     if (definition)
@@ -133,11 +134,23 @@ void PropertyEditor::markProblem(const QString &explanation)
         m_problemIcon->setObjectName(QStringLiteral("problemIcon"));
         const int side = style()->pixelMetric(QStyle::PM_SmallIconSize);
         m_problemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side));
-        static_cast<QHBoxLayout *>(layout())->addWidget(m_problemIcon, 0, Qt::AlignTop);
+        m_row->addWidget(m_problemIcon, 0, Qt::AlignTop);
     }
     m_problemIcon->setVisible(!explanation.isEmpty());
     m_problemIcon->setToolTip(explanation);
     setToolTip(explanation);
+}
+
+void PropertyEditor::placeIn(QBoxLayout *row, int stretch)
+{
+    for (QWidget *control : std::initializer_list<QWidget *> {m_line, m_combo, m_flags}) {
+        if (control)
+            row->addWidget(control, stretch);
+    }
+    if (m_problemIcon)
+        row->addWidget(m_problemIcon, 0, Qt::AlignTop);
+    m_row = row;
+    hide();
 }
 
 void PropertyEditor::emitText(const QString &text)

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -33,6 +34,10 @@ public:
     void showValue(const std::optional<QString> &value, bool hidden = false);
     // An empty explanation clears the mark.
     void markProblem(const QString &explanation);
+    // Lays the editor's controls out in a row of the form it stands in instead of in a widget
+    // of their own: they become the children of the form's group, which is how a screen reader
+    // learns the group's caption. The editor itself is not shown again; it still drives them.
+    void placeIn(QBoxLayout *row, int stretch);
 
     // The one of these that exists is the widget the user types or clicks in.
     QLineEdit *lineEdit() const { return m_line; }
@@ -54,6 +59,8 @@ private:
     QComboBox *m_combo = nullptr;
     QListWidget *m_flags = nullptr;
     QLabel *m_problemIcon = nullptr;
+    // Where the controls are laid out: the editor's own layout, or a row of its form's.
+    QBoxLayout *m_row;
     QString m_default;
     bool m_secret;
     // showValue() is filling the field: no edit of the user's.
