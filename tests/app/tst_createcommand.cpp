@@ -199,12 +199,6 @@ void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox_data()
                w.factory.render = appendSemicolon;
            })
         << sqlClient << 0 << QStringList {QStringLiteral("edit ") + converted + u';'};
-    QTest::newRow("other dialect, converted, answer false but connection changed: text kept")
-        << sqlClient << Setup([=](World &w) {
-               w.application.answers = {Answer::Accept};
-               w.factory.userEdits(edited, false);
-           })
-        << sqlClient << 0 << QStringList {QStringLiteral("edit ") + converted};
     QTest::newRow("other dialect, edited as it is") << sqlClient << Setup([](World &w) {
         w.application.answers = {Answer::Decline};
         w.factory.userCancelsEdit();
@@ -371,19 +365,13 @@ void tst_CreateCommand::absorbsAnyFailingOperation_data()
     QTest::newRow("text, dialog leaves another connection")
         << old << Setup([=](World &w) { w.factory.editLeavesOtherConnection(edited); })
         << QStringList {old, edited, QString()};
-    // Converted or not (the question failed), a confirmed dialog writes its string; otherwise
-    // the text stays, or is emptied as on today's paths.
+    // Converted or not (the question failed), the text stays unless a dialog is confirmed.
     const QString sqlClient = QStringLiteral("Server=db01;Pooling=false");
     QTest::newRow("other dialect, converted, confirmed") << sqlClient << Setup([=](World &w) {
         w.application.answers = {platform::Answer::Accept};
         w.factory.userConfirmsNew(built);
         w.factory.userEdits(edited);
     }) << QStringList {sqlClient, edited, built};
-    QTest::newRow("other dialect, converted, cancelled") << sqlClient << Setup([](World &w) {
-        w.application.answers = {platform::Answer::Accept};
-        w.factory.userCancelsNew();
-        w.factory.userCancelsEdit();
-    }) << QStringList {sqlClient, QString()};
 }
 
 void tst_CreateCommand::absorbsAnyFailingOperation()
