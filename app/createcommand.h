@@ -2,6 +2,10 @@
 
 #include <QtGlobal>
 
+namespace oledb {
+class DialectConverter;
+}
+
 namespace platform {
 class IApplication;
 class IObjectFactory;
@@ -13,12 +17,15 @@ namespace app {
 
 // The Create command: composes a connection string in the Data Link dialog, new when txtConnStr
 // is empty and pre-filled from its text otherwise, and writes the result back into txtConnStr.
-// Never fails outward; each run works on Data Link and connection objects of its own.
+// Never fails outward; each run works on Data Link and connection objects of its own. A text of
+// another dialect (ADO.NET, ODBC, JDBC) may be converted first: the user is asked, told what has
+// no counterpart, and the box keeps its own text unless the dialog is confirmed.
 class CreateCommand final
 {
 public:
     CreateCommand(platform::IObjectFactory &factory, platform::IWindow &owner,
-                  platform::ITextBox &connectionText, platform::IApplication &application);
+                  platform::ITextBox &connectionText, platform::IApplication &application,
+                  const oledb::DialectConverter &converter);
     CreateCommand(const CreateCommand &) = delete;
     CreateCommand &operator=(const CreateCommand &) = delete;
 
@@ -35,6 +42,7 @@ private:
     platform::IWindow &m_owner;
     platform::ITextBox &m_text;
     platform::IApplication &m_application;
+    const oledb::DialectConverter &m_converter;
 };
 
 } // namespace app

@@ -10,9 +10,11 @@
 #include "platform/toolkit.h"
 #include "tray/csystray.h"
 
-frmMain::frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects)
+frmMain::frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects,
+                 const oledb::DialectConverter &converter)
     : m_toolkit(toolkit)
     , m_objects(objects)
+    , m_converter(converter)
     , m_form(toolkit.createForm(app::frmMainDescription(), *this))
     , m_window(m_form->window())
     , txtConnStr(m_form->textBox(QStringLiteral("txtConnStr")))
@@ -88,7 +90,8 @@ void frmMain::textChangeEvent(const QString &control)
 
 void frmMain::create()
 {
-    app::CreateCommand(m_objects, *m_window, *txtConnStr, m_toolkit.application()).run();
+    app::CreateCommand(m_objects, *m_window, *txtConnStr, m_toolkit.application(), m_converter)
+        .run();
 }
 
 void frmMain::copy()

@@ -8,6 +8,10 @@ namespace tray {
 class CSysTray;
 }
 
+namespace oledb {
+class DialectConverter;
+}
+
 namespace platform {
 class IControl;
 class IForm;
@@ -23,7 +27,8 @@ class IWindow;
 class frmMain final : public platform::IFormEvents
 {
 public:
-    frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects);
+    frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects,
+            const oledb::DialectConverter &converter);
     ~frmMain() override;
 
     // Raises the load event and shows the window centred.
@@ -51,6 +56,7 @@ private:
 
     platform::IToolkit &m_toolkit;
     platform::IObjectFactory &m_objects;
+    const oledb::DialectConverter &m_converter;
     std::unique_ptr<platform::IForm> m_form;
     std::shared_ptr<platform::IWindow> m_window;
     std::shared_ptr<platform::ITextBox> txtConnStr;

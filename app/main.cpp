@@ -4,6 +4,7 @@
 #include "datalink/testconnectionhook.h"
 #include "drivers/detachedwork.h"
 #include "drivers/discovery/odbcdatasources.h"
+#include "oledb/conversion.h"
 #include "oledb/providercatalogue.h"
 #include "platform/qt/fontwarmup.h"
 #include "platform/qt/handletable.h"
@@ -49,7 +50,8 @@ int run(int argc, char *argv[])
     const auto objects = datalink::makeObjectFactory(
         catalogue, dialogSize, datalink::makeTestConnectionHook(catalogue),
         std::make_shared<drivers::UnixOdbcDataSources>(), &platform::qt::HandleTable::window);
-    frmMain window(toolkit, *objects);
+    const auto converter = oledb::DialectConverter::builtIn(catalogue);
+    frmMain window(toolkit, *objects, converter);
     window.Load();
     return QApplication::exec();
 }

@@ -14,6 +14,7 @@ public:
     QString Title() override;
     void processPendingEvents() override;
     void showMessage(const QString &text) override;
+    platform::Answer ask(quint32 owner, const platform::Question &question) override;
 
     static float twipsPerPixel();
 };

@@ -1,4 +1,6 @@
 #include "app/createcommand.h"
+#include "oledb/conversion.h"
+#include "oledb/providercatalogue.h"
 #include "tests/doubles/fakecontrol.h"
 #include "tests/doubles/fakedatalinks.h"
 #include "tests/doubles/fakeservices.h"
@@ -10,6 +12,13 @@
 
 namespace {
 
+const oledb::DialectConverter &converter()
+{
+    static const auto converter
+        = oledb::DialectConverter::builtIn(oledb::ProviderCatalogue::builtIn());
+    return converter;
+}
+
 // Everything one run of the command touches, made afresh for each case.
 struct World
 {
@@ -18,7 +27,7 @@ struct World
     doubles::FakeTextBox text {faults, QStringLiteral("txtConnStr")};
     doubles::FakeApplication application {faults};
     doubles::FakeObjectFactory factory {faults};
-    app::CreateCommand command {factory, window, text, application};
+    app::CreateCommand command {factory, window, text, application, converter()};
 };
 
 using Setup = std::function<void(World &)>;
@@ -55,6 +64,7 @@ private Q_SLOTS:
     void writesTheDialogsOutcomeIntoTheTextBox_data();
     void writesTheDialogsOutcomeIntoTheTextBox();
     void ownsEveryDialogByTheMainWindow();
+    void asksSayingWhatTheStringIsAndWhatHasNoCounterpart();
     void usesNewObjectsForEveryRun();
     void aRunStartedFromPendingEventsWorksOnItsOwnObjects();
     void absorbsAnyFailingOperation_data();
@@ -175,6 +185,36 @@ void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox_data()
         << longest + u'x' << Setup([=](World &w) { w.factory.userEdits(edited); }) << longest + u'x'
         << 0 << QStringList();
 
+    using platform::Answer;
+    const QString sqlClient = QStringLiteral("Server=db01;Database=Sales;Pooling=false");
+    const QString converted = converter().convert(sqlClient).string;
+    QTest::newRow("other dialect, converted, user confirms") << sqlClient << Setup([=](World &w) {
+        w.application.answers = {Answer::Accept};
+        w.factory.userEdits(edited);
+    }) << edited << 1 << QStringList {QStringLiteral("edit ") + converted};
+    QTest::newRow("other dialect, converted, user cancels: text kept as it was")
+        << sqlClient << Setup([](World &w) {
+               w.application.answers = {Answer::Accept};
+               w.factory.userCancelsEdit();
+               w.factory.render = appendSemicolon;
+           })
+        << sqlClient << 0 << QStringList {QStringLiteral("edit ") + converted + u';'};
+    QTest::newRow("other dialect, edited as it is") << sqlClient << Setup([](World &w) {
+        w.application.answers = {Answer::Decline};
+        w.factory.userCancelsEdit();
+        w.factory.render = appendSemicolon;
+    }) << sqlClient + u';' << 1 << QStringList {QStringLiteral("edit ") + sqlClient + u';'};
+    QTest::newRow("other dialect, question cancelled: nothing opened")
+        << sqlClient << Setup([=](World &w) {
+               w.application.answers = {Answer::Cancel};
+               w.factory.userEdits(edited);
+           })
+        << sqlClient << 0 << QStringList();
+    const QString oleDb = QStringLiteral("Provider=SQLOLEDB.1;Server=db01;Pooling=false");
+    QTest::newRow("an OLE DB string with other dialects' keywords is not converted")
+        << oleDb << Setup([](World &w) { w.factory.userCancelsEdit(); }) << oleDb << 1
+        << QStringList {QStringLiteral("edit ") + oleDb};
+
     QTest::newRow("only a space is edited")
         << QStringLiteral(" ") << Setup([](World &w) { w.factory.userCancelsEdit(); })
         << QStringLiteral(" ") << 1 << QStringList {QStringLiteral("edit  ")};
@@ -190,10 +230,13 @@ void tst_CreateCommand::writesTheDialogsOutcomeIntoTheTextBox()
     World world;
     world.text.text = before;
     setup(world);
+    // Every row that scripts an answer expects the question, and only those.
+    const qsizetype questions = world.application.answers.size();
 
     world.command.run();
 
     QTEST(world.text.text, "after");
+    QCOMPARE(world.application.questions.size(), questions);
     QTEST(world.text.setTextCount, "writes");
     QTEST(openings(world), "dialogs");
     QCOMPARE(world.application.messages.size(),
@@ -211,6 +254,23 @@ void tst_CreateCommand::ownsEveryDialogByTheMainWindow()
         QCOMPARE(world.factory.script.openings.size(), 1);
         QCOMPARE(world.factory.script.openings.first().owner, world.window.handle);
     }
+}
+
+void tst_CreateCommand::asksSayingWhatTheStringIsAndWhatHasNoCounterpart()
+{
+    World world;
+    const QString huge(100000, u'v');
+    world.text.text = QStringLiteral("Server=db01;Pooling=") + huge + u";Encrypt=maybe";
+    world.command.run();
+
+    QCOMPARE(world.application.questions.size(), 1);
+    const auto &[owner, question] = world.application.questions.first();
+    QCOMPARE(owner, world.window.handle);
+    QVERIFY2(question.text.contains(u"ADO.NET SqlClient"), qPrintable(question.text));
+    // Both are named, the huge value cut short so that the box fits on the screen.
+    QVERIFY2(question.details.contains(u"\nPooling=vvv") && question.details.size() < 300,
+             qPrintable(question.details));
+    QVERIFY2(question.details.endsWith(u"\nEncrypt=maybe"), qPrintable(question.details));
 }
 
 void tst_CreateCommand::usesNewObjectsForEveryRun()
@@ -305,6 +365,13 @@ void tst_CreateCommand::absorbsAnyFailingOperation_data()
     QTest::newRow("text, dialog leaves another connection")
         << old << Setup([=](World &w) { w.factory.editLeavesOtherConnection(edited); })
         << QStringList {old, edited, QString()};
+    // Converted or not (the question failed), the text stays unless a dialog is confirmed.
+    const QString sqlClient = QStringLiteral("Server=db01;Pooling=false");
+    QTest::newRow("other dialect, converted, confirmed") << sqlClient << Setup([=](World &w) {
+        w.application.answers = {platform::Answer::Accept};
+        w.factory.userConfirmsNew(built);
+        w.factory.userEdits(edited);
+    }) << QStringList {sqlClient, edited, built};
 }
 
 void tst_CreateCommand::absorbsAnyFailingOperation()

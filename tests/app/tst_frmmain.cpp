@@ -1,4 +1,6 @@
 #include "app/frmmain.h"
+#include "oledb/conversion.h"
+#include "oledb/providercatalogue.h"
 #include "platform/shell.h"
 #include "tests/doubles/fakedatalinks.h"
 #include "tests/doubles/faketoolkit.h"
@@ -16,7 +18,9 @@ class tst_frmMain : public QObject
         doubles::Faults faults;
         doubles::FakeToolkit toolkit {faults};
         doubles::FakeObjectFactory objects {faults};
-        std::unique_ptr<frmMain> form = std::make_unique<frmMain>(toolkit, objects);
+        const oledb::DialectConverter converter
+            = oledb::DialectConverter::builtIn(oledb::ProviderCatalogue::builtIn());
+        std::unique_ptr<frmMain> form = std::make_unique<frmMain>(toolkit, objects, converter);
         doubles::FakeForm &fakes = *toolkit.lastForm;
         doubles::FakeWindow &window = *fakes.fakeWindow;
         doubles::FakeShell &shell = toolkit.fakeShell;
@@ -159,7 +163,9 @@ private Q_SLOTS:
         doubles::Faults faults;
         doubles::FakeToolkit toolkit(faults);
         doubles::FakeObjectFactory objects(faults);
-        frmMain form(toolkit, objects);
+        const auto converter
+            = oledb::DialectConverter::builtIn(oledb::ProviderCatalogue::builtIn());
+        frmMain form(toolkit, objects, converter);
         faults.failOn(QStringLiteral("Shell.Shell_NotifyIconA"));
         bool cancel = false;
         QVERIFY_THROWS_EXCEPTION(platform::Error, form.unloadEvent(cancel));

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace doubles {
 
@@ -71,9 +72,18 @@ public:
         m_faults.check(QStringLiteral("App.showMessage"));
         messages.append(text);
     }
+    // Takes the answers in turn; Cancel once they are used up.
+    platform::Answer ask(quint32 owner, const platform::Question &question) override
+    {
+        m_faults.check(QStringLiteral("App.ask"));
+        questions.append({owner, question});
+        return answers.isEmpty() ? platform::Answer::Cancel : answers.takeFirst();
+    }
 
     float twipsPerPixel = 15;
     QStringList messages;
+    QList<std::pair<quint32, platform::Question>> questions;
+    QList<platform::Answer> answers;
     QString title = QStringLiteral("Corvanta");
     int pendingEventRuns = 0;
     std::function<void()> onProcessPendingEvents;

@@ -1,15 +1,20 @@
 #include "platform/error.h"
 #include "platform/formdescription.h"
 #include "platform/qt/handletable.h"
+#include "platform/qt/qtapplication.h"
 #include "platform/qt/qtform.h"
 #include "platform/qt/traymessageevent.h"
 #include "tests/doubles/recordingformevents.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -215,6 +220,47 @@ private Q_SLOTS:
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(m_recorder->count(QStringLiteral("Unload")), 1);
         QVERIFY_THROWS_EXCEPTION(platform::Error, window->Width());
+    }
+
+    void aQuestionIsOwnedByTheWindowAndAnsweredByItsButtons_data()
+    {
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<platform::Answer>("answer");
+        QTest::newRow("accept") << u"&Convert"_s << platform::Answer::Accept;
+        QTest::newRow("decline") << u"&Edit"_s << platform::Answer::Decline;
+        QTest::newRow("Escape") << QString() << platform::Answer::Cancel;
+    }
+    void aQuestionIsOwnedByTheWindowAndAnsweredByItsButtons()
+    {
+        QFETCH(QString, press);
+        m_form->Load();
+        QWidget *owner = nullptr;
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            owner = box->parentWidget();
+            for (const auto *label : box->findChildren<QLabel *>()) {
+                const bool plain = label->textFormat() == Qt::PlainText
+                    || (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
+                shown.append(plain ? label->text()
+                                   : QTextDocumentFragment::fromHtml(label->text()).toPlainText());
+            }
+            for (auto *button : box->buttons())
+                if (button->text() == press)
+                    button->click();
+            if (press.isEmpty())
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        platform::qt::QtApplication application;
+        const platform::Question question {u"<i>Convert</i>?"_s, u"Left out:\nA=<b>1</b>"_s,
+                                           u"&Convert"_s, u"&Edit"_s};
+        QTEST(application.ask(m_form->window()->hWnd(), question), "answer");
+        QCOMPARE(owner, m_form->widget());
+        // Markup in the user's string is shown as it is.
+        QVERIFY(shown.contains(question.text));
+        QVERIFY(shown.contains(question.details));
     }
 
     void cancelledUnloadKeepsTheWindow()
