@@ -1,7 +1,6 @@
 #include "app/createcommand.h"
 
 #include "app/autoref.h"
-#include "oledb/conversion.h"
 #include "platform/application.h"
 #include "platform/automation.h"
 #include "platform/control.h"
@@ -47,7 +46,7 @@ QString shownPair(const QString &pair)
     return pair.first(cut) + u'\u2026';
 }
 
-platform::Question conversionQuestion(const oledb::Conversion &conversion)
+platform::Question conversionQuestion(const platform::Conversion &conversion)
 {
     platform::Question question;
     question.text = QStringLiteral("The box holds %1, not an OLE DB string. Convert it into the "
@@ -76,13 +75,11 @@ platform::Question conversionQuestion(const oledb::Conversion &conversion)
 
 CreateCommand::CreateCommand(platform::IObjectFactory &factory, platform::IWindow &owner,
                              platform::ITextBox &connectionText,
-                             platform::IApplication &application,
-                             const oledb::DialectConverter &converter)
+                             platform::IApplication &application)
     : m_factory(factory)
     , m_owner(owner)
     , m_text(connectionText)
     , m_application(application)
-    , m_converter(converter)
 { }
 
 void CreateCommand::run() noexcept
@@ -109,10 +106,10 @@ void CreateCommand::run() noexcept
 
     // Whatever the converter cannot take (OLE DB already, no dialect it knows, broken syntax) is
     // edited as it is.
-    std::optional<oledb::Conversion> conversion;
+    std::optional<platform::Conversion> conversion;
     resumeOnError([&] {
         if (!isNew && !tooLong)
-            conversion = m_converter.convert(m_text.Text());
+            conversion = dataLinks.use()->Convert(m_text.Text());
     });
     // A question that cannot be asked leaves the text to be edited as it is.
     platform::Answer answer = platform::Answer::Decline;

@@ -2,10 +2,6 @@
 
 #include <QtGlobal>
 
-namespace oledb {
-class DialectConverter;
-}
-
 namespace platform {
 class IApplication;
 class IObjectFactory;
@@ -24,8 +20,7 @@ class CreateCommand final
 {
 public:
     CreateCommand(platform::IObjectFactory &factory, platform::IWindow &owner,
-                  platform::ITextBox &connectionText, platform::IApplication &application,
-                  const oledb::DialectConverter &converter);
+                  platform::ITextBox &connectionText, platform::IApplication &application);
     CreateCommand(const CreateCommand &) = delete;
     CreateCommand &operator=(const CreateCommand &) = delete;
 
@@ -42,7 +37,6 @@ private:
     platform::IWindow &m_owner;
     platform::ITextBox &m_text;
     platform::IApplication &m_application;
-    const oledb::DialectConverter &m_converter;
 };
 
 } // namespace app

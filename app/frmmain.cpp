@@ -10,11 +10,9 @@
 #include "platform/toolkit.h"
 #include "tray/csystray.h"
 
-frmMain::frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects,
-                 const oledb::DialectConverter &converter)
+frmMain::frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects)
     : m_toolkit(toolkit)
     , m_objects(objects)
-    , m_converter(converter)
     , m_form(toolkit.createForm(app::frmMainDescription(), *this))
     , m_window(m_form->window())
     , txtConnStr(m_form->textBox(QStringLiteral("txtConnStr")))
@@ -90,8 +88,7 @@ void frmMain::textChangeEvent(const QString &control)
 
 void frmMain::create()
 {
-    app::CreateCommand(m_objects, *m_window, *txtConnStr, m_toolkit.application(), m_converter)
-        .run();
+    app::CreateCommand(m_objects, *m_window, *txtConnStr, m_toolkit.application()).run();
 }
 
 void frmMain::copy()

@@ -8,10 +8,6 @@ namespace tray {
 class CSysTray;
 }
 
-namespace oledb {
-class DialectConverter;
-}
-
 namespace platform {
 class IControl;
 class IForm;
@@ -27,8 +23,7 @@ class IWindow;
 class frmMain final : public platform::IFormEvents
 {
 public:
-    frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects,
-            const oledb::DialectConverter &converter);
+    frmMain(platform::IToolkit &toolkit, platform::IObjectFactory &objects);
     ~frmMain() override;
 
     // Raises the load event and shows the window centred.
@@ -56,7 +51,6 @@ private:
 
     platform::IToolkit &m_toolkit;
     platform::IObjectFactory &m_objects;
-    const oledb::DialectConverter &m_converter;
     std::unique_ptr<platform::IForm> m_form;
     std::shared_ptr<platform::IWindow> m_window;
     std::shared_ptr<platform::ITextBox> txtConnStr;

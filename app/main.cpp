@@ -4,7 +4,6 @@
 #include "datalink/testconnectionhook.h"
 #include "drivers/detachedwork.h"
 #include "drivers/discovery/odbcdatasources.h"
-#include "oledb/conversion.h"
 #include "oledb/providercatalogue.h"
 #include "platform/qt/fontwarmup.h"
 #include "platform/qt/handletable.h"
@@ -50,8 +49,7 @@ int run(int argc, char *argv[])
     const auto objects = datalink::makeObjectFactory(
         catalogue, dialogSize, datalink::makeTestConnectionHook(catalogue),
         std::make_shared<drivers::UnixOdbcDataSources>(), &platform::qt::HandleTable::window);
-    const auto converter = oledb::DialectConverter::builtIn(catalogue);
-    frmMain window(toolkit, *objects, converter);
+    frmMain window(toolkit, *objects);
     window.Load();
     return QApplication::exec();
 }

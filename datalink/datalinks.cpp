@@ -3,8 +3,10 @@
 #include "drivers/discovery/odbcdatasources.h"
 #include "oledb/connection.h"
 #include "oledb/connectionstring.h"
+#include "oledb/conversion.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/datalinkproperties.h"
+#include "oledb/formaterror.h"
 #include "oledb/objectfactory.h"
 #include "oledb/providercatalogue.h"
 #include "platform/error.h"
@@ -45,6 +47,17 @@ std::shared_ptr<platform::IDispatch> DataLinks::PromptNew()
     auto connection = std::make_shared<oledb::Connection>();
     connection->SetConnectionString(*built);
     return connection;
+}
+
+std::optional<platform::Conversion> DataLinks::Convert(const QString &text)
+{
+    try {
+        return oledb::DialectConverter::builtIn(m_catalogue).convert(text);
+    } catch (const oledb::ConversionError &) {
+    } catch (const oledb::FormatError &) {
+        // Broken in its own syntax: edited as it stands, where the dialog says what is wrong.
+    }
+    return std::nullopt;
 }
 
 bool DataLinks::PromptEdit(std::shared_ptr<platform::IDispatch> &connection)

@@ -40,6 +40,7 @@ public:
     void SetHWnd(quint32 handle) override { m_hWnd = handle; }
     std::shared_ptr<platform::IDispatch> PromptNew() override;
     bool PromptEdit(std::shared_ptr<platform::IDispatch> &connection) override;
+    std::optional<platform::Conversion> Convert(const QString &text) override;
 
     // What a new connection starts with, as the familiar dialog does.
     static QString defaultProvider();

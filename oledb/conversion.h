@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/conversion.h"
 #include "platform/error.h"
 
 #include <QByteArray>
@@ -13,18 +14,7 @@ namespace oledb {
 
 class ProviderCatalogue;
 
-// A string from another world turned into the OLE DB string for the provider that reaches the
-// same server.
-struct Conversion
-{
-    QString string;
-    // What the string was: adonet-sqlclient, adonet-npgsql, odbc, jdbc-sqlserver or
-    // jdbc-postgresql.
-    QString from;
-    // Every pair the OLE DB side has no counterpart for, as `keyword=value` with the keyword as
-    // written and any secret masked, so that the list can be shown and logged.
-    QStringList unmapped;
-};
+using Conversion = platform::Conversion;
 
 // Why a string cannot be converted: it is no dialect the converter knows, or already OLE DB.
 class ConversionError final : public platform::Error

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/automation.h"
+#include "platform/conversion.h"
 
 #include <QtGlobal>
 
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -28,6 +30,10 @@ public:
     // Dialog pre-filled from the connection in `connection`. On OK the connection reports the
     // edited string afterwards; the object in the argument may be replaced. True on OK.
     virtual bool PromptEdit(std::shared_ptr<IDispatch> &connection) = 0;
+
+    // A string of another kind (ADO.NET, ODBC, JDBC) as the OLE DB string for the provider that
+    // reaches the same server; none for an OLE DB string, or one of no kind the service knows.
+    virtual std::optional<Conversion> Convert(const QString &text) = 0;
 };
 
 // Creates the platform's objects; a test replaces it to script success, failure or odd results.

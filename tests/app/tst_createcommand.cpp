@@ -19,15 +19,27 @@ const oledb::DialectConverter &converter()
     return converter;
 }
 
-// Everything one run of the command touches, made afresh for each case.
+// Everything one run of the command touches, made afresh for each case. The Data Link
+// service converts as the program's does.
 struct World
 {
+    World()
+    {
+        factory.script.onConvert = [](const QString &text) -> std::optional<platform::Conversion> {
+            try {
+                return converter().convert(text);
+            } catch (const platform::Error &) {
+                return std::nullopt;
+            }
+        };
+    }
+
     doubles::Faults faults;
     doubles::FakeWindow window {faults};
     doubles::FakeTextBox text {faults, QStringLiteral("txtConnStr")};
     doubles::FakeApplication application {faults};
     doubles::FakeObjectFactory factory {faults};
-    app::CreateCommand command {factory, window, text, application, converter()};
+    app::CreateCommand command {factory, window, text, application};
 };
 
 using Setup = std::function<void(World &)>;

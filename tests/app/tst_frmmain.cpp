@@ -1,6 +1,4 @@
 #include "app/frmmain.h"
-#include "oledb/conversion.h"
-#include "oledb/providercatalogue.h"
 #include "platform/shell.h"
 #include "tests/doubles/fakedatalinks.h"
 #include "tests/doubles/faketoolkit.h"
@@ -18,9 +16,7 @@ class tst_frmMain : public QObject
         doubles::Faults faults;
         doubles::FakeToolkit toolkit {faults};
         doubles::FakeObjectFactory objects {faults};
-        const oledb::DialectConverter converter
-            = oledb::DialectConverter::builtIn(oledb::ProviderCatalogue::builtIn());
-        std::unique_ptr<frmMain> form = std::make_unique<frmMain>(toolkit, objects, converter);
+        std::unique_ptr<frmMain> form = std::make_unique<frmMain>(toolkit, objects);
         doubles::FakeForm &fakes = *toolkit.lastForm;
         doubles::FakeWindow &window = *fakes.fakeWindow;
         doubles::FakeShell &shell = toolkit.fakeShell;
@@ -163,9 +159,7 @@ private Q_SLOTS:
         doubles::Faults faults;
         doubles::FakeToolkit toolkit(faults);
         doubles::FakeObjectFactory objects(faults);
-        const auto converter
-            = oledb::DialectConverter::builtIn(oledb::ProviderCatalogue::builtIn());
-        frmMain form(toolkit, objects, converter);
+        frmMain form(toolkit, objects);
         faults.failOn(QStringLiteral("Shell.Shell_NotifyIconA"));
         bool cancel = false;
         QVERIFY_THROWS_EXCEPTION(platform::Error, form.unloadEvent(cancel));

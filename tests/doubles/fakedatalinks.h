@@ -126,6 +126,8 @@ struct DialogScript
     std::function<std::shared_ptr<platform::IDispatch>()> onPromptNew;
     // Default: the user cancels; nothing changes and the answer is false.
     std::function<bool(std::shared_ptr<platform::IDispatch> &)> onPromptEdit;
+    // Default: nothing converts.
+    std::function<std::optional<platform::Conversion>(const QString &)> onConvert;
     QList<Opening> openings;
 };
 
@@ -154,6 +156,11 @@ public:
         m_faults.check(QStringLiteral("DataLinks.PromptNew"));
         m_script.openings.append({true, serial, owner, 0, QString()});
         return m_script.onPromptNew ? m_script.onPromptNew() : nullptr;
+    }
+    std::optional<platform::Conversion> Convert(const QString &text) override
+    {
+        m_faults.check(QStringLiteral("DataLinks.Convert"));
+        return m_script.onConvert ? m_script.onConvert(text) : std::nullopt;
     }
     bool PromptEdit(std::shared_ptr<platform::IDispatch> &connection) override
     {
