@@ -278,6 +278,14 @@ QWidget *QtForm::createControl(const platform::ControlDescription &control, QWid
         font.setStrikeOut(control.font->strikethrough);
         widget->setFont(font);
     }
+    if (control.kind == platform::ControlKind::TextBox) {
+        // Kerning and ligatures are cosmetic in the scripts connection strings are written in,
+        // and shaping is most of what laying out a huge string again after each key costs;
+        // scripts that need shaping to be legible keep it.
+        QFont font = widget->font();
+        font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+        widget->setFont(font);
+    }
     widget->setGeometry(toPixels(control.left), toPixels(control.top), toPixels(control.width),
                         toPixels(control.height));
     if (control.kind != platform::ControlKind::TextBox)
