@@ -297,7 +297,10 @@ QWidget *DataLinkDialog::buildStringPanel()
     m_stringView = new LiveStringView(panel);
     m_stringView->setObjectName(QStringLiteral("connectionStringView"));
     m_stringView->setTabChangesFocus(true);
-    m_stringView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Unshaped, as the main window's box: a long string is laid out again after every change.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleStrategy(QFont::StyleStrategy(fixed.styleStrategy() | QFont::PreferNoShaping));
+    m_stringView->setFont(fixed);
     m_stringView->setMinimumHeight(m_stringView->linesHigh(LiveStringView::Lines));
     m_stringView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_reveal = new QCheckBox(tr("Sho&w password"), panel);

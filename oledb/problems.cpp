@@ -5,8 +5,10 @@
 #include "oledb/secrets.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace oledb {
 
@@ -17,24 +19,40 @@ const QString Authentication = QStringLiteral("Authentication");
 const QString HostNameInCertificate = QStringLiteral("Host Name In Certificate");
 const QString ServerCertificate = QStringLiteral("Server Certificate");
 
-// Case-insensitive, as keywords compare.
-qsizetype editDistance(QStringView a, QStringView b)
+// Case-insensitive, as keywords compare; limit + 1 for strings further apart than limit. Asked
+// for every keyword of a string against every name the provider declares, so most pairs end at
+// the length test or after a few rows.
+qsizetype editDistance(QStringView a, QStringView b, qsizetype limit)
 {
-    const QString x = a.toString().toCaseFolded();
-    const QString y = b.toString().toCaseFolded();
-    QList<qsizetype> previous(y.size() + 1);
-    QList<qsizetype> current(y.size() + 1);
+    if (std::abs(a.size() - b.size()) > limit)
+        return limit + 1;
+    // Keywords are short: all of this stays on the stack.
+    const auto folded = [](QStringView text) {
+        QVarLengthArray<char16_t, 64> out(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            out[i] = text[i].toCaseFolded().unicode();
+        return out;
+    };
+    const auto x = folded(a);
+    const auto y = folded(b);
+    QVarLengthArray<qsizetype, 64> previous(y.size() + 1);
+    QVarLengthArray<qsizetype, 64> current(y.size() + 1);
     for (qsizetype j = 0; j <= y.size(); ++j)
         previous[j] = j;
     for (qsizetype i = 1; i <= x.size(); ++i) {
         current[0] = i;
+        qsizetype rowBest = i;
         for (qsizetype j = 1; j <= y.size(); ++j) {
             const qsizetype substitute = previous[j - 1] + (x[i - 1] == y[j - 1] ? 0 : 1);
             current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitute});
+            rowBest = std::min(rowBest, current[j]);
         }
+        // No later row comes out lower than the best of this one.
+        if (rowBest > limit)
+            return limit + 1;
         std::swap(previous, current);
     }
-    return previous[y.size()];
+    return std::min(previous[y.size()], limit + 1);
 }
 
 struct Nearest
@@ -49,9 +67,11 @@ std::optional<Nearest> nearestKnown(const Provider &provider, const QString &key
 {
     const qsizetype allowed = std::min<qsizetype>(2, keyword.size() / 4);
     std::optional<Nearest> best;
+    if (allowed == 0)
+        return best;
     qsizetype bestDistance = allowed + 1;
     const auto consider = [&](const QString &known, const QString &source) {
-        const qsizetype distance = editDistance(keyword, known);
+        const qsizetype distance = editDistance(keyword, known, bestDistance - 1);
         if (distance > 0 && distance < bestDistance) {
             bestDistance = distance;
             best = Nearest {known, source};

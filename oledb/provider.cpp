@@ -6,7 +6,16 @@ namespace oledb {
 
 QString keywordKey(QStringView keyword)
 {
-    return keyword.toString().toCaseFolded();
+    // Asked many times for every pair of a string on each change: one allocation, folded a
+    // unit at a time, where no unit is half of a pair.
+    QString key(keyword.size(), Qt::Uninitialized);
+    QChar *out = key.data();
+    for (qsizetype i = 0; i < keyword.size(); ++i) {
+        if (keyword[i].isSurrogate())
+            return keyword.toString().toCaseFolded();
+        out[i] = keyword[i].toCaseFolded();
+    }
+    return key;
 }
 
 const PropertyDefinition *Provider::property(QStringView keyword) const
