@@ -5,6 +5,7 @@
 #include "fakedrivermanager.h"
 #include "oledb/connectionstring.h"
 #include "oledb/odbcattributes.h"
+#include "oledb/odbcdrivercatalogue.h"
 #include "oledb/providercatalogue.h"
 
 #include <QTest>
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void shouldWriteValuesTheDriverManagerReadsBack();
     void anEditChangesOnlyThePairItConcerns_data();
     void anEditChangesOnlyThePairItConcerns();
+    void driversAreKnownByTheirLibraryOrElseTheirName_data();
+    void driversAreKnownByTheirLibraryOrElseTheirName();
     void shouldMapOdbcProviderProperties_data();
     void shouldMapOdbcProviderProperties();
     void shouldFindTheSqlServerAddress_data();
@@ -130,6 +133,34 @@ void tst_OdbcStrings::anEditChangesOnlyThePairItConcerns()
             read = attribute.value;
     }
     QCOMPARE(read, value);
+}
+
+void tst_OdbcStrings::driversAreKnownByTheirLibraryOrElseTheirName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("library");
+    QTest::addColumn<QString>("family");
+
+    QTest::newRow("Debian's name and library")
+        << u"PostgreSQL Unicode"_s << u"/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so"_s
+        << u"postgresql"_s;
+    QTest::newRow("a name of the user's own, the library says which")
+        << u"Sales server"_s << u"libtdsodbc.so"_s << u"freetds"_s;
+    QTest::newRow("a versioned soname")
+        << u"MariaDB"_s << u"/usr/lib/libmaodbc.so.3"_s << u"mariadb"_s;
+    QTest::newRow("another vendor's driver under a familiar name")
+        << u"PostgreSQL Wire Protocol"_s << u"/opt/vendor/lib/ddpsql28.so"_s << QString();
+    QTest::newRow("no registration to go by: the name") << u"SQLite3"_s << QString() << u"sqlite"_s;
+    QTest::newRow("nothing known") << u"Acme ODBC"_s << QString() << QString();
+}
+
+void tst_OdbcStrings::driversAreKnownByTheirLibraryOrElseTheirName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, library);
+    QFETCH(QString, family);
+    const auto *found = oledb::OdbcDriverCatalogue::builtIn().family(name, library);
+    QCOMPARE(found ? found->id : QString(), family);
 }
 
 void tst_OdbcStrings::shouldMapOdbcProviderProperties_data()
