@@ -86,6 +86,8 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
                 else
                     m_draft.setValue(DataSource, name);
             });
+    connect(m_dataSourceName->lineEdit(), &QLineEdit::textChanged, this,
+            &OdbcPage::describeDataSource);
 }
 
 void OdbcPage::refresh()
@@ -120,13 +122,45 @@ void OdbcPage::refresh()
     m_logOn->refresh();
 }
 
+namespace {
+
+QString originOf(const drivers::odbc::DataSource &source)
+{
+    if (source.scope == drivers::odbc::DataSource::Scope::System)
+        return OdbcPage::tr("System data source, from %1").arg(source.file);
+    if (source.hidesSystem)
+        return OdbcPage::tr("User data source, from %1; it hides the system one of the same name")
+            .arg(source.file);
+    return OdbcPage::tr("User data source, from %1").arg(source.file);
+}
+
+} // namespace
+
 void OdbcPage::reloadDataSources()
 {
     const QString current = m_draft.value(DataSource).value_or(QString());
     const QScopedValueRollback showing(m_showing, true);
     m_dataSourceName->clear();
-    m_dataSourceName->addItems(m_dataSources.dataSourceNames());
+    for (const drivers::odbc::DataSource &source : m_dataSources.dataSources()) {
+        // The item's text is the name the string is given; where it comes from goes beside.
+        m_dataSourceName->addItem(source.name);
+        const int index = m_dataSourceName->count() - 1;
+        const QString origin = originOf(source);
+        m_dataSourceName->setItemData(index, origin, Qt::ToolTipRole);
+        m_dataSourceName->setItemData(index, origin, Qt::AccessibleDescriptionRole);
+    }
     m_dataSourceName->setCurrentText(current);
+    describeDataSource();
+}
+
+void OdbcPage::describeDataSource()
+{
+    const int index
+        = m_dataSourceName->findText(m_dataSourceName->currentText(), Qt::MatchFixedString);
+    const QString origin
+        = index < 0 ? QString() : m_dataSourceName->itemData(index, Qt::ToolTipRole).toString();
+    m_dataSourceName->setToolTip(origin);
+    describeControl(m_dataSourceName, origin);
 }
 
 void OdbcPage::useConnectionString(bool use)

@@ -27,6 +27,8 @@ public:
 
 private:
     void reloadDataSources();
+    // Says where the data source the field names comes from, as its entry in the list does.
+    void describeDataSource();
     void useConnectionString(bool use);
     // The ODBC string goes where the string keeps it: in Extended Properties, or, where its
     // keywords stand at the top level of the string, each pair in its place there.

@@ -465,8 +465,16 @@ void tst_ConnectionTab::odbcPageOffersConfiguredDataSources()
     auto *names = driver.find<QComboBox>("dsnCombo");
     QCOMPARE(names->count(), 2);
     QCOMPARE(names->currentText(), QStringLiteral("Sales"));
+    // Where each comes from, beside the name that goes into the string.
+    QCOMPARE(names->itemData(0, Qt::ToolTipRole).toString(),
+             u"User data source, from /home/me/.odbc.ini"_s);
+    QCOMPARE(names->itemData(1, Qt::AccessibleDescriptionRole).toString(),
+             u"System data source, from /etc/odbc.ini"_s);
+    QCOMPARE(names->accessibleDescription(), names->itemData(0, Qt::ToolTipRole).toString());
     QVERIFY(driver.pick("dsnCombo", 1));
     QCOMPARE(m_dialog->connectionString(), QStringLiteral("Provider=MSDASQL.1;Data Source=Stock"));
+    QCOMPARE(names->lineEdit()->accessibleDescription(),
+             u"System data source, from /etc/odbc.ini"_s);
 }
 
 void tst_ConnectionTab::testConnectionRunsTheHookOrSaysItIsMissing()
