@@ -166,6 +166,13 @@ void tst_DialogSecrets::fieldsHoldingASecretHideItUntilShown()
     QCOMPARE(odbc->text(), u"DSN=x;PWD={Pa55;word-Corvanta}"_s);
     // The log-on password's own field stays masked.
     QVERIFY(driver.find<QLineEdit>("passwordEdit")->echoMode() == QLineEdit::Password);
+
+    // A secret among the driver's keywords at the top level is hidden in the field too.
+    open(u"Provider=MSDASQL;Driver={X};SSLPassword=Pa55"_s);
+    DialogDriver topLevel(*m_dialog);
+    odbc = topLevel.find<QLineEdit>("odbcConnectionStringEdit");
+    QCOMPARE(odbc->text(), u"Driver={X};SSLPassword=Pa55"_s);
+    QVERIFY(odbc->echoMode() == QLineEdit::Password);
 }
 
 void tst_DialogSecrets::copyingTheLiveStringNeverGivesAStringOkWouldNotWrite()
