@@ -60,7 +60,7 @@ OdbcBuildDialog::OdbcBuildDialog(DataLinkDraft &draft, const QList<drivers::odbc
     , m_catalogue(oledb::OdbcDriverCatalogue::builtIn())
     , m_drivers(drivers)
     , m_readTopLevel(topLevel)
-    , m_fieldsForm(new QFormLayout)
+    , m_form(new QFormLayout)
     , m_nested(new QRadioButton(tr("&Nested in Extended Properties"), this))
     , m_topLevel(new QRadioButton(tr("At the &top level of the string"), this))
 {
@@ -78,24 +78,23 @@ OdbcBuildDialog::OdbcBuildDialog(DataLinkDraft &draft, const QList<drivers::odbc
         driverChoice.allowedValues.append(driver.name);
     m_driver = new PropertyEditor(&driverChoice, false, this);
     m_driver->setObjectName(QStringLiteral("odbcDriverCombo"));
+    // Wide enough for the names drivers register ("PostgreSQL Unicode", "MariaDB Unicode").
+    m_driver->comboBox()->setMinimumContentsLength(24);
     m_others = new PropertyEditor(nullptr, false, this);
     m_others->setObjectName(QStringLiteral("odbcOtherKeywordsEdit"));
     m_others->lineEdit()->setPlaceholderText(tr("KEYWORD=value;..."));
     m_nested->setObjectName(QStringLiteral("odbcNestedRadio"));
     m_topLevel->setObjectName(QStringLiteral("odbcTopLevelRadio"));
 
+    // The driver's fields go between its row and the other keywords'.
     auto *layout = new QVBoxLayout(this);
-    auto *form = new QFormLayout;
     auto *driverLabel = new QLabel(tr("&Driver:"), this);
     driverLabel->setBuddy(m_driver);
-    form->addRow(driverLabel, m_driver);
-    layout->addLayout(form);
-    layout->addLayout(m_fieldsForm);
-    auto *othersForm = new QFormLayout;
+    m_form->addRow(driverLabel, m_driver);
     auto *othersLabel = new QLabel(tr("&Other keywords:"), this);
     othersLabel->setBuddy(m_others);
-    othersForm->addRow(othersLabel, m_others);
-    layout->addLayout(othersForm);
+    m_form->addRow(othersLabel, m_others);
+    layout->addLayout(m_form);
     describeControl(m_others->lineEdit(),
                     tr("Pairs the fields above do not hold, as the driver reads them"));
 
@@ -161,8 +160,8 @@ void OdbcBuildDialog::showFields()
     // What the user typed stays for the keywords the next driver shares.
     const QList<Field> before = m_fields;
     m_fields.clear();
-    while (m_fieldsForm->rowCount() > 0)
-        m_fieldsForm->removeRow(0);
+    while (m_form->rowCount() > 2)
+        m_form->removeRow(1);
     const QList<oledb::OdbcDriverCatalogue::Field> keywords
         = family ? family->fields : QList<oledb::OdbcDriverCatalogue::Field> {};
     for (const oledb::OdbcDriverCatalogue::Field &keyword : keywords) {
@@ -202,7 +201,7 @@ void OdbcBuildDialog::showFields()
                 [this, index](const QString &text) { m_fields[index].value = text; });
         connect(field.editor, &PropertyEditor::cleared, this,
                 [this, index] { m_fields[index].value.reset(); });
-        m_fieldsForm->addRow(label, field.editor);
+        m_form->insertRow(int(m_fields.size()) + 1, label, field.editor);
         // Shown now, not when the layout gets round to it: the dialog may be on screen.
         label->show();
         field.editor->show();

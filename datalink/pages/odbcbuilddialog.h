@@ -72,7 +72,7 @@ private:
     QList<drivers::odbc::Driver> m_drivers;
     bool m_readTopLevel;
     PropertyEditor *m_driver;
-    QFormLayout *m_fieldsForm;
+    QFormLayout *m_form;
     PropertyEditor *m_others;
     QRadioButton *m_nested;
     QRadioButton *m_topLevel;
