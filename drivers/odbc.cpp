@@ -2,6 +2,8 @@
 
 #include "drivers/sortnames.h"
 
+#include <QDir>
+
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -305,13 +307,13 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
     return outcome;
 }
 
-QStringList dataSourceNames()
+namespace {
+
+// Those of one file: the driver manager lists each file's when asked to start with it.
+QStringList dataSourceNamesFrom(const Handle &env, SQLUSMALLINT first)
 {
-    auto env = environment(nullptr);
-    if (!env)
-        return {};
     QStringList names;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    SQLUSMALLINT direction = first;
     while (true) {
         // The driver manager allows names longer than the classic 32-character limit.
         SQLWCHAR name[256] = {};
@@ -319,7 +321,7 @@ QStringList dataSourceNames()
         SQLSMALLINT nameLength = 0;
         SQLSMALLINT descriptionLength = 0;
         const SQLRETURN rc = api().dataSources(
-            env->get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength, description,
+            env.get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength, description,
             SQLSMALLINT(std::size(description)), &descriptionLength);
         if (!SQL_SUCCEEDED(rc))
             break;
@@ -327,8 +329,47 @@ QStringList dataSourceNames()
         names.append(
             fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)));
     }
-    sortNames(names);
     return names;
+}
+
+} // namespace
+
+QList<DataSource> dataSources()
+{
+    auto env = environment(nullptr);
+    if (!env)
+        return {};
+    const QStringList user = dataSourceNamesFrom(*env, SQL_FETCH_FIRST_USER);
+    const QStringList system = dataSourceNamesFrom(*env, SQL_FETCH_FIRST_SYSTEM);
+    QStringList names = user + system;
+    sortNames(names);
+    QList<DataSource> sources;
+    for (const QString &name : std::as_const(names)) {
+        // Names compare as the driver manager's files do, without regard to case.
+        if (!sources.isEmpty() && sources.last().name.compare(name, Qt::CaseInsensitive) == 0)
+            continue;
+        const bool inUser = user.contains(name, Qt::CaseInsensitive);
+        const bool inSystem = system.contains(name, Qt::CaseInsensitive);
+        if (inUser)
+            sources.append({name, DataSource::Scope::User, userDataSourceFile(), inSystem});
+        else
+            sources.append({name, DataSource::Scope::System, systemDataSourceFile(), false});
+    }
+    return sources;
+}
+
+QString userDataSourceFile()
+{
+    const QString given = qEnvironmentVariable("ODBCINI");
+    if (!given.isEmpty())
+        return given;
+    return QDir::homePath() + QStringLiteral("/.odbc.ini");
+}
+
+QString systemDataSourceFile()
+{
+    const QString folder = qEnvironmentVariable("ODBCSYSINI");
+    return (folder.isEmpty() ? QStringLiteral("/etc") : folder) + QStringLiteral("/odbc.ini");
 }
 
 QList<Driver> installedDrivers()

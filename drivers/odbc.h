@@ -41,8 +41,24 @@ using CatalogQueries = std::function<QStringList(const QString &dbmsName)>;
 CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds, bool askDriver,
                             const CatalogQueries &queries, const std::atomic<bool> &cancelled);
 
-// The names of the configured user and system data sources, each once, sorted.
-QStringList dataSourceNames();
+struct DataSource
+{
+    QString name;
+    // The user's file, which the driver manager reads first, or the system's.
+    enum class Scope { User, System } scope = Scope::System;
+    // Where the driver manager reads it from.
+    QString file;
+    // The system's file has one by the same name, which this one hides.
+    bool hidesSystem = false;
+};
+
+// The configured user and system data sources, each name once, sorted by name.
+QList<DataSource> dataSources();
+
+// The files the driver manager reads data sources from: the user's is ODBCINI or
+// ~/.odbc.ini, the system's odbc.ini in ODBCSYSINI or /etc, as Debian's unixODBC is built.
+QString userDataSourceFile();
+QString systemDataSourceFile();
 
 struct Driver
 {

@@ -48,6 +48,11 @@ public:
     // has a value, though the string does not carry it.
     std::optional<QString> value(QStringView name) const;
     oledb::KeywordValueList properties() const { return m_properties.properties(); }
+    // The pair in effect as written: its keyword's spelling, and its value under it.
+    std::optional<oledb::KeywordValue> pairInEffect(QStringView name) const
+    {
+        return m_properties.pairInEffect(name);
+    }
     const oledb::PropertyDefinition *definition(QStringView name) const;
     void setValue(const QString &name, const QString &value);
     void remove(const QString &name);

@@ -2,6 +2,8 @@
 
 #include "oledb/quoting.h"
 
+#include <algorithm>
+
 namespace oledb {
 
 namespace {
@@ -62,15 +64,18 @@ void OdbcAttributes::visit(
     while (pos < text.size()) {
         const qsizetype assign = next(u'=', nextAssign, pos);
         qsizetype separator = next(u';', nextSeparator, pos);
+        const qsizetype pieceStart = pos;
         if (assign < 0 || (separator >= 0 && separator < assign)) {
             const qsizetype end = separator < 0 ? text.size() : separator;
-            add(text.sliced(pos, end - pos).trimmed(), QString(), {end, end});
+            add(text.sliced(pos, end - pos).trimmed(), QString(),
+                {end, end, false, false, pieceStart, end});
             pos = end + 1;
             continue;
         }
         const QStringView key = text.sliced(pos, assign - pos).trimmed();
         pos = skipSpace(text, assign + 1);
         ValueSpan span {pos, pos};
+        span.pieceStart = pieceStart;
         QString value;
         if (pos < text.size() && text[pos] == u'{') {
             span.braced = true;
@@ -86,6 +91,7 @@ void OdbcAttributes::visit(
         }
         const qsizetype end = separator < 0 ? text.size() : separator;
         span.end = span.braced ? pos : trimmedEnd(text, span.start, end);
+        span.pieceEnd = end;
         add(key, std::move(value), span);
         pos = end + 1;
     }
@@ -118,21 +124,61 @@ void OdbcAttributes::set(const QString &key, const QString &value)
         m_attributes.append({key, value});
 }
 
+QString OdbcAttributes::written(const QString &value, bool braced)
+{
+    if (!braced && !needsBraces(value))
+        return value;
+    QString escaped = value;
+    return u'{' + escaped.replace(QStringLiteral("}"), QStringLiteral("}}")) + u'}';
+}
+
 QString OdbcAttributes::toString() const
 {
     QString text;
     for (const auto &attribute : m_attributes) {
         text += attribute.key;
         text += u'=';
-        if (needsBraces(attribute.value)) {
-            QString escaped = attribute.value;
-            text += u'{' + escaped.replace(QStringLiteral("}"), QStringLiteral("}}")) + u'}';
-        } else {
-            text += attribute.value;
-        }
+        text += written(attribute.value);
         text += u';';
     }
     return text;
+}
+
+QString OdbcAttributes::edited(QStringView text, const QStringList &keys,
+                               const std::optional<QString> &value, bool braced)
+{
+    std::optional<ValueSpan> found;
+    visit(text, [&](QStringView key, const QString &, const ValueSpan &span) {
+        if (found)
+            return;
+        for (const QString &wanted : keys) {
+            if (key.compare(wanted, Qt::CaseInsensitive) == 0)
+                found = span;
+        }
+    });
+    QString result = text.toString();
+    if (found && value) {
+        // What a closing brace leaves before the separator is read as nothing, and must not be
+        // read as part of the new value.
+        const qsizetype end = trimmedEnd(text, found->start, found->pieceEnd);
+        return result.replace(found->start, end - found->start, written(*value, braced));
+    }
+    if (found) {
+        // The separator after the pair goes with it; the last pair takes the one before it.
+        if (found->pieceEnd < text.size())
+            return result.remove(found->pieceStart, found->pieceEnd + 1 - found->pieceStart);
+        const qsizetype from = std::max<qsizetype>(found->pieceStart - 1, 0);
+        return result.remove(from, text.size() - from);
+    }
+    if (!value || keys.isEmpty())
+        return result;
+    const QString pair = keys.first() + u'=' + written(*value, braced);
+    const QStringView kept = text.trimmed();
+    if (kept.isEmpty())
+        return pair;
+    if (kept.endsWith(u';'))
+        return result + pair + u';';
+    return result + u';' + pair;
 }
 
 } // namespace oledb

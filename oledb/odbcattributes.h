@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <functional>
@@ -31,6 +32,10 @@ public:
         qsizetype end = 0;
         bool braced = false;
         bool closed = false;
+        // The whole piece: from the end of the separator before it, white space included, to
+        // the separator after it (or the end of the text).
+        qsizetype pieceStart = 0;
+        qsizetype pieceEnd = 0;
     };
 
     // Lenient, as driver managers are: a stray piece without `=` becomes a key with no value,
@@ -48,6 +53,15 @@ public:
     void set(const QString &key, const QString &value);
     // Braces every value that parse() would otherwise read differently.
     QString toString() const;
+    // One value as toString() writes it; `braced`, in braces even where it needs none, as a
+    // driver's name usually is.
+    static QString written(const QString &value, bool braced = false);
+    // The text with the first pair whose key is one of `keys` given `value` in place, only that
+    // value's text replaced, or, without a value, taken out with its separator; a value for a
+    // key the text lacks is added at the end under the first of `keys`. Everything else stays
+    // as written, later pairs of the same keys too: the string is the user's.
+    static QString edited(QStringView text, const QStringList &keys,
+                          const std::optional<QString> &value, bool braced = false);
 
 private:
     QList<Attribute> m_attributes;

@@ -24,7 +24,8 @@ namespace {
 class NoDataSources final : public drivers::IOdbcDataSources
 {
 public:
-    QStringList dataSourceNames() override { return {}; }
+    QList<drivers::odbc::DataSource> dataSources() override { return {}; }
+    QList<drivers::odbc::Driver> drivers() override { return {}; }
 };
 
 QString sampleString(int customProperties)

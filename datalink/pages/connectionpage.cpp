@@ -11,6 +11,7 @@
 #include "drivers/discovery/serverbrowser.h"
 #include "oledb/datalinkdraft.h"
 #include "oledb/propertynames.h"
+#include "oledb/secrets.h"
 
 #include <QBoxLayout>
 #include <QFormLayout>
@@ -35,8 +36,11 @@ void ConnectionPage::refresh()
 void ConnectionPage::showText(QLineEdit *edit, const QString &property, const QString &text)
 {
     // A value with a password nested in it (an ODBC string's PWD) stays editable, typed blind
-    // as a password is, until the user asks to see passwords.
-    const bool hidden = m_draft.hidesValue(property);
+    // as a password is, until the user asks to see passwords. The text is looked at too: the
+    // ODBC page shows there the driver's keywords from the top level of the string.
+    const bool hidden = m_draft.hidesValue(property)
+        || (!m_draft.revealsSecrets()
+            && oledb::maskValue(property, text, m_draft.catalogue()) != text);
     edit->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
     edit->setToolTip(hidden && !m_draft.isSecret(property)
                          ? tr("Holds a password, so it is hidden. Tick Show password to see it.")

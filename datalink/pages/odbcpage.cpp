@@ -1,5 +1,6 @@
 #include "datalink/pages/odbcpage.h"
 
+#include "datalink/pages/odbcbuilddialog.h"
 #include "datalink/widgets/controlnames.h"
 #include "datalink/widgets/logonfields.h"
 #include "datalink/widgets/lookupfield.h"
@@ -32,6 +33,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     , m_byString(new QRadioButton(tr("Use co&nnection string"), this))
     , m_dataSourceName(new QComboBox(this))
     , m_connectionString(new QLineEdit(this))
+    , m_build(new QPushButton(tr("Bu&ild..."), this))
     , m_logOn(new LogOnFields(draft, this))
 {
     auto *layout = new QVBoxLayout(this);
@@ -53,12 +55,17 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     refreshButton->setObjectName(QStringLiteral("refreshDsnButton"));
     refreshButton->setAccessibleName(tr("Refresh the data source names"));
     refreshButton->setAutoDefault(false);
+    m_build->setObjectName(QStringLiteral("buildOdbcStringButton"));
+    m_build->setAccessibleName(tr("Build the ODBC connection string"));
+    m_build->setToolTip(tr("Choose a driver and fill in its keywords"));
+    m_build->setAutoDefault(false);
     grid->setColumnMinimumWidth(0, 20);
     grid->addWidget(m_byName, 0, 0, 1, 3);
     grid->addWidget(m_dataSourceName, 1, 1);
     grid->addWidget(refreshButton, 1, 2);
     grid->addWidget(m_byString, 2, 0, 1, 3);
-    grid->addWidget(m_connectionString, 3, 1, 1, 2);
+    grid->addWidget(m_connectionString, 3, 1);
+    grid->addWidget(m_build, 3, 2);
     grid->setColumnStretch(1, 1);
     layout->addWidget(source);
 
@@ -75,6 +82,7 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
     connect(m_byName, &QRadioButton::clicked, this, [this] { useConnectionString(false); });
     connect(m_byString, &QRadioButton::clicked, this, [this] { useConnectionString(true); });
     connect(m_connectionString, &QLineEdit::textEdited, this, &OdbcPage::editConnectionString);
+    connect(m_build, &QPushButton::clicked, this, &OdbcPage::openBuilder);
     // Whatever puts a name in the field (typing, the completion of a configured name shown
     // inline, a choice from the list, pasting) writes what the field then shows.
     connect(m_dataSourceName->lineEdit(), &QLineEdit::textChanged, this,
@@ -86,6 +94,8 @@ OdbcPage::OdbcPage(DataLinkDraft &draft, drivers::IOdbcDataSources &dataSources,
                 else
                     m_draft.setValue(DataSource, name);
             });
+    connect(m_dataSourceName->lineEdit(), &QLineEdit::textChanged, this,
+            &OdbcPage::describeDataSource);
 }
 
 void OdbcPage::refresh()
@@ -117,16 +127,61 @@ void OdbcPage::refresh()
     m_byString->setChecked(byString);
     m_dataSourceName->setEnabled(!byString);
     m_connectionString->setEnabled(byString);
+    m_build->setEnabled(byString);
     m_logOn->refresh();
 }
+
+namespace {
+
+QString originOf(const drivers::odbc::DataSource &source)
+{
+    if (source.scope == drivers::odbc::DataSource::Scope::System)
+        return OdbcPage::tr("System data source, from %1").arg(source.file);
+    if (source.hidesSystem)
+        return OdbcPage::tr("User data source, from %1; it hides the system one of the same name")
+            .arg(source.file);
+    return OdbcPage::tr("User data source, from %1").arg(source.file);
+}
+
+} // namespace
 
 void OdbcPage::reloadDataSources()
 {
     const QString current = m_draft.value(DataSource).value_or(QString());
     const QScopedValueRollback showing(m_showing, true);
     m_dataSourceName->clear();
-    m_dataSourceName->addItems(m_dataSources.dataSourceNames());
+    for (const drivers::odbc::DataSource &source : m_dataSources.dataSources()) {
+        // The item's text is the name the string is given; where it comes from goes beside.
+        m_dataSourceName->addItem(source.name);
+        const int index = m_dataSourceName->count() - 1;
+        const QString origin = originOf(source);
+        m_dataSourceName->setItemData(index, origin, Qt::ToolTipRole);
+        m_dataSourceName->setItemData(index, origin, Qt::AccessibleDescriptionRole);
+    }
     m_dataSourceName->setCurrentText(current);
+    describeDataSource();
+}
+
+void OdbcPage::describeDataSource()
+{
+    const int index
+        = m_dataSourceName->findText(m_dataSourceName->currentText(), Qt::MatchFixedString);
+    const QString origin
+        = index < 0 ? QString() : m_dataSourceName->itemData(index, Qt::ToolTipRole).toString();
+    m_dataSourceName->setToolTip(origin);
+    describeControl(m_dataSourceName, origin);
+}
+
+void OdbcPage::openBuilder()
+{
+    auto *dialog = new OdbcBuildDialog(m_draft, m_dataSources.drivers(), m_pairsAtTopLevel, this);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        // Where the user put the keywords is where the field edits them from now on.
+        m_pairsAtTopLevel = dialog->writesTopLevel() && !m_draft.value(ExtendedProperties);
+        refresh();
+        m_connectionString->setFocus();
+    });
+    dialog->open();
 }
 
 void OdbcPage::useConnectionString(bool use)

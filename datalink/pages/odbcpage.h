@@ -3,6 +3,7 @@
 #include "datalink/pages/connectionpage.h"
 
 class QComboBox;
+class QPushButton;
 class QRadioButton;
 
 namespace drivers {
@@ -13,8 +14,8 @@ namespace datalink {
 
 class LogOnFields;
 
-// A configured data source by name, or a whole ODBC connection string; then the log-on and the
-// initial catalog.
+// A configured data source by name, or a whole ODBC connection string, typed or built from a
+// driver's keywords; then the log-on and the initial catalog.
 class OdbcPage final : public ConnectionPage
 {
     Q_OBJECT
@@ -27,6 +28,9 @@ public:
 
 private:
     void reloadDataSources();
+    // Says where the data source the field names comes from, as its entry in the list does.
+    void describeDataSource();
+    void openBuilder();
     void useConnectionString(bool use);
     // The ODBC string goes where the string keeps it: in Extended Properties, or, where its
     // keywords stand at the top level of the string, each pair in its place there.
@@ -37,6 +41,7 @@ private:
     QRadioButton *m_byString;
     QComboBox *m_dataSourceName;
     QLineEdit *m_connectionString;
+    QPushButton *m_build;
     LogOnFields *m_logOn;
     // Chosen but not typed yet: nothing in the draft says so.
     bool m_stringChosen = false;

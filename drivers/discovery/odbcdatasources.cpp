@@ -1,12 +1,15 @@
 #include "drivers/discovery/odbcdatasources.h"
 
-#include "drivers/odbc.h"
-
 namespace drivers {
 
-QStringList UnixOdbcDataSources::dataSourceNames()
+QList<odbc::DataSource> UnixOdbcDataSources::dataSources()
 {
-    return odbc::dataSourceNames();
+    return odbc::dataSources();
+}
+
+QList<odbc::Driver> UnixOdbcDataSources::drivers()
+{
+    return odbc::installedDrivers();
 }
 
 } // namespace drivers

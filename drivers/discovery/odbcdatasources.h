@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QStringList>
+#include "drivers/odbc.h"
+
+#include <QList>
 
 namespace drivers {
 
-// The ODBC data source names the Data Link dialog offers for the ODBC provider.
+// The ODBC data sources and drivers the Data Link dialog offers for the ODBC provider.
 class IOdbcDataSources
 {
 public:
@@ -13,15 +15,19 @@ public:
     IOdbcDataSources &operator=(const IOdbcDataSources &) = delete;
     virtual ~IOdbcDataSources() = default;
 
-    // User and system data sources, sorted, each once; empty when none can be found.
-    virtual QStringList dataSourceNames() = 0;
+    // User and system data sources, each name once, sorted, each with the file it comes from;
+    // empty when none can be found.
+    virtual QList<odbc::DataSource> dataSources() = 0;
+    // The registered drivers, in the order of their registrations; empty when there are none.
+    virtual QList<odbc::Driver> drivers() = 0;
 };
 
-// Asks the driver manager itself, so the list holds exactly what a connection can use.
+// Asks the driver manager itself, so the lists hold exactly what a connection can use.
 class UnixOdbcDataSources final : public IOdbcDataSources
 {
 public:
-    QStringList dataSourceNames() override;
+    QList<odbc::DataSource> dataSources() override;
+    QList<odbc::Driver> drivers() override;
 };
 
 } // namespace drivers

@@ -113,16 +113,36 @@ private:
     datalink::DataLinkDialog &m_dialog;
 };
 
+// Data sources named by the test, the user's first and the system's after them, and the
+// drivers Debian registers.
 class FixedDataSources final : public drivers::IOdbcDataSources
 {
 public:
-    explicit FixedDataSources(QStringList names = {})
-        : m_names(std::move(names))
+    explicit FixedDataSources(QStringList user = {}, QStringList system = {})
+        : m_user(std::move(user))
+        , m_system(std::move(system))
     { }
-    QStringList dataSourceNames() override { return m_names; }
+    QList<drivers::odbc::DataSource> dataSources() override
+    {
+        using Scope = drivers::odbc::DataSource::Scope;
+        QList<drivers::odbc::DataSource> sources;
+        for (const QString &name : std::as_const(m_user))
+            sources.append({name, Scope::User, QStringLiteral("/home/me/.odbc.ini")});
+        for (const QString &name : std::as_const(m_system))
+            sources.append({name, Scope::System, QStringLiteral("/etc/odbc.ini")});
+        return sources;
+    }
+    QList<drivers::odbc::Driver> drivers() override
+    {
+        return {{QStringLiteral("PostgreSQL Unicode"), QStringLiteral("psqlodbcw.so")},
+                {QStringLiteral("FreeTDS"), QStringLiteral("libtdsodbc.so")},
+                {QStringLiteral("SQLite3"), QStringLiteral("libsqlite3odbc.so")},
+                {QStringLiteral("Acme ODBC"), QStringLiteral("/opt/acme/libacmeodbc.so")}};
+    }
 
 private:
-    QStringList m_names;
+    QStringList m_user;
+    QStringList m_system;
 };
 
 } // namespace testing

@@ -199,7 +199,7 @@ protected:
         AccessToken,
     };
 
-    testing::FixedDataSources m_dataSources {{QStringLiteral("Sales"), QStringLiteral("Stock")}};
+    testing::FixedDataSources m_dataSources {{QStringLiteral("Sales")}, {QStringLiteral("Stock")}};
     std::shared_ptr<FakeLister> m_lister;
     std::shared_ptr<FakeBrowser> m_browser;
     // One per test, as the program keeps one per run.

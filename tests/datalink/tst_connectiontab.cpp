@@ -1,5 +1,7 @@
 #include "dialogfixture.h"
 
+#include <QAccessible>
+
 class tst_ConnectionTab : public QObject, protected DialogFixture
 {
     Q_OBJECT
@@ -21,7 +23,7 @@ private Q_SLOTS:
     void aStringOpensOnTheChoiceTheProviderWouldMake();
     void otherProviderWaitsForItsProgId();
     void browseFillsTheDatabaseFile();
-    void odbcPageOffersConfiguredDataSources();
+    void odbcPageOffersConfiguredDataSourcesAndDrivers();
     void testConnectionRunsTheHookOrSaysItIsMissing();
 };
 
@@ -156,6 +158,62 @@ void tst_ConnectionTab::eachProviderPageWritesItsProperties_data()
     QTest::newRow("odbc keywords at the top level, a data source name in their place")
         << Script {opened(topLevel), click("dsnRadio"), type("dsnCombo", "Sales")}
         << "Provider=MSDASQL;Database=postgres;Uid=u;Pwd=p;Data Source=Sales;";
+    const Step build = click("buildOdbcStringButton");
+    const Step ok = click("odbcBuildOkButton");
+    QTest::newRow("odbc string built for a driver the table knows, nested")
+        << Script {provider("MSDASQL.1"),
+                   click("connectionStringRadio"),
+                   build,
+                   pick("odbcDriverCombo", 2),
+                   type("odbcField:server", "db"),
+                   type("odbcField:port", "5433"),
+                   type("odbcField:pwd", "s3cret"),
+                   pick("odbcField:sslmode", 3),
+                   ok}
+        << "Provider=MSDASQL.1;Persist Security Info=False;Extended "
+           "Properties=\"DRIVER={PostgreSQL "
+           "Unicode};SERVER=db;PORT=5433;PWD=s3cret;SSLmode=require\"";
+    QTest::newRow("odbc string built at the top level, the user name the provider's own")
+        << Script {provider("MSDASQL.1"),
+                   click("connectionStringRadio"),
+                   build,
+                   pick("odbcDriverCombo", 1),
+                   type("odbcField:server", "srv;1"),
+                   type("odbcField:uid", "sa"),
+                   click("odbcTopLevelRadio"),
+                   ok}
+        << "Provider=MSDASQL.1;Persist Security Info=False;DRIVER={FreeTDS};SERVER=\"{srv;1}\";"
+           "UID=sa";
+    QTest::newRow("odbc string for a driver the table does not know, typed by name")
+        << Script {provider("MSDASQL.1"),
+                   click("connectionStringRadio"),
+                   build,
+                   type("odbcDriverCombo", "Acme"),
+                   type("odbcOtherKeywordsEdit", "HOST=h;X={a;b}"),
+                   ok}
+        << "Provider=MSDASQL.1;Persist Security Info=False;"
+           "Extended Properties=\"DRIVER={Acme};HOST=h;X={a;b}\"";
+    QTest::newRow("odbc build: only the field changed, where it stands")
+        << Script {opened("Provider=MSDASQL;Extended Properties=\" DRIVER = {PostgreSQL Unicode} ; "
+                          "Servername = db ;PWD={a;b}\""),
+                   build, type("odbcField:server", "db2"), type("odbcField:port", "6000"), ok}
+        << "Provider=MSDASQL;Extended Properties=\" DRIVER = {PostgreSQL Unicode} ; "
+           "Servername = db2 ;PWD={a;b};PORT=6000\"";
+    QTest::newRow("odbc build: the log-on property overrides the nested user, so it is edited")
+        << Script {opened("Provider=MSDASQL;User ID=app;Extended Properties=\"DRIVER={FreeTDS};"
+                          "UID=old\""),
+                   build, type("odbcField:uid", "bob"), ok}
+        << "Provider=MSDASQL;User ID=bob;Extended Properties=\"DRIVER={FreeTDS};UID=old\"";
+    QTest::newRow("odbc build: keywords read from Extended Properties moved to the top level")
+        << Script {opened("Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};"
+                          "Servername=db;Foo={x;y};UID=u\";Persist Security Info=False"),
+                   build, click("odbcTopLevelRadio"), ok}
+        << "Provider=MSDASQL;Persist Security Info=False;DRIVER={PostgreSQL Unicode};"
+           "Servername=db;UID=u;Foo=\"{x;y}\"";
+    QTest::newRow("odbc build: keywords read at the top level moved into Extended Properties")
+        << Script {opened(topLevel), build, click("odbcNestedRadio"), ok}
+        << "Provider=MSDASQL;Extended Properties=\"Driver={PostgreSQL Unicode};Server=127.0.0.1;"
+           "Port=5432;Database=postgres;Uid=u;Pwd=p\";";
     QTest::newRow("oracle, net service name")
         << Script {provider("OraOLEDB.Oracle.1"), type("dataSourceEdit", "ORCL"),
                    type("userNameEdit", "scott"), type("connectTimeoutEditor", "30")}
@@ -204,6 +262,17 @@ void tst_ConnectionTab::aChangeAndItsReversalGiveBackTheString_data()
         << resave;
     QTest::newRow("saving ticked and unticked again, no password")
         << "Provider=MSDAORA.1;User ID=scott" << resave;
+    const Script buildAndOk {click("buildOdbcStringButton"), click("odbcBuildOkButton")};
+    QTest::newRow("odbc build opened on a nested string and left with OK")
+        << "Provider=MSDASQL;Extended Properties=\"driver = {PostgreSQL Unicode};server={db};"
+           "Pwd={a;b}};x=1\";User ID=u"
+        << buildAndOk;
+    QTest::newRow("odbc build opened on a top-level string and left with OK")
+        << "Provider=MSDASQL;Driver={SQLite3};Database=/tmp/a.db;Timeout=5" << buildAndOk;
+    QTest::newRow("odbc build: a field changed and changed back")
+        << "Provider=MSDASQL;Extended Properties=\"DRIVER={FreeTDS};SERVER=db\""
+        << Script {click("buildOdbcStringButton"), type("odbcField:server", "x"),
+                   type("odbcField:server", "db"), click("odbcBuildOkButton")};
     const QString workbook = QStringLiteral(
         "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=C:\\myFolder\\myExcel2007file.xlsx;"
         "Extended Properties=\"Excel 12.0 Xml;HDR=YES;IMEX=1\";");
@@ -458,15 +527,46 @@ void tst_ConnectionTab::browseFillsTheDatabaseFile()
              qPrintable(asked.at(2)));
 }
 
-void tst_ConnectionTab::odbcPageOffersConfiguredDataSources()
+void tst_ConnectionTab::odbcPageOffersConfiguredDataSourcesAndDrivers()
 {
     open(QStringLiteral("Provider=MSDASQL.1;Data Source=Sales"));
     DialogDriver driver(*m_dialog);
     auto *names = driver.find<QComboBox>("dsnCombo");
     QCOMPARE(names->count(), 2);
     QCOMPARE(names->currentText(), QStringLiteral("Sales"));
+    // Where each comes from, beside the name that goes into the string.
+    QCOMPARE(names->itemData(0, Qt::ToolTipRole).toString(),
+             u"User data source, from /home/me/.odbc.ini"_s);
+    QCOMPARE(names->itemData(1, Qt::AccessibleDescriptionRole).toString(),
+             u"System data source, from /etc/odbc.ini"_s);
+    QCOMPARE(names->accessibleDescription(), names->itemData(0, Qt::ToolTipRole).toString());
     QVERIFY(driver.pick("dsnCombo", 1));
     QCOMPARE(m_dialog->connectionString(), QStringLiteral("Provider=MSDASQL.1;Data Source=Stock"));
+    QCOMPARE(names->lineEdit()->accessibleDescription(),
+             u"System data source, from /etc/odbc.ini"_s);
+
+    // The drivers registered, by name; every control of the Build dialog named once.
+    QVERIFY(driver.click("connectionStringRadio"));
+    QVERIFY(driver.click("buildOdbcStringButton"));
+    QVERIFY(driver.pick("odbcDriverCombo", 2));
+    auto *build = driver.find<QDialog>("odbcBuildDialog");
+    QCOMPARE(driver.find<datalink::PropertyEditor>("odbcDriverCombo")->comboBox()->currentText(),
+             u"PostgreSQL Unicode"_s);
+    QStringList spoken;
+    for (QWidget *control : build->findChildren<QWidget *>()) {
+        if (!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus)
+            || control->focusProxy())
+            continue;
+        // A button is named by its text; an editable drop-down would be by its value.
+        const QString name = control->accessibleName().isEmpty()
+            ? QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name)
+            : control->accessibleName();
+        QVERIFY2(!name.isEmpty() && !spoken.contains(name),
+                 qPrintable(control->objectName() + u": "_s + name));
+        spoken.append(name);
+    }
+    QVERIFY2(spoken.contains(u"Driver"_s) && spoken.contains(u"SSL mode"_s),
+             qPrintable(spoken.join(u", ")));
 }
 
 void tst_ConnectionTab::testConnectionRunsTheHookOrSaysItIsMissing()

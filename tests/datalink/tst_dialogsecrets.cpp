@@ -153,6 +153,17 @@ void tst_DialogSecrets::fieldsHoldingASecretHideItUntilShown()
     QVERIFY(driver.find<QPushButton>("keep:Password"));
     QVERIFY(odbc->echoMode() == QLineEdit::Password);
     QVERIFY(all->echoMode() == QLineEdit::Password);
+    // The Build dialog: its password field always masked, the other keywords as the page's
+    // field is (SQLite's fields leave PWD among them).
+    const auto builtEcho = [&](const char *driverName, const char *field) {
+        if (!driver.click("buildOdbcStringButton") || !driver.type("odbcDriverCombo", driverName))
+            return -1;
+        const int echo = int(driver.find<datalink::PropertyEditor>(field)->lineEdit()->echoMode());
+        driver.click("odbcBuildCancelButton");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return echo;
+    };
+    QCOMPARE(builtEcho("SQLite3", "odbcOtherKeywordsEdit"), int(QLineEdit::Password));
     for (const bool revealed : {false, true}) {
         const QString shown = problemsShown();
         QVERIFY2(shown.contains(u"Password") && !shown.contains(u"first")
@@ -161,11 +172,20 @@ void tst_DialogSecrets::fieldsHoldingASecretHideItUntilShown()
         if (!revealed)
             QVERIFY(driver.click("revealPasswordCheck"));
     }
+    QCOMPARE(builtEcho("SQLite3", "odbcOtherKeywordsEdit"), int(QLineEdit::Normal));
+    QCOMPARE(builtEcho("FreeTDS", "odbcField:pwd"), int(QLineEdit::Password));
     QVERIFY(odbc->echoMode() == QLineEdit::Normal);
     QVERIFY(all->echoMode() == QLineEdit::Normal);
     QCOMPARE(odbc->text(), u"DSN=x;PWD={Pa55;word-Corvanta}"_s);
     // The log-on password's own field stays masked.
     QVERIFY(driver.find<QLineEdit>("passwordEdit")->echoMode() == QLineEdit::Password);
+
+    // A secret among the driver's keywords at the top level is hidden in the field too.
+    open(u"Provider=MSDASQL;Driver={X};SSLPassword=Pa55"_s);
+    DialogDriver topLevel(*m_dialog);
+    odbc = topLevel.find<QLineEdit>("odbcConnectionStringEdit");
+    QCOMPARE(odbc->text(), u"Driver={X};SSLPassword=Pa55"_s);
+    QVERIFY(odbc->echoMode() == QLineEdit::Password);
 }
 
 void tst_DialogSecrets::copyingTheLiveStringNeverGivesAStringOkWouldNotWrite()

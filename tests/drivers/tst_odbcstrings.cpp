@@ -5,13 +5,16 @@
 #include "fakedrivermanager.h"
 #include "oledb/connectionstring.h"
 #include "oledb/odbcattributes.h"
+#include "oledb/odbcdrivercatalogue.h"
 #include "oledb/providercatalogue.h"
 
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using oledb::OdbcAttributes;
+using namespace Qt::StringLiterals;
 
 class tst_OdbcStrings : public QObject
 {
@@ -21,6 +24,10 @@ private Q_SLOTS:
     void shouldReadOdbcStringsLikeTheDriverManager_data();
     void shouldReadOdbcStringsLikeTheDriverManager();
     void shouldWriteValuesTheDriverManagerReadsBack();
+    void anEditChangesOnlyThePairItConcerns_data();
+    void anEditChangesOnlyThePairItConcerns();
+    void driversAreKnownByTheirLibraryOrElseTheirName_data();
+    void driversAreKnownByTheirLibraryOrElseTheirName();
     void shouldMapOdbcProviderProperties_data();
     void shouldMapOdbcProviderProperties();
     void shouldFindTheSqlServerAddress_data();
@@ -75,6 +82,85 @@ void tst_OdbcStrings::shouldWriteValuesTheDriverManagerReadsBack()
         odbc.set(QStringLiteral("K%1").arg(i), values[i]);
     const auto back = OdbcAttributes::parse(odbc.toString());
     QCOMPARE(back.attributes(), odbc.attributes());
+}
+
+void tst_OdbcStrings::anEditChangesOnlyThePairItConcerns_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<std::optional<QString>>("value");
+    QTest::addColumn<QString>("edited");
+
+    const QStringList server {QStringLiteral("SERVER"), QStringLiteral("Servername")};
+    QTest::newRow("the value replaced where it stands, the spacing around it kept")
+        << u" DRIVER = {PostgreSQL} ; Server = old ;Port=1"_s << server << std::optional(u"new"_s)
+        << u" DRIVER = {PostgreSQL} ; Server = new ;Port=1"_s;
+    QTest::newRow("found under another spelling, braced where it must be")
+        << u"servername=a;UID=u"_s << server << std::optional(u"x;y}"_s)
+        << u"servername={x;y}}};UID=u"_s;
+    QTest::newRow("what a closing brace left behind goes with the old value")
+        << u"PWD={a}b;UID=u"_s << QStringList {u"PWD"_s} << std::optional(u"c"_s)
+        << u"PWD=c;UID=u"_s;
+    QTest::newRow("only the first of two, which the driver goes by")
+        << u"PWD=a;pwd=b"_s << QStringList {u"PWD"_s} << std::optional(u"c"_s) << u"PWD=c;pwd=b"_s;
+    QTest::newRow("taken out with the separator after it")
+        << u"A=1; PWD=p ;B=2"_s << QStringList {u"pwd"_s} << std::optional<QString>()
+        << u"A=1;B=2"_s;
+    QTest::newRow("the last pair taken out with the separator before it")
+        << u"A=1;PWD={p;q}"_s << QStringList {u"PWD"_s} << std::optional<QString>() << u"A=1"_s;
+    QTest::newRow("added at the end under the first key, a trailing separator kept")
+        << u"A=1;"_s << server << std::optional(u"db"_s) << u"A=1;SERVER=db;"_s;
+    QTest::newRow("added after the last pair")
+        << u"A=1"_s << server << std::optional(u"db"_s) << u"A=1;SERVER=db"_s;
+    QTest::newRow("the first pair of an empty string")
+        << QString() << server << std::optional(u" db"_s) << u"SERVER={ db}"_s;
+    QTest::newRow("taking out what is not there changes nothing")
+        << u"A=1"_s << server << std::optional<QString>() << u"A=1"_s;
+}
+
+void tst_OdbcStrings::anEditChangesOnlyThePairItConcerns()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, keys);
+    QFETCH(std::optional<QString>, value);
+    QFETCH(QString, edited);
+    QCOMPARE(OdbcAttributes::edited(text, keys, value), edited);
+    // The driver manager reads back what was meant.
+    std::optional<QString> read;
+    const OdbcAttributes attributes = OdbcAttributes::parse(edited);
+    for (const auto &attribute : attributes.attributes()) {
+        if (!read && keys.contains(attribute.key, Qt::CaseInsensitive))
+            read = attribute.value;
+    }
+    QCOMPARE(read, value);
+}
+
+void tst_OdbcStrings::driversAreKnownByTheirLibraryOrElseTheirName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("library");
+    QTest::addColumn<QString>("family");
+
+    QTest::newRow("Debian's name and library")
+        << u"PostgreSQL Unicode"_s << u"/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so"_s
+        << u"postgresql"_s;
+    QTest::newRow("a name of the user's own, the library says which")
+        << u"Sales server"_s << u"libtdsodbc.so"_s << u"freetds"_s;
+    QTest::newRow("a versioned soname")
+        << u"MariaDB"_s << u"/usr/lib/libmaodbc.so.3"_s << u"mariadb"_s;
+    QTest::newRow("another vendor's driver under a familiar name")
+        << u"PostgreSQL Wire Protocol"_s << u"/opt/vendor/lib/ddpsql28.so"_s << QString();
+    QTest::newRow("no registration to go by: the name") << u"SQLite3"_s << QString() << u"sqlite"_s;
+    QTest::newRow("nothing known") << u"Acme ODBC"_s << QString() << QString();
+}
+
+void tst_OdbcStrings::driversAreKnownByTheirLibraryOrElseTheirName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, library);
+    QFETCH(QString, family);
+    const auto *found = oledb::OdbcDriverCatalogue::builtIn().family(name, library);
+    QCOMPARE(found ? found->id : QString(), family);
 }
 
 void tst_OdbcStrings::shouldMapOdbcProviderProperties_data()

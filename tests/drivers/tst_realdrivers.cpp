@@ -2,6 +2,7 @@
 #include "drivers/testing/connectiontester.h"
 #include "drivers/testing/providerdispatcher.h"
 #include "drivers/testing/sqlservertester.h"
+#include "oledb/odbcdrivercatalogue.h"
 #include "oledb/providercatalogue.h"
 #include "tests/drivers/exitprobe.h"
 #include "tests/drivers/testdb.h"
@@ -13,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
 using drivers::TestResult;
 using Outcome = drivers::TestResult::Outcome;
 
@@ -245,10 +247,23 @@ void tst_RealDrivers::shouldFailQuicklyOnAClosedSqlServerPort()
 
 void tst_RealDrivers::shouldListUserAndSystemDataSources()
 {
-    const QStringList names = drivers::UnixOdbcDataSources().dataSourceNames();
-    QCOMPARE(names,
-             (QStringList {QStringLiteral("CorvantaPg"), QStringLiteral("CorvantaPgDown"),
-                           QStringLiteral("CorvantaSqlite")}));
+    using Scope = drivers::odbc::DataSource::Scope;
+    const QString odbc = qEnvironmentVariable("CORVANTA_TESTDB") + QStringLiteral("/odbc");
+    QStringList listed;
+    for (const drivers::odbc::DataSource &source : drivers::UnixOdbcDataSources().dataSources()) {
+        listed.append(
+            QStringLiteral("%1 %2 %3")
+                .arg(source.name, source.scope == Scope::User ? u"user" : u"system", source.file));
+    }
+    QCOMPARE(listed,
+             (QStringList {u"CorvantaPg system "_s + odbc + u"/odbc.ini"_s,
+                           u"CorvantaPgDown system "_s + odbc + u"/odbc.ini"_s,
+                           u"CorvantaSqlite user "_s + odbc + u"/user.ini"_s}));
+    // What the driver manager registers is what the Build dialog's keyword table knows.
+    for (const drivers::odbc::Driver &driver : drivers::UnixOdbcDataSources().drivers()) {
+        QVERIFY2(oledb::OdbcDriverCatalogue::builtIn().family(driver.name, driver.library),
+                 qPrintable(driver.name + u' ' + driver.library));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_RealDrivers)
