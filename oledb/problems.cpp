@@ -218,12 +218,20 @@ private:
         const std::optional<Nearest> nearest = nearestKnown(m_provider, reading.pair.keyword);
         if (!nearest)
             return;
+        // Renaming onto a property the string sets already would overwrite the user's value.
+        const QString target = keywordKey(m_provider.property(nearest->keyword)->name);
+        const bool taken
+            = std::any_of(m_readings.cbegin(), m_readings.cend(), [&](const PairReading &other) {
+                  return keywordKey(other.property) == target;
+              });
         add(QStringLiteral("misspelt-keyword"), reading,
             QStringLiteral("%1 is no keyword of this provider's, so it sets nothing; %2 is one.")
                 .arg(reading.pair.keyword, nearest->keyword),
             nearest->source,
-            ProblemFix {ProblemFix::Kind::RenameKeyword, reading.offset, reading.property,
-                        nearest->keyword, QStringLiteral("Rename to %1").arg(nearest->keyword)});
+            taken ? std::nullopt
+                  : std::optional(ProblemFix {
+                      ProblemFix::Kind::RenameKeyword, reading.offset, reading.property,
+                      nearest->keyword, QStringLiteral("Rename to %1").arg(nearest->keyword)}));
     }
 
     void deprecatedValue(const PairReading &reading)

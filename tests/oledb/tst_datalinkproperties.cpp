@@ -137,6 +137,10 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
         << u"Provider=MSOLEDBSQL;Data Source=x;Intial Catalog=db"_s
         << u"Data Source=x@20 | Intial Catalog=db@34"_s << u"misspelt-keyword@34"_s
         << u"Provider=MSOLEDBSQL;Data Source=x;Initial Catalog=db"_s << QString() << QString();
+    QTest::newRow("msoledbsql-keywords: no rename onto a keyword the string sets already")
+        << u"Provider=MSOLEDBSQL;Data Source=x;Initial Catalog=a;Intial Catalog=b"_s
+        << u"Data Source=x@20 | Initial Catalog=a@34 | Intial Catalog=b@52"_s
+        << u"misspelt-keyword@52"_s << QString() << QString() << QString();
     QTest::newRow("ado-msdasql: ODBC keywords at the top level go to the driver")
         << u"Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
            "Database=postgres;Uid=u;Pwd=p;"_s
