@@ -246,6 +246,14 @@ private:
             if (!escaped)
                 m_value.clear();
             escaped = true;
+            const size_t size = m_value.size() + size_t(pair + 1 - chunk);
+            if (size > m_value.capacity() && size > LongValue) {
+                // Room for the rest at once: grown as it is read, a long value would be held
+                // twice each time it moves to a larger buffer.
+                const char16_t *const close
+                    = findClosing(pair + 2, m_end, quote, findChar, [](const char16_t *) {});
+                m_value.reserve(m_value.size() + size_t(close - chunk));
+            }
             appendTo(m_value, chunk, pair + 1);
             chunk = pair + 2;
         });
@@ -266,6 +274,8 @@ private:
         }
         return value;
     }
+
+    static constexpr size_t LongValue = 64 * 1024;
 
     const char16_t *m_begin;
     const char16_t *m_end;
