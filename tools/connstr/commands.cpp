@@ -228,18 +228,17 @@ bool editString(const EditRequest &request, JsonWriter &out,
     try {
         // Nothing is written before every edit has succeeded, so a failure leaves no half answer.
         bool started = false;
-        oledb::editConnectionString(catalogue, request.text, request.set, request.remove,
-                                    [&](QStringView part) {
-                                        if (!started) {
-                                            out.beginObject();
-                                            out.key(QLatin1StringView("ok"));
-                                            out.boolean(true);
-                                            out.key(QLatin1StringView("string"));
-                                            out.beginString();
-                                            started = true;
-                                        }
-                                        out.stringPart(part);
-                                    });
+        oledb::editConnectionString(catalogue, request.text, request.edits, [&](QStringView part) {
+            if (!started) {
+                out.beginObject();
+                out.key(QLatin1StringView("ok"));
+                out.boolean(true);
+                out.key(QLatin1StringView("string"));
+                out.beginString();
+                started = true;
+            }
+            out.stringPart(part);
+        });
         out.endString();
         out.endObject();
         return true;

@@ -503,7 +503,7 @@ public:
             }
             return m_key == Field::Other || wrongShape();
         case At::Removals:
-            request.remove.append(view.toString());
+            request.edits.remove(view);
             return true;
         case At::Skipping:
             return true;
@@ -577,10 +577,10 @@ private:
             if (!array || m_key == Field::String)
                 return wrongShape();
             if (m_key == Field::Set) {
-                request.set.clear();
+                request.edits.clearSets();
                 m_at = At::Pairs;
             } else {
-                request.remove.clear();
+                request.edits.clearRemovals();
                 m_at = At::Removals;
             }
             return true;
@@ -609,8 +609,10 @@ private:
         case At::Pair:
             if (m_parts != 2)
                 return wrongShape();
-            (m_shape == Shape::EditRequests ? request.set : pairs)
-                .append({std::move(m_keyword), std::move(m_value)});
+            if (m_shape == Shape::EditRequests)
+                request.edits.set(m_keyword, m_value);
+            else
+                pairs.append({std::move(m_keyword), std::move(m_value)});
             m_at = At::Pairs;
             return true;
         case At::Request:

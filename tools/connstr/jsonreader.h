@@ -5,6 +5,7 @@
 // input arrives.
 
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkproperties.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,8 +28,7 @@ inline constexpr int nestingLimit = 1000;
 struct EditRequest
 {
     QString text;
-    oledb::KeywordValueList set;
-    QStringList remove;
+    oledb::ConnectionStringEdits edits;
 };
 
 // Each reads a JSON array from the file descriptor `fd` and hands its elements over in order,
