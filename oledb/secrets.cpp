@@ -285,13 +285,66 @@ qsizetype pastBarePieces(QStringView text, qsizetype end)
     return end;
 }
 
+// A quoted value's doubled quotes undone where the value stands, in a text the reading may
+// change, and put back when the reading is done with it.
+class UndoneInPlace
+{
+public:
+    UndoneInPlace(char16_t *begin, qsizetype size, char16_t quote)
+        : m_begin(begin)
+        , m_size(size)
+        , m_quote(quote)
+    {
+        const char16_t *from = begin;
+        char16_t *to = begin;
+        for (const char16_t *const end = begin + size; from != end; ++from) {
+            *to++ = *from;
+            // As written, every quote inside is doubled.
+            if (*from == quote)
+                ++from;
+        }
+        m_end = to;
+    }
+    ~UndoneInPlace()
+    {
+        char16_t *to = m_begin + m_size;
+        for (const char16_t *from = m_end; from != m_begin;) {
+            *--to = *--from;
+            if (*from == m_quote)
+                *--to = m_quote;
+        }
+    }
+    UndoneInPlace(const UndoneInPlace &) = delete;
+    UndoneInPlace &operator=(const UndoneInPlace &) = delete;
+
+    QStringView value() const { return QStringView(m_begin, m_end); }
+
+private:
+    char16_t *m_begin;
+    qsizetype m_size;
+    char16_t m_quote;
+    char16_t *m_end;
+};
+
 // Every pair of a connection string read from `text`, taken as it is read rather than kept: a
 // string of millions of pairs costs no list of them. Throws FormatError, as the reading does.
+// With `writable`, the text's own characters, a quoted value's doubling is undone where it
+// stands rather than in a copy, so that a string that is one long value is not held twice; the
+// text is as it was again when the reading is done.
 void findInPairs(QStringView text, int depth, Finds &out, const ProviderCatalogue &catalogue,
-                 Trim trim = nullptr)
+                 Trim trim = nullptr, char16_t *writable = nullptr)
 {
     ConnectionString::visitPairSpans(
-        text, [&](QStringView keyword, QStringView value, const PairSpan &span) {
+        text,
+        [&](QStringView keyword, QStringView value, const PairSpan &span) {
+            const bool quoted = span.end > span.valueStart && isQuote(text[span.valueStart]);
+            const std::optional<QChar> quote
+                = quoted ? std::optional<QChar>(text[span.valueStart]) : std::nullopt;
+            std::optional<UndoneInPlace> undone;
+            if (writable && quoted && value.contains(*quote)) {
+                undone.emplace(writable + span.valueStart + 1, value.size(), quote->unicode());
+                value = undone->value();
+            }
             if (isSecretKeyword(keyword, catalogue)) {
                 if (!value.isEmpty())
                     out.add(span.valueStart, span.end, value, trim);
@@ -301,20 +354,17 @@ void findInPairs(QStringView text, int depth, Finds &out, const ProviderCatalogu
                 return;
             Finds inner = out.inner(value.size(), trim);
             findNested(value, depth + 1, inner, catalogue);
-            const bool quoted = span.end > span.valueStart && isQuote(text[span.valueStart]);
             addEscaped(out, std::move(inner), value, quoted ? span.valueStart + 1 : span.valueStart,
-                       quoted ? std::optional<QChar>(text[span.valueStart]) : std::nullopt, trim);
-        });
+                       quote, trim);
+        },
+        writable ? ValueQuoting::AsWritten : ValueQuoting::Undone);
 }
 
 bool readsAsPairs(QStringView text)
 {
-    struct Ignore final : PairVisitor
-    {
-        void visit(QStringView, QStringView) override { }
-    } ignore;
     try {
-        ConnectionString::visitPairs(text, ignore);
+        ConnectionString::visitPairSpans(
+            text, [](QStringView, QStringView, const PairSpan &) {}, ValueQuoting::AsWritten);
     } catch (const FormatError &) {
         return false;
     }
@@ -488,11 +538,13 @@ QString applyMask(QStringView text, Finds &found)
     return applyMask(text, found, 0, text.size());
 }
 
-Finds findInConnectionString(QStringView text, const ProviderCatalogue &catalogue)
+// With `writable`, as findInPairs takes it.
+Finds findInConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+                             char16_t *writable = nullptr)
 {
     Finds found(Finds::Keep::Cover, text.size());
     try {
-        findInPairs(text, 0, found, catalogue);
+        findInPairs(text, 0, found, catalogue, nullptr, writable);
     } catch (const FormatError &) {
         // What the pairs before the fault gave is found again below.
         found.clear();
@@ -529,10 +581,11 @@ QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogu
     return applyMask(text, found);
 }
 
-void maskConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+void maskConnectionString(QString &text, const ProviderCatalogue &catalogue,
                           const std::function<void(QStringView)> &write)
 {
-    Finds found = findInConnectionString(text, catalogue);
+    auto *const writable = reinterpret_cast<char16_t *>(text.data());
+    Finds found = findInConnectionString(text, catalogue, writable);
     applyMask(text, found, 0, text.size(), write);
 }
 

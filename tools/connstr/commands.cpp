@@ -39,15 +39,13 @@ void writeFormatError(JsonWriter &out, const oledb::FormatError &error)
     out.endObject();
 }
 
-// Whether the string breaks the syntax, without keeping anything it holds.
+// Whether the string breaks the syntax, without keeping anything it holds or copying a value.
 std::optional<oledb::FormatError> check(QStringView text)
 {
-    struct Ignore final : oledb::PairVisitor
-    {
-        void visit(QStringView, QStringView) override { }
-    } ignore;
     try {
-        oledb::ConnectionString::visitPairs(text, ignore);
+        oledb::ConnectionString::visitPairSpans(
+            text, [](QStringView, QStringView, const oledb::PairSpan &) {},
+            oledb::ValueQuoting::AsWritten);
     } catch (const oledb::FormatError &error) {
         return error;
     }
@@ -126,7 +124,7 @@ bool parseString(QStringView text, JsonWriter &out)
 }
 
 // What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
-bool maskString(QStringView text, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
+bool maskString(QString &text, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
 {
     if (const auto error = check(text)) {
         writeFormatError(out, *error);
@@ -299,9 +297,8 @@ constexpr struct
      }},
     {"mask",
      [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {
-         readStrings(in, [&](qsizetype, QStringView text) {
-             allValid &= maskString(text, out, catalogue);
-         });
+         takeStrings(
+             in, [&](qsizetype, QString &text) { allValid &= maskString(text, out, catalogue); });
      }},
     {"check",
      [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {

@@ -38,6 +38,9 @@ struct EditRequest
 
 // An array of strings. The view is good until the handler returns.
 void readStrings(int fd, const std::function<void(qsizetype, QStringView)> &handle);
+// The same with each string the handler's own, to keep or change; it costs a copy, made without
+// ever holding the string twice.
+void takeStrings(int fd, const std::function<void(qsizetype, QString &)> &handle);
 // An array of pair lists, each [[keyword, value], ...] of strings.
 void readPairLists(int fd,
                    const std::function<void(qsizetype, const oledb::KeywordValueList &)> &handle);
