@@ -172,24 +172,32 @@ QString normalisedKeyword(QStringView keyword)
     return out.toCaseFolded();
 }
 
-bool declaredSecret(const QString &key, const ProviderCatalogue &catalogue)
+// Whether the normalised key is one of the names, normalised as keys are. Asked once per pair of
+// a string, so each list is normalised once: the copy kept shares the list's data, and while it
+// is the same data, it is the same names.
+bool isNamed(const QString &key, const QStringList &names)
 {
-    // Asked once per pair of a string, so the names are normalised once per list of them. The
-    // copy kept shares the list's data: while it is the same data, it is the same names.
     struct Normalised
     {
         QStringList names;
         QSet<QString> keys;
     };
-    thread_local Normalised cache;
-    const QStringList &names = catalogue.secretPropertyNames();
-    if (names.constData() != cache.names.constData() || names.size() != cache.names.size()) {
-        cache.names = names;
-        cache.keys.clear();
+    // Few lists are asked about: the catalogue's secret names and its non-text ones.
+    thread_local QList<Normalised> cache;
+    auto it = std::find_if(cache.begin(), cache.end(), [&](const Normalised &normalised) {
+        return normalised.names.constData() == names.constData()
+            && normalised.names.size() == names.size();
+    });
+    if (it == cache.end()) {
+        if (cache.size() == 4)
+            cache.removeFirst();
+        Normalised normalised {names, {}};
         for (const QString &name : names)
-            cache.keys.insert(normalisedKeyword(name));
+            normalised.keys.insert(normalisedKeyword(name));
+        cache.append(std::move(normalised));
+        it = std::prev(cache.end());
     }
-    return cache.keys.contains(key);
+    return it->keys.contains(key);
 }
 
 QStringView trimmedOfDelimiters(QStringView text)
@@ -442,16 +450,26 @@ bool secretBefore(QStringView text, qsizetype assign, const ProviderCatalogue &c
     while (begin > limit && !endsKeyword(text[begin - 1]))
         --begin;
     const QStringView candidate = text.sliced(begin, assign - begin).trimmed();
-    qsizetype word = 0;
-    while (word < candidate.size()) {
-        if (isSecretKeyword(candidate.sliced(word), catalogue))
-            return true;
-        while (word < candidate.size() && !candidate[word].isSpace())
-            ++word;
-        while (word < candidate.size() && candidate[word].isSpace())
-            ++word;
-    }
-    return false;
+    // Each run of the last words, longest first.
+    const auto anyEnd = [&](auto &&is) {
+        qsizetype word = 0;
+        while (word < candidate.size()) {
+            if (is(candidate.sliced(word)))
+                return true;
+            while (word < candidate.size() && !candidate[word].isSpace())
+                ++word;
+            while (word < candidate.size() && candidate[word].isSpace())
+                ++word;
+        }
+        return false;
+    };
+    // A property that takes no text (Encrypt Password) owns its value, whatever the words
+    // before it say.
+    if (anyEnd([&](QStringView words) {
+            return isNamed(normalisedKeyword(words), catalogue.nonTextPropertyNames());
+        }))
+        return false;
+    return anyEnd([&](QStringView words) { return isSecretKeyword(words, catalogue); });
 }
 
 // Every secret-looking assignment in text that follows no syntax: a driver's message, or a
@@ -571,8 +589,13 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
     QStringView stem = key;
     while (!stem.isEmpty() && stem.back().isDigit())
         stem.chop(1);
-    return declaredSecret(key, catalogue) || key.contains(u"password") || key.contains(u"passwd")
-        || key.contains(u"secret") || stem.endsWith(u"pwd") || key.endsWith(u"token");
+    if (isNamed(key, catalogue.secretPropertyNames()))
+        return true;
+    // A flag or a number holds no secret, whatever its name says (Encrypt Password).
+    if (isNamed(key, catalogue.nonTextPropertyNames()))
+        return false;
+    return key.contains(u"password") || key.contains(u"passwd") || key.contains(u"secret")
+        || stem.endsWith(u"pwd") || key.endsWith(u"token");
 }
 
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
