@@ -174,13 +174,18 @@ QString normalisedKeyword(QStringView keyword)
 
 // Whether the normalised key is one of the names, normalised as keys are. Asked once per pair of
 // a string, so each list is normalised once: the copy kept shares the list's data, and while it
-// is the same data, it is the same names.
+// is the same data, it is the same names. Hashing a string costs more than the rest of reading
+// its pair, so a key of a length no name has is not looked up.
 bool isNamed(const QString &key, const QStringList &names)
 {
     struct Normalised
     {
         QStringList names;
         QSet<QString> keys;
+        quint64 lengths = 0; // bit n: a name n long, the last bit for every longer one
+    };
+    const auto lengthBit = [](qsizetype length) {
+        return quint64(1) << std::min<qsizetype>(length, 63);
     };
     // Few lists are asked about: the catalogue's secret names and its non-text ones.
     thread_local QList<Normalised> cache;
@@ -192,12 +197,15 @@ bool isNamed(const QString &key, const QStringList &names)
         if (cache.size() == 4)
             cache.removeFirst();
         Normalised normalised {names, {}};
-        for (const QString &name : names)
-            normalised.keys.insert(normalisedKeyword(name));
+        for (const QString &name : names) {
+            const QString normalisedName = normalisedKeyword(name);
+            normalised.keys.insert(normalisedName);
+            normalised.lengths |= lengthBit(normalisedName.size());
+        }
         cache.append(std::move(normalised));
         it = std::prev(cache.end());
     }
-    return it->keys.contains(key);
+    return (it->lengths & lengthBit(key.size())) != 0 && it->keys.contains(key);
 }
 
 QStringView trimmedOfDelimiters(QStringView text)
@@ -591,11 +599,10 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
         stem.chop(1);
     if (isNamed(key, catalogue.secretPropertyNames()))
         return true;
+    const bool looksSecret = key.contains(u"password") || key.contains(u"passwd")
+        || key.contains(u"secret") || stem.endsWith(u"pwd") || key.endsWith(u"token");
     // A flag or a number holds no secret, whatever its name says (Encrypt Password).
-    if (isNamed(key, catalogue.nonTextPropertyNames()))
-        return false;
-    return key.contains(u"password") || key.contains(u"passwd") || key.contains(u"secret")
-        || stem.endsWith(u"pwd") || key.endsWith(u"token");
+    return looksSecret && !isNamed(key, catalogue.nonTextPropertyNames());
 }
 
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
