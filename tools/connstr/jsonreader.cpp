@@ -450,7 +450,7 @@ QString takeString(const char16_t *chars, qsizetype size)
     QString text(size, Qt::Uninitialized);
     auto *const to = reinterpret_cast<char16_t *>(text.data());
     const auto page = quintptr(::sysconf(_SC_PAGESIZE));
-    constexpr qsizetype part = 128 * 1024;
+    constexpr qsizetype part = 32 * 1024;
     // Whole pages only: the first and the last may hold something else.
     quintptr released = (quintptr(chars) + page - 1) & ~(page - 1);
     for (qsizetype at = 0; at < size; at += part) {
