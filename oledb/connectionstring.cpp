@@ -127,10 +127,11 @@ bool endsAllowBare(QStringView value)
 class Parser
 {
 public:
-    explicit Parser(QStringView text)
+    explicit Parser(QStringView text, ValueQuoting quoting = ValueQuoting::Undone)
         : m_begin(text.utf16())
         , m_end(m_begin + text.size())
         , m_at(m_begin)
+        , m_undoQuoting(quoting == ValueQuoting::Undone)
     { }
 
     // Hands each pair to `sink(keyword, value, span)` as soon as it is read, so a caller need not
@@ -243,9 +244,19 @@ private:
         const char16_t *chunk = m_at;
         bool escaped = false;
         m_at = findClosing(m_at, m_end, quote, findChar, [&](const char16_t *pair) {
+            if (!m_undoQuoting)
+                return;
             if (!escaped)
                 m_value.clear();
             escaped = true;
+            const size_t size = m_value.size() + size_t(pair + 1 - chunk);
+            if (size > m_value.capacity() && size > LongValue) {
+                // Room for the rest at once: grown as it is read, a long value would be held
+                // twice each time it moves to a larger buffer.
+                const char16_t *const close
+                    = findClosing(pair + 2, m_end, quote, findChar, [](const char16_t *) {});
+                m_value.reserve(m_value.size() + size_t(close - chunk));
+            }
             appendTo(m_value, chunk, pair + 1);
             chunk = pair + 2;
         });
@@ -267,9 +278,12 @@ private:
         return value;
     }
 
+    static constexpr size_t LongValue = 64 * 1024;
+
     const char16_t *m_begin;
     const char16_t *m_end;
     const char16_t *m_at;
+    const bool m_undoQuoting;
     qsizetype m_pairStart = 0;
     std::u16string m_keyword;
     std::u16string m_value;
@@ -440,9 +454,10 @@ void ConnectionString::visitPairs(QStringView text, PairVisitor &visitor)
 
 void ConnectionString::visitPairSpans(
     QStringView text,
-    const std::function<void(QStringView keyword, QStringView value, const PairSpan &)> &visit)
+    const std::function<void(QStringView keyword, QStringView value, const PairSpan &)> &visit,
+    ValueQuoting quoting)
 {
-    Parser(text).run(visit);
+    Parser(text, quoting).run(visit);
 }
 
 std::optional<QString> ConnectionString::value(QStringView keyword) const

@@ -42,6 +42,8 @@ struct PairSpan
     qsizetype end = 0;
 };
 
+enum class ValueQuoting { Undone, AsWritten };
+
 struct ParsedPair
 {
     KeywordValue pair;
@@ -80,10 +82,13 @@ public:
     // The same reading without keeping the pairs, for strings too long to hold as a list. Throws
     // like parse() on reaching the fault, after the visitor has seen the pairs before it.
     static void visitPairs(QStringView text, PairVisitor &visitor);
-    // The same with where each pair stands, for a caller that works on the text itself.
+    // The same with where each pair stands, for a caller that works on the text itself. With
+    // ValueQuoting::AsWritten a quoted value comes as it stands between its quotes, its doubled
+    // quotes still doubled, and is never copied.
     static void visitPairSpans(
         QStringView text,
-        const std::function<void(QStringView keyword, QStringView value, const PairSpan &)> &visit);
+        const std::function<void(QStringView keyword, QStringView value, const PairSpan &)> &visit,
+        ValueQuoting quoting = ValueQuoting::Undone);
 
     const KeywordValueList &pairs() const { return m_pairs; }
     bool isEmpty() const { return m_pairs.isEmpty(); }

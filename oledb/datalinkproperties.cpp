@@ -367,18 +367,30 @@ void DataLinkProperties::keepOnlyInEffect(QStringView name)
     }
 }
 
+ConnectionStringEdits::ConnectionStringEdits(const KeywordValueList &set, const QStringList &remove)
+{
+    for (const KeywordValue &pair : set)
+        this->set(pair.keyword, pair.value);
+    for (const QString &name : remove)
+        this->remove(name);
+}
+
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
                              const KeywordValueList &set, const QStringList &remove)
 {
     QString out;
-    editConnectionString(catalogue, text, set, remove, [&out](QStringView part) { out += part; });
+    editConnectionString(catalogue, text, ConnectionStringEdits(set, remove),
+                         [&out](QStringView part) { out += part; });
     return out;
 }
 
 void editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
-                          const KeywordValueList &set, const QStringList &remove,
+                          const ConnectionStringEdits &edits,
                           const std::function<void(QStringView)> &write)
 {
+    const PackedStrings &setNames = edits.setNames();
+    const PackedStrings &setValues = edits.setValues();
+    const PackedStrings &removals = edits.removals();
     // Which keywords can matter: Provider's, and every spelling of each name under any provider
     // the string can come to name, the one it names now included.
     QSet<QString> progIds {QString()};
@@ -395,17 +407,23 @@ void editConnectionString(const ProviderCatalogue &catalogue, const QString &tex
         }
     } providers(progIds);
     ConnectionString::visitPairs(text, providers);
-    QStringList names = remove;
-    for (const KeywordValue &pair : set) {
-        names.append(pair.keyword);
-        if (sameKeyword(pair.keyword, property::Provider))
-            progIds.insert(pair.value);
+    for (qsizetype i = 0; i < setNames.size(); ++i) {
+        if (sameKeyword(setNames.at(i), property::Provider))
+            progIds.insert(setValues.at(i).toString());
+    }
+    // Each different name once: which keys a list of names reaches does not depend on how
+    // often it repeats them.
+    QSet<QString> names;
+    for (const PackedStrings *list : {&setNames, &removals}) {
+        for (qsizetype i = 0; i < list->keptCount(); ++i)
+            names.insert(list->kept(i).toString());
     }
     QSet<QString> keys {keywordKey(property::Provider)};
+    for (const QString &name : std::as_const(names))
+        keys.insert(keywordKey(name));
     for (const QString &progId : std::as_const(progIds)) {
         const Provider provider = catalogue.resolve(progId);
         for (const QString &name : std::as_const(names)) {
-            keys.insert(keywordKey(name));
             if (const PropertyDefinition *known = provider.property(name)) {
                 keys.insert(keywordKey(known->name));
                 for (const Synonym &synonym : known->synonyms)
@@ -418,10 +436,10 @@ void editConnectionString(const ProviderCatalogue &catalogue, const QString &tex
     properties.m_document = ConnectionStringDocument::parse(
         text, [&keys](QStringView keyword) { return keys.contains(keywordKey(keyword)); });
     properties.reindex();
-    for (const KeywordValue &pair : set)
-        properties.setValue(pair.keyword, pair.value);
-    for (const QString &name : remove)
-        properties.remove(name);
+    for (qsizetype i = 0; i < setNames.size(); ++i)
+        properties.setValue(setNames.at(i).toString(), setValues.at(i).toString());
+    for (qsizetype i = 0; i < removals.size(); ++i)
+        properties.remove(removals.at(i));
     properties.m_document.write(write);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "oledb/connectionstringdocument.h"
+#include "oledb/packedstrings.h"
 #include "oledb/provider.h"
 
 #include <QHash>
@@ -128,7 +129,7 @@ public:
 
 private:
     friend void editConnectionString(const ProviderCatalogue &, const QString &,
-                                     const KeywordValueList &, const QStringList &,
+                                     const class ConnectionStringEdits &,
                                      const std::function<void(QStringView)> &);
 
     QString keyOf(QStringView keyword) const;
@@ -155,17 +156,49 @@ private:
     QHash<QString, QList<qsizetype>> m_byKeyword;
 };
 
-// For scripts: the text with each [name, value] of `set` applied, then each name of `remove`, in
-// order, the way the dialog edits a string (names may be synonyms; everything else stays as
-// written). Throws FormatError for a malformed text and platform::Error for a keyword no string
-// can hold.
+// What editConnectionString does to a string: each [name, value] set, in order, then each name
+// removed, in order. A script may send hundreds of thousands, mostly a few names and values
+// again and again; they are kept packed.
+class ConnectionStringEdits
+{
+public:
+    ConnectionStringEdits() = default;
+    ConnectionStringEdits(const KeywordValueList &set, const QStringList &remove);
+
+    void set(QStringView name, QStringView value)
+    {
+        m_setNames.append(name);
+        m_setValues.append(value);
+    }
+    void remove(QStringView name) { m_removals.append(name); }
+    void clearSets()
+    {
+        m_setNames.clear();
+        m_setValues.clear();
+    }
+    void clearRemovals() { m_removals.clear(); }
+
+    // The names and values set, index by index.
+    const PackedStrings &setNames() const { return m_setNames; }
+    const PackedStrings &setValues() const { return m_setValues; }
+    const PackedStrings &removals() const { return m_removals; }
+
+private:
+    PackedStrings m_setNames;
+    PackedStrings m_setValues;
+    PackedStrings m_removals;
+};
+
+// For scripts: the text with the edits applied the way the dialog edits a string (names may be
+// synonyms; everything else stays as written). Throws FormatError for a malformed text and
+// platform::Error for a keyword no string can hold.
 QString editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
                              const KeywordValueList &set, const QStringList &remove);
 // The same handed to `write` a part at a time, once every edit has succeeded. Only the pairs
 // that could set one of the names are read as pairs, so a string of millions of others costs
 // little more than the string.
 void editConnectionString(const ProviderCatalogue &catalogue, const QString &text,
-                          const KeywordValueList &set, const QStringList &remove,
+                          const ConnectionStringEdits &edits,
                           const std::function<void(QStringView)> &write);
 
 } // namespace oledb

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -437,6 +438,29 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
     }
     if (catalogue.m_genericIndex < 0)
         refuse(QStringLiteral("top level"), QStringLiteral("no generic entry"));
+    // Folded name -> whether every property under it takes something other than text.
+    QHash<QString, bool> nonText;
+    for (const Provider &provider : std::as_const(catalogue.m_providers)) {
+        for (const PropertyDefinition &property : provider.properties) {
+            const bool notText = property.type != PropertyType::Text;
+            const auto note = [&](const QString &name) {
+                const QString key = name.toCaseFolded();
+                const auto seen = nonText.find(key);
+                if (seen != nonText.end()) {
+                    *seen = *seen && notText;
+                    return;
+                }
+                nonText.insert(key, notText);
+                if (notText)
+                    catalogue.m_nonTextNames.append(name);
+            };
+            note(property.name);
+            for (const Synonym &synonym : property.synonyms)
+                note(synonym.keyword);
+        }
+    }
+    catalogue.m_nonTextNames.removeIf(
+        [&](const QString &name) { return !nonText.value(name.toCaseFolded()); });
     return catalogue;
 }
 

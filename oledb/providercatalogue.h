@@ -35,6 +35,10 @@ public:
     ProviderFamily familyOf(QStringView progId) const;
     // The names of the properties some provider declares secret, each once.
     const QStringList &secretPropertyNames() const { return m_secretNames; }
+    // The names and synonyms of the properties that take a flag, a number or one of a set of
+    // values wherever they are declared, never text: none can hold a secret, whatever the name
+    // says (Encrypt Password is a flag). Each once.
+    const QStringList &nonTextPropertyNames() const { return m_nonTextNames; }
 
 private:
     ProviderCatalogue() = default;
@@ -42,6 +46,7 @@ private:
     QList<std::pair<QString, ProviderFamily>> m_families;
     QList<Provider> m_providers;
     QStringList m_secretNames;
+    QStringList m_nonTextNames;
     QHash<QString, QString> m_sources;
     qsizetype m_genericIndex = -1;
 };

@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <bit>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -33,7 +34,126 @@ struct Found
     qsizetype end;
     QString value;
 };
-using FoundList = QList<Found>;
+
+// What a search of a text finds. secretsOf wants every secret with its value; masking wants only
+// which characters to hide, and a value that is nothing but secrets holds millions of them, each
+// found by both readings of it: those are kept as a bitmap of the text, an eighth of a byte a
+// character however many finds cover it. Finds that touch or overlap become one mask either
+// way, so the bitmap's runs are the masks. Finds trimmed one by one later (see findNested) are
+// kept one by one until then.
+using Trim = const QSet<qsizetype> *;
+
+class Finds
+{
+public:
+    enum class Keep { Values, Spans, Cover };
+
+    Finds(Keep keep, qsizetype length)
+        : m_keep(keep)
+        , m_length(length)
+    { }
+
+    // For a value `length` long inside this text, searched before its finds come here.
+    Finds inner(qsizetype length, Trim trimmedLater) const
+    {
+        return Finds(m_keep == Keep::Cover && trimmedLater ? Keep::Spans : m_keep, length);
+    }
+
+    // With `trim`, the find is first trimmed of the positions in it at either end.
+    void add(qsizetype start, qsizetype end, QStringView value, Trim trim = nullptr)
+    {
+        add(Found {start, end, m_keep == Keep::Values ? value.toString() : QString()}, trim);
+    }
+    void add(Found found, Trim trim = nullptr)
+    {
+        if (trim) {
+            while (found.end > found.start && trim->contains(found.end - 1))
+                --found.end;
+            while (found.start < found.end && trim->contains(found.start))
+                ++found.start;
+            if (found.end <= found.start)
+                return;
+        }
+        if (m_keep != Keep::Cover) {
+            m_list.append(std::move(found));
+            return;
+        }
+        // No search takes an empty span for a secret, so each run of covered characters is
+        // exactly one mask.
+        Q_ASSERT(0 <= found.start && found.start < found.end && found.end <= m_length);
+        if (m_bits.empty())
+            m_bits.assign(size_t((m_length + 63) / 64), 0);
+        const qsizetype first = found.start / 64;
+        const qsizetype last = (found.end - 1) / 64;
+        const quint64 from = ~quint64(0) << (found.start % 64);
+        const quint64 to = ~quint64(0) >> (63 - (found.end - 1) % 64);
+        if (first == last) {
+            m_bits[size_t(first)] |= from & to;
+            return;
+        }
+        m_bits[size_t(first)] |= from;
+        std::fill(m_bits.begin() + first + 1, m_bits.begin() + last, ~quint64(0));
+        m_bits[size_t(last)] |= to;
+    }
+    void clear()
+    {
+        m_list.clear();
+        m_bits = {};
+    }
+
+    // Each find, in the order found; kept only when finds are kept one by one.
+    QList<Found> &list() { return m_list; }
+    bool isCover() const { return m_keep == Keep::Cover; }
+
+    // Each mask, [start, end) in order, until `take` returns false: the finds that touch or
+    // overlap joined.
+    template<typename Take> void forEachMask(Take &&take)
+    {
+        if (m_keep == Keep::Cover) {
+            for (qsizetype start = next(0, true); start < m_length;) {
+                const qsizetype end = next(start, false);
+                if (!take(start, end))
+                    return;
+                start = next(end, true);
+            }
+            return;
+        }
+        std::sort(m_list.begin(), m_list.end(),
+                  [](const Found &a, const Found &b) { return a.start < b.start; });
+        qsizetype i = 0;
+        while (i < m_list.size()) {
+            const qsizetype start = m_list.at(i).start;
+            qsizetype end = m_list.at(i).end;
+            for (++i; i < m_list.size() && m_list.at(i).start <= end; ++i)
+                end = std::max(end, m_list.at(i).end);
+            if (!take(start, end))
+                return;
+        }
+    }
+
+private:
+    // The first position from `from` on whose bit is `set`, or the length.
+    qsizetype next(qsizetype from, bool set) const
+    {
+        const qsizetype words = qsizetype(m_bits.size());
+        qsizetype word = from / 64;
+        if (word >= words)
+            return m_length;
+        quint64 bits
+            = (set ? m_bits[size_t(word)] : ~m_bits[size_t(word)]) & (~quint64(0) << (from % 64));
+        while (bits == 0) {
+            if (++word == words)
+                return m_length;
+            bits = set ? m_bits[size_t(word)] : ~m_bits[size_t(word)];
+        }
+        return std::min(m_length, word * 64 + std::countr_zero(bits));
+    }
+
+    Keep m_keep;
+    qsizetype m_length;
+    QList<Found> m_list;
+    std::vector<quint64> m_bits;
+};
 
 QString normalisedKeyword(QStringView keyword)
 {
@@ -52,24 +172,40 @@ QString normalisedKeyword(QStringView keyword)
     return out.toCaseFolded();
 }
 
-bool declaredSecret(const QString &key, const ProviderCatalogue &catalogue)
+// Whether the normalised key is one of the names, normalised as keys are. Asked once per pair of
+// a string, so each list is normalised once: the copy kept shares the list's data, and while it
+// is the same data, it is the same names. Hashing a string costs more than the rest of reading
+// its pair, so a key of a length no name has is not looked up.
+bool isNamed(const QString &key, const QStringList &names)
 {
-    // Asked once per pair of a string, so the names are normalised once per list of them. The
-    // copy kept shares the list's data: while it is the same data, it is the same names.
     struct Normalised
     {
         QStringList names;
         QSet<QString> keys;
+        quint64 lengths = 0; // bit n: a name n long, the last bit for every longer one
     };
-    thread_local Normalised cache;
-    const QStringList &names = catalogue.secretPropertyNames();
-    if (names.constData() != cache.names.constData() || names.size() != cache.names.size()) {
-        cache.names = names;
-        cache.keys.clear();
-        for (const QString &name : names)
-            cache.keys.insert(normalisedKeyword(name));
+    const auto lengthBit = [](qsizetype length) {
+        return quint64(1) << std::min<qsizetype>(length, 63);
+    };
+    // Few lists are asked about: the catalogue's secret names and its non-text ones.
+    thread_local QList<Normalised> cache;
+    auto it = std::find_if(cache.begin(), cache.end(), [&](const Normalised &normalised) {
+        return normalised.names.constData() == names.constData()
+            && normalised.names.size() == names.size();
+    });
+    if (it == cache.end()) {
+        if (cache.size() == 4)
+            cache.removeFirst();
+        Normalised normalised {names, {}};
+        for (const QString &name : names) {
+            const QString normalisedName = normalisedKeyword(name);
+            normalised.keys.insert(normalisedName);
+            normalised.lengths |= lengthBit(normalisedName.size());
+        }
+        cache.append(std::move(normalised));
+        it = std::prev(cache.end());
     }
-    return cache.keys.contains(key);
+    return (it->lengths & lengthBit(key.size())) != 0 && it->keys.contains(key);
 }
 
 QStringView trimmedOfDelimiters(QStringView text)
@@ -99,39 +235,47 @@ qsizetype enclosedEnd(QStringView text, qsizetype start, QChar close)
 
 // Adds what was found in a value to what is found in the text it stands in: the value starts
 // at `base` there, written with every `doubled` character (a quote, or a closing brace) twice.
-void addEscaped(FoundList &out, FoundList inner, QStringView value, qsizetype base,
-                std::optional<QChar> doubled)
+void addEscaped(Finds &out, Finds &&inner, QStringView value, qsizetype base,
+                std::optional<QChar> doubled, Trim trim)
 {
-    if (!doubled) {
-        for (Found &found : inner)
-            out.append({base + found.start, base + found.end, std::move(found.value)});
-        return;
-    }
     // Every start and end in order, counted in one pass over the value: counting from the
     // value's start for each would cost its length per secret.
+    qsizetype at = 0;
+    qsizetype before = 0;
+    const auto place = [&](qsizetype index) {
+        if (doubled) {
+            for (; at < index; ++at)
+                before += value[at] == *doubled;
+        }
+        return base + index + before;
+    };
+    if (inner.isCover()) {
+        inner.forEachMask([&](qsizetype start, qsizetype end) {
+            const qsizetype outerStart = place(start);
+            out.add(outerStart, place(end), {}, trim);
+            return true;
+        });
+        return;
+    }
+    QList<Found> &finds = inner.list();
     std::vector<std::pair<qsizetype, qsizetype *>> ends;
-    ends.reserve(2 * inner.size());
-    for (Found &found : inner) {
+    ends.reserve(2 * finds.size());
+    for (Found &found : finds) {
         ends.emplace_back(found.start, &found.start);
         ends.emplace_back(found.end, &found.end);
     }
     std::sort(ends.begin(), ends.end(),
               [](const auto &a, const auto &b) { return a.first < b.first; });
-    qsizetype at = 0;
-    qsizetype before = 0;
-    for (const auto &[index, slot] : ends) {
-        for (; at < index; ++at)
-            before += value[at] == *doubled;
-        *slot = base + index + before;
-    }
-    for (Found &found : inner)
-        out.append(std::move(found));
+    for (const auto &[index, slot] : ends)
+        *slot = place(index);
+    for (Found &found : finds)
+        out.add(std::move(found), trim);
 }
 
-void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue);
+void findNested(QStringView text, int depth, Finds &out, const ProviderCatalogue &catalogue);
 
 enum class TextKind { Message, ConnectionString };
-void findAssignments(QStringView text, TextKind kind, FoundList &out,
+void findAssignments(QStringView text, TextKind kind, Finds &out,
                      const ProviderCatalogue &catalogue);
 
 // Past the pieces after `end` that assign nothing: a password written with an undoubled `}`
@@ -157,31 +301,96 @@ qsizetype pastBarePieces(QStringView text, qsizetype end)
     return end;
 }
 
+// A quoted value's doubled quotes undone where the value stands, in a text the reading may
+// change, and put back when the reading is done with it.
+class UndoneInPlace
+{
+public:
+    UndoneInPlace(char16_t *begin, qsizetype size, char16_t quote)
+        : m_begin(begin)
+        , m_size(size)
+        , m_quote(quote)
+    {
+        const char16_t *from = begin;
+        char16_t *to = begin;
+        for (const char16_t *const end = begin + size; from != end; ++from) {
+            *to++ = *from;
+            // As written, every quote inside is doubled.
+            if (*from == quote)
+                ++from;
+        }
+        m_end = to;
+    }
+    ~UndoneInPlace()
+    {
+        char16_t *to = m_begin + m_size;
+        for (const char16_t *from = m_end; from != m_begin;) {
+            *--to = *--from;
+            if (*from == m_quote)
+                *--to = m_quote;
+        }
+    }
+    UndoneInPlace(const UndoneInPlace &) = delete;
+    UndoneInPlace &operator=(const UndoneInPlace &) = delete;
+
+    QStringView value() const { return QStringView(m_begin, m_end); }
+
+private:
+    char16_t *m_begin;
+    qsizetype m_size;
+    char16_t m_quote;
+    char16_t *m_end;
+};
+
 // Every pair of a connection string read from `text`, taken as it is read rather than kept: a
 // string of millions of pairs costs no list of them. Throws FormatError, as the reading does.
-void findInPairs(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue)
+// With `writable`, the text's own characters, a quoted value's doubling is undone where it
+// stands rather than in a copy, so that a string that is one long value is not held twice; the
+// text is as it was again when the reading is done.
+void findInPairs(QStringView text, int depth, Finds &out, const ProviderCatalogue &catalogue,
+                 Trim trim = nullptr, char16_t *writable = nullptr)
 {
     ConnectionString::visitPairSpans(
-        text, [&](QStringView keyword, QStringView value, const PairSpan &span) {
+        text,
+        [&](QStringView keyword, QStringView value, const PairSpan &span) {
+            const bool quoted = span.end > span.valueStart && isQuote(text[span.valueStart]);
+            const std::optional<QChar> quote
+                = quoted ? std::optional<QChar>(text[span.valueStart]) : std::nullopt;
+            std::optional<UndoneInPlace> undone;
+            if (writable && quoted && value.contains(*quote)) {
+                undone.emplace(writable + span.valueStart + 1, value.size(), quote->unicode());
+                value = undone->value();
+            }
             if (isSecretKeyword(keyword, catalogue)) {
                 if (!value.isEmpty())
-                    out.append({span.valueStart, span.end, value.toString()});
+                    out.add(span.valueStart, span.end, value, trim);
                 return;
             }
             if (!value.contains(u'='))
                 return;
-            FoundList inner;
+            Finds inner = out.inner(value.size(), trim);
             findNested(value, depth + 1, inner, catalogue);
-            const bool quoted = span.end > span.valueStart && isQuote(text[span.valueStart]);
             addEscaped(out, std::move(inner), value, quoted ? span.valueStart + 1 : span.valueStart,
-                       quoted ? std::optional<QChar>(text[span.valueStart]) : std::nullopt);
-        });
+                       quote, trim);
+        },
+        writable ? ValueQuoting::AsWritten : ValueQuoting::Undone);
+}
+
+bool readsAsPairs(QStringView text)
+{
+    try {
+        ConnectionString::visitPairSpans(
+            text, [](QStringView, QStringView, const PairSpan &) {}, ValueQuoting::AsWritten);
+    } catch (const FormatError &) {
+        return false;
+    }
+    return true;
 }
 
 // A value of another property may hold a whole string of its own: ODBC attributes for the
 // driver, or a provider's own connection string. It is read both ways and whatever either
 // reading takes for a secret is hidden.
-void findNested(QStringView text, int depth, FoundList &out, const ProviderCatalogue &catalogue)
+void findNested(QStringView text, int depth, Finds &out, const ProviderCatalogue &catalogue)
 {
     if (!text.contains(u'='))
         return;
@@ -216,33 +425,22 @@ void findNested(QStringView text, int depth, FoundList &out, const ProviderCatal
                 }
                 const qsizetype bare = span.braced ? (span.closed ? 2 : 1) : 0;
                 if (!value.isEmpty() || end - span.start > bare)
-                    out.append({span.start, end, value});
+                    out.add(span.start, end, value);
                 return;
             }
             if (!value.contains(u'='))
                 return;
-            FoundList inner;
+            Finds inner = out.inner(value.size(), nullptr);
             findNested(value, depth + 1, inner, catalogue);
             addEscaped(out, std::move(inner), value, span.braced ? span.start + 1 : span.start,
-                       span.braced ? std::optional<QChar>(u'}') : std::nullopt);
+                       span.braced ? std::optional<QChar>(u'}') : std::nullopt, nullptr);
         });
 
-    FoundList asPairs;
-    try {
-        findInPairs(text, depth, asPairs, catalogue);
-    } catch (const FormatError &) {
-        return;
-    }
     // Read as pairs, a braced ODBC value may seem to end in its own closing brace; the driver
     // never takes that brace for part of the value, and hiding it would unbalance the string.
-    for (Found found : std::as_const(asPairs)) {
-        while (found.end > found.start && braces.contains(found.end - 1))
-            --found.end;
-        while (found.start < found.end && braces.contains(found.start))
-            ++found.start;
-        if (found.end > found.start)
-            out.append(found);
-    }
+    // The reading is tried first, so that one failing halfway leaves nothing found behind.
+    if (readsAsPairs(text))
+        findInPairs(text, depth, out, catalogue, &braces);
 }
 
 bool endsKeyword(QChar c)
@@ -260,23 +458,33 @@ bool secretBefore(QStringView text, qsizetype assign, const ProviderCatalogue &c
     while (begin > limit && !endsKeyword(text[begin - 1]))
         --begin;
     const QStringView candidate = text.sliced(begin, assign - begin).trimmed();
-    qsizetype word = 0;
-    while (word < candidate.size()) {
-        if (isSecretKeyword(candidate.sliced(word), catalogue))
-            return true;
-        while (word < candidate.size() && !candidate[word].isSpace())
-            ++word;
-        while (word < candidate.size() && candidate[word].isSpace())
-            ++word;
-    }
-    return false;
+    // Each run of the last words, longest first.
+    const auto anyEnd = [&](auto &&is) {
+        qsizetype word = 0;
+        while (word < candidate.size()) {
+            if (is(candidate.sliced(word)))
+                return true;
+            while (word < candidate.size() && !candidate[word].isSpace())
+                ++word;
+            while (word < candidate.size() && candidate[word].isSpace())
+                ++word;
+        }
+        return false;
+    };
+    // A property that takes no text (Encrypt Password) owns its value, whatever the words
+    // before it say.
+    if (anyEnd([&](QStringView words) {
+            return isNamed(normalisedKeyword(words), catalogue.nonTextPropertyNames());
+        }))
+        return false;
+    return anyEnd([&](QStringView words) { return isSecretKeyword(words, catalogue); });
 }
 
 // Every secret-looking assignment in text that follows no syntax: a driver's message, or a
 // connection string too malformed to read. Values run as either syntax would run them, and to
 // the end of the line otherwise; in a connection string a bare value also takes the pieces
 // after it that assign nothing, which is how a password holding `;` ends up written.
-void findAssignments(QStringView text, TextKind kind, FoundList &out,
+void findAssignments(QStringView text, TextKind kind, Finds &out,
                      const ProviderCatalogue &catalogue)
 {
     qsizetype pos = 0;
@@ -317,7 +525,7 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out,
                 --end;
         }
         if (end > start) {
-            out.append({start, end, text.sliced(start, end - start).toString()});
+            out.add(start, end, text.sliced(start, end - start));
             pos = end;
         }
     }
@@ -326,50 +534,43 @@ void findAssignments(QStringView text, TextKind kind, FoundList &out,
 // The part of the text from `from` to `to` with every secret in it masked; a secret that runs
 // across either end is masked as far as the part goes.
 template<typename Write>
-void applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to, Write &&write)
+void applyMask(QStringView text, Finds &found, qsizetype from, qsizetype to, Write &&write)
 {
-    std::sort(found.begin(), found.end(),
-              [](const Found &a, const Found &b) { return a.start < b.start; });
     const QString mask = secretMask();
     qsizetype copied = from;
-    qsizetype i = 0;
-    while (i < found.size()) {
-        const qsizetype start = found.at(i).start;
-        qsizetype end = found.at(i).end;
-        // Overlapping or touching finds become one mask, so no length shows through.
-        for (++i; i < found.size() && found.at(i).start <= end; ++i)
-            end = std::max(end, found.at(i).end);
+    found.forEachMask([&](qsizetype start, qsizetype end) {
         if (end <= copied)
-            continue;
+            return true;
         if (start >= to)
-            break;
+            return false;
         write(text.sliced(copied, std::max(start, copied) - copied));
         write(QStringView(mask));
         copied = std::min(end, to);
-    }
+        return true;
+    });
     write(text.sliced(copied, to - copied));
 }
 
-QString applyMask(QStringView text, FoundList found, qsizetype from, qsizetype to)
+QString applyMask(QStringView text, Finds &found, qsizetype from, qsizetype to)
 {
     QString out;
     out.reserve(to - from);
-    applyMask(text, std::move(found), from, to, [&out](QStringView part) { out += part; });
+    applyMask(text, found, from, to, [&out](QStringView part) { out += part; });
     return out;
 }
 
-QString applyMask(QStringView text, FoundList found)
+QString applyMask(QStringView text, Finds &found)
 {
-    if (found.isEmpty())
-        return text.toString();
-    return applyMask(text, std::move(found), 0, text.size());
+    return applyMask(text, found, 0, text.size());
 }
 
-FoundList findInConnectionString(QStringView text, const ProviderCatalogue &catalogue)
+// With `writable`, as findInPairs takes it.
+Finds findInConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+                             char16_t *writable = nullptr)
 {
-    FoundList found;
+    Finds found(Finds::Keep::Cover, text.size());
     try {
-        findInPairs(text, 0, found, catalogue);
+        findInPairs(text, 0, found, catalogue, nullptr, writable);
     } catch (const FormatError &) {
         // What the pairs before the fault gave is found again below.
         found.clear();
@@ -396,28 +597,35 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue)
     QStringView stem = key;
     while (!stem.isEmpty() && stem.back().isDigit())
         stem.chop(1);
-    return declaredSecret(key, catalogue) || key.contains(u"password") || key.contains(u"passwd")
+    if (isNamed(key, catalogue.secretPropertyNames()))
+        return true;
+    const bool looksSecret = key.contains(u"password") || key.contains(u"passwd")
         || key.contains(u"secret") || stem.endsWith(u"pwd") || key.endsWith(u"token");
+    // A flag or a number holds no secret, whatever its name says (Encrypt Password).
+    return looksSecret && !isNamed(key, catalogue.nonTextPropertyNames());
 }
 
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue)
 {
-    return applyMask(text, findInConnectionString(text, catalogue));
+    Finds found = findInConnectionString(text, catalogue);
+    return applyMask(text, found);
 }
 
-void maskConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+void maskConnectionString(QString &text, const ProviderCatalogue &catalogue,
                           const std::function<void(QStringView)> &write)
 {
-    applyMask(text, findInConnectionString(text, catalogue), 0, text.size(), write);
+    auto *const writable = reinterpret_cast<char16_t *>(text.data());
+    Finds found = findInConnectionString(text, catalogue, writable);
+    applyMask(text, found, 0, text.size(), write);
 }
 
 QString maskValue(QStringView keyword, QStringView value, const ProviderCatalogue &catalogue)
 {
     if (isSecretKeyword(keyword, catalogue))
         return value.isEmpty() ? QString() : secretMask();
-    FoundList found;
+    Finds found(Finds::Keep::Cover, value.size());
     findNested(value, 1, found, catalogue);
-    return applyMask(value, std::move(found));
+    return applyMask(value, found);
 }
 
 QString maskConnectionString(QStringView text, qsizetype from, qsizetype to,
@@ -425,7 +633,8 @@ QString maskConnectionString(QStringView text, qsizetype from, qsizetype to,
 {
     from = std::clamp<qsizetype>(from, 0, text.size());
     to = std::clamp<qsizetype>(to, from, text.size());
-    return applyMask(text, findInConnectionString(text, catalogue), from, to);
+    Finds found = findInConnectionString(text, catalogue);
+    return applyMask(text, found, from, to);
 }
 
 QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogue &catalogue)
@@ -444,9 +653,9 @@ QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogu
             }
             continue;
         }
-        FoundList nested;
+        Finds nested(Finds::Keep::Values, pair.value.size());
         findNested(pair.value, 1, nested, catalogue);
-        for (const Found &found : std::as_const(nested)) {
+        for (const Found &found : std::as_const(nested.list())) {
             secrets.append(found.value);
             const QStringView raw
                 = QStringView(pair.value).sliced(found.start, found.end - found.start);
@@ -501,7 +710,7 @@ QString maskSecrets(QStringView text, const QStringList &secrets,
     const auto isWord = [](QChar c) {
         return c.isLetterOrNumber() || c == u'_';
     };
-    FoundList found;
+    Finds found(Finds::Keep::Cover, text.size());
     for (const QString &secret : secrets) {
         if (secret.isEmpty())
             continue;
@@ -512,11 +721,11 @@ QString maskSecrets(QStringView text, const QStringList &secrets,
             const bool joinedAfter
                 = end < text.size() && isWord(text[end]) && isWord(secret.back());
             if (!joinedBefore && !joinedAfter)
-                found.append({at, end, secret});
+                found.add(at, end, {});
         }
     }
     findAssignments(text, TextKind::Message, found, catalogue);
-    return applyMask(text, std::move(found));
+    return applyMask(text, found);
 }
 
 } // namespace oledb

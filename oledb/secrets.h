@@ -28,8 +28,10 @@ bool isSecretKeyword(QStringView keyword, const ProviderCatalogue &catalogue);
 // searched every way it could be read, so its secrets are hidden too.
 QString maskConnectionString(QStringView text, const ProviderCatalogue &catalogue);
 // The same handed to `write` a part at a time (text and masks in turn), for a string too long to
-// copy whole.
-void maskConnectionString(QStringView text, const ProviderCatalogue &catalogue,
+// copy whole. The text is lent, so that no copy of it is made: a quoted value with doubled quotes
+// is read where it stands, its doubling undone and then put back. It is as it was when the call
+// returns; one shared with another QString is copied first.
+void maskConnectionString(QString &text, const ProviderCatalogue &catalogue,
                           const std::function<void(QStringView)> &write);
 // Only the part from `from` to `to`, masked as the whole text would be: a piece of a secret
 // shows as the mask too.

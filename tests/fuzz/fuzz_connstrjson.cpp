@@ -53,6 +53,24 @@ QJsonArray pairsAsJson(const oledb::KeywordValueList &pairs)
     return list;
 }
 
+QJsonArray setAsJson(const oledb::ConnectionStringEdits &edits)
+{
+    QJsonArray list;
+    for (qsizetype i = 0; i < edits.setNames().size(); ++i) {
+        list.append(
+            QJsonArray {edits.setNames().at(i).toString(), edits.setValues().at(i).toString()});
+    }
+    return list;
+}
+
+QJsonArray removalsAsJson(const oledb::ConnectionStringEdits &edits)
+{
+    QJsonArray list;
+    for (qsizetype i = 0; i < edits.removals().size(); ++i)
+        list.append(edits.removals().at(i).toString());
+    return list;
+}
+
 // What the layer reads from `fd` as a JSON array, or why it refused.
 struct Reading
 {
@@ -70,10 +88,10 @@ Reading readAs(char shape, int fd)
             });
         } else if (shape == 'e') {
             connstr::readEditRequests(fd, [&](qsizetype, const connstr::EditRequest &request) {
-                elements.append(QJsonObject {
-                    {QStringLiteral("string"), request.text},
-                    {QStringLiteral("set"), pairsAsJson(request.set)},
-                    {QStringLiteral("remove"), QJsonArray::fromStringList(request.remove)}});
+                elements.append(
+                    QJsonObject {{QStringLiteral("string"), request.text},
+                                 {QStringLiteral("set"), setAsJson(request.edits)},
+                                 {QStringLiteral("remove"), removalsAsJson(request.edits)}});
             });
         } else {
             connstr::readStrings(

@@ -3,7 +3,8 @@
 // echoed in a message the way drivers quote their input, and masked with the string's secrets.
 // No password the driver receives may then be read in the message, in any case, unless it is
 // shorter than 3 characters, holds the mask's '*' (the mask itself could spell it), or is spelt
-// inside what the string shows in clear or inside the message's own words.
+// inside what the string shows in clear or inside the message's own words. A property the
+// catalogue declares a flag or a number holds no password, whatever its name.
 #include "drivers/testing/odbctester.h"
 #include "drivers/testing/sqlservertester.h"
 #include "fuzzcheck.h"
@@ -17,6 +18,10 @@ namespace {
 
 bool isPasswordKey(const QString &key)
 {
+    // A flag with the word in its name (Encrypt Password) holds no password.
+    if (oledb::ProviderCatalogue::builtIn().nonTextPropertyNames().contains(key.simplified(),
+                                                                            Qt::CaseInsensitive))
+        return false;
     return key.compare(u"PWD", Qt::CaseInsensitive) == 0
         || key.contains(u"password", Qt::CaseInsensitive);
 }

@@ -170,9 +170,10 @@ void tst_Secrets::noPasswordIsShownAnywhere_data()
         "Jet OLEDB:New Database Password=newPW"_s,
         u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=db.mdb;Jet OLEDB:Database "
         "Password=********;Jet OLEDB:New Database Password=********"_s);
-    row("a local cube's encryption password",
-        u"Provider=MSOLAP;Data Source=sales.cub;Encryption Password=cub3PW;UseExistingFile=True"_s,
-        u"Provider=MSOLAP;Data Source=sales.cub;Encryption Password=********;"
+    row("a local cube's encryption password beside the flag that asks for it",
+        u"Provider=MSOLAP;Data Source=sales.cub;Encrypt Password=True;Encryption Password=cub3PW;"
+        "UseExistingFile=True"_s,
+        u"Provider=MSOLAP;Data Source=sales.cub;Encrypt Password=True;Encryption Password=********;"
         "UseExistingFile=True"_s);
     row("an expired password beside its successor",
         u"Provider=MSOLEDBSQL19;Data Source=x;User ID=u;Password=n3wPW;Old Password=0ldPW"_s,
@@ -297,6 +298,8 @@ void tst_Secrets::keywordsAreSecretAsTheParserComparesThem_data()
     QTest::newRow("user name") << u"User ID"_s << false;
     QTest::newRow("saving passwords is no secret") << u"Persist Security Info"_s << false;
     QTest::newRow("pwd inside a word") << u"PwdPolicy"_s << false;
+    QTest::newRow("a flag the catalogue declares, password in its name")
+        << u"encrypt  PASSWORD"_s << false;
     QTest::newRow("a second factor") << u"PWD2"_s << true;
     QTest::newRow("a bare token") << u"Token"_s << true;
     QTest::newRow("a token inside a longer keyword") << u"Auth_AccessToken"_s << true;
@@ -348,6 +351,11 @@ void tst_Secrets::driverMessagesLoseEverySecretAndKeepTheirWords_data()
         << u"password \"s3cret}x\" rejected"_s << QStringList {}
         << u"password \"********\" rejected"_s
         << u"Provider=MSDASQL;Driver={PostgreSQL Unicode};PWD={s3cret}}x}"_s;
+    QTest::newRow("a flag with password in its name stays readable")
+        << u"connect string was Provider=MSOLAP;Encrypt Password=True;Password=cub3PW"_s
+        << QStringList {}
+        << u"connect string was Provider=MSOLAP;Encrypt Password=True;Password=********"_s
+        << QString();
     QTest::newRow("a message without secrets is left alone")
         << u"[unixODBC][Driver Manager]Data source name not found"_s << QStringList {}
         << u"[unixODBC][Driver Manager]Data source name not found"_s << QString();

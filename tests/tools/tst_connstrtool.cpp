@@ -74,6 +74,13 @@ private Q_SLOTS:
                                "{'ok': false, 'offset': 4, 'message': '"
                                + oledb::FormatError::text().toUtf8() + "'}]")
                         .constData());
+        // Names and values are kept packed, a repeat as a reference to the first: order counts.
+        QTest::newRow("edit: names and values set again, in order; the last set list counts")
+            << u"edit"_s
+            << json("[{'string': 'Provider=SQLOLEDB;Data Source=x', 'set': [['User ID', 'u']], "
+                    "'set': [['Data Source', 'a'], ['Initial Catalog', 'a'], ['Data Source', 'b'], "
+                    "['Data Source', 'a']], 'remove': ['Initial Catalog']}]")
+            << 0 << json("[{'ok': true, 'string': 'Provider=SQLOLEDB;Data Source=a'}]");
         QTest::newRow("edit: no string") << u"edit"_s << json("[{'set': []}]") << 2 << QByteArray();
         // The string comes out whole, as edit writes it; what has no counterpart is masked.
         QTest::newRow("convert: an ADO.NET string and a JDBC URL")

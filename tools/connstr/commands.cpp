@@ -39,15 +39,13 @@ void writeFormatError(JsonWriter &out, const oledb::FormatError &error)
     out.endObject();
 }
 
-// Whether the string breaks the syntax, without keeping anything it holds.
+// Whether the string breaks the syntax, without keeping anything it holds or copying a value.
 std::optional<oledb::FormatError> check(QStringView text)
 {
-    struct Ignore final : oledb::PairVisitor
-    {
-        void visit(QStringView, QStringView) override { }
-    } ignore;
     try {
-        oledb::ConnectionString::visitPairs(text, ignore);
+        oledb::ConnectionString::visitPairSpans(
+            text, [](QStringView, QStringView, const oledb::PairSpan &) {},
+            oledb::ValueQuoting::AsWritten);
     } catch (const oledb::FormatError &error) {
         return error;
     }
@@ -126,7 +124,7 @@ bool parseString(QStringView text, JsonWriter &out)
 }
 
 // What the Data Link dialog shows with "Show password" off, so scripts can log a string safely.
-bool maskString(QStringView text, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
+bool maskString(QString &text, JsonWriter &out, const oledb::ProviderCatalogue &catalogue)
 {
     if (const auto error = check(text)) {
         writeFormatError(out, *error);
@@ -228,18 +226,17 @@ bool editString(const EditRequest &request, JsonWriter &out,
     try {
         // Nothing is written before every edit has succeeded, so a failure leaves no half answer.
         bool started = false;
-        oledb::editConnectionString(catalogue, request.text, request.set, request.remove,
-                                    [&](QStringView part) {
-                                        if (!started) {
-                                            out.beginObject();
-                                            out.key(QLatin1StringView("ok"));
-                                            out.boolean(true);
-                                            out.key(QLatin1StringView("string"));
-                                            out.beginString();
-                                            started = true;
-                                        }
-                                        out.stringPart(part);
-                                    });
+        oledb::editConnectionString(catalogue, request.text, request.edits, [&](QStringView part) {
+            if (!started) {
+                out.beginObject();
+                out.key(QLatin1StringView("ok"));
+                out.boolean(true);
+                out.key(QLatin1StringView("string"));
+                out.beginString();
+                started = true;
+            }
+            out.stringPart(part);
+        });
         out.endString();
         out.endObject();
         return true;
@@ -300,9 +297,8 @@ constexpr struct
      }},
     {"mask",
      [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {
-         readStrings(in, [&](qsizetype, QStringView text) {
-             allValid &= maskString(text, out, catalogue);
-         });
+         takeStrings(
+             in, [&](qsizetype, QString &text) { allValid &= maskString(text, out, catalogue); });
      }},
     {"check",
      [](int in, JsonWriter &out, const oledb::ProviderCatalogue &catalogue, bool &allValid) {

@@ -14,6 +14,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace connstr {
@@ -440,6 +441,30 @@ private:
     char m_view[sizeof m_raw + 8];
 };
 
+// A string of the input moved out of the reader's buffer, where it stays only until the handler
+// returns, without being held twice on the way: each part is given back to the system as soon
+// as it is copied. The buffer is the reader's stack, which past its top holds nothing the reader
+// will read again; those pages simply read as zeros when it next grows into them.
+QString takeString(const char16_t *chars, qsizetype size)
+{
+    QString text(size, Qt::Uninitialized);
+    auto *const to = reinterpret_cast<char16_t *>(text.data());
+    const auto page = quintptr(::sysconf(_SC_PAGESIZE));
+    constexpr qsizetype part = 32 * 1024;
+    // Whole pages only: the first and the last may hold something else.
+    quintptr released = (quintptr(chars) + page - 1) & ~(page - 1);
+    for (qsizetype at = 0; at < size; at += part) {
+        const qsizetype count = std::min(part, size - at);
+        std::memcpy(to + at, chars + at, size_t(count) * sizeof(char16_t));
+        const quintptr copied = quintptr(chars + at + count) & ~(page - 1);
+        if (copied > released) {
+            ::madvise(reinterpret_cast<void *>(released), copied - released, MADV_DONTNEED);
+            released = copied;
+        }
+    }
+    return text;
+}
+
 enum class Shape { Strings, PairLists, EditRequests };
 
 // Follows the reader's events through the outer array and hands over each complete element.
@@ -451,8 +476,9 @@ class Handler : public rapidjson::BaseReaderHandler<Utf16Units, Handler>
 public:
     using Ch = char16_t;
 
-    Handler(Shape shape, std::function<void(const Handler &)> deliver)
+    Handler(Shape shape, bool takeStrings, std::function<void(Handler &)> deliver)
         : m_shape(shape)
+        , m_takeStrings(takeStrings)
         , m_deliver(std::move(deliver))
     { }
 
@@ -461,6 +487,8 @@ public:
     // The element just completed.
     qsizetype index = 0;
     QStringView text;
+    // The same taken out of the reader's buffer, when the strings are taken.
+    QString takenText;
     oledb::KeywordValueList pairs;
     EditRequest request;
 
@@ -481,15 +509,25 @@ public:
         return true;
     }
 
-    bool String(const Ch *chars, rapidjson::SizeType length, bool)
+    bool String(const Ch *chars, rapidjson::SizeType length, bool copy)
     {
+        // Read from a stream, not in place: every string stands in the reader's stack.
+        Q_ASSERT(copy);
         const QStringView view(chars, length);
         switch (m_at) {
         case At::Items:
             if (m_shape != Shape::Strings)
                 return wrongShape();
-            text = view;
-            return deliver();
+            if (!m_takeStrings) {
+                text = view;
+                return deliver();
+            }
+            takenText = takeString(chars, length);
+            text = takenText;
+            deliver();
+            // Not kept while the next is taken.
+            takenText = QString();
+            return true;
         case At::Pair:
             if (m_parts == 2)
                 return wrongShape();
@@ -497,13 +535,13 @@ public:
             return true;
         case At::Request:
             if (m_key == Field::String) {
-                request.text = view.toString();
+                request.text = takeString(chars, length);
                 m_hasText = true;
                 return true;
             }
             return m_key == Field::Other || wrongShape();
         case At::Removals:
-            request.remove.append(view.toString());
+            request.edits.remove(view);
             return true;
         case At::Skipping:
             return true;
@@ -577,10 +615,10 @@ private:
             if (!array || m_key == Field::String)
                 return wrongShape();
             if (m_key == Field::Set) {
-                request.set.clear();
+                request.edits.clearSets();
                 m_at = At::Pairs;
             } else {
-                request.remove.clear();
+                request.edits.clearRemovals();
                 m_at = At::Removals;
             }
             return true;
@@ -609,8 +647,10 @@ private:
         case At::Pair:
             if (m_parts != 2)
                 return wrongShape();
-            (m_shape == Shape::EditRequests ? request.set : pairs)
-                .append({std::move(m_keyword), std::move(m_value)});
+            if (m_shape == Shape::EditRequests)
+                request.edits.set(m_keyword, m_value);
+            else
+                pairs.append({std::move(m_keyword), std::move(m_value)});
             m_at = At::Pairs;
             return true;
         case At::Request:
@@ -660,7 +700,8 @@ private:
     }
 
     Shape m_shape;
-    std::function<void(const Handler &)> m_deliver;
+    bool m_takeStrings;
+    std::function<void(Handler &)> m_deliver;
     At m_at = At::Top;
     Field m_key = Field::Other;
     int m_depth = 0;
@@ -680,10 +721,10 @@ UnusableInput notJson(const char *reason, size_t offset)
         QStringLiteral("standard input is not JSON (%1 at byte %2)").arg(text).arg(offset)};
 }
 
-void read(int fd, Shape shape, std::function<void(const Handler &)> deliver)
+void read(int fd, Shape shape, bool takeStrings, std::function<void(Handler &)> deliver)
 {
     InputStream in(fd);
-    Handler handler(shape, std::move(deliver));
+    Handler handler(shape, takeStrings, std::move(deliver));
     // Iterative: nesting costs heap, not stack. Invalid UTF-8 is refused: the source encoding
     // validates as it decodes into UTF-16.
     rapidjson::GenericReader<Utf8WithSurrogates, Utf16Units, ThrowingAllocator> reader;
@@ -709,19 +750,26 @@ void read(int fd, Shape shape, std::function<void(const Handler &)> deliver)
 
 void readStrings(int fd, const std::function<void(qsizetype, QStringView)> &handle)
 {
-    read(fd, Shape::Strings, [&](const Handler &element) { handle(element.index, element.text); });
+    read(fd, Shape::Strings, false,
+         [&](const Handler &element) { handle(element.index, element.text); });
+}
+
+void takeStrings(int fd, const std::function<void(qsizetype, QString &)> &handle)
+{
+    read(fd, Shape::Strings, true,
+         [&](Handler &element) { handle(element.index, element.takenText); });
 }
 
 void readPairLists(int fd,
                    const std::function<void(qsizetype, const oledb::KeywordValueList &)> &handle)
 {
-    read(fd, Shape::PairLists,
+    read(fd, Shape::PairLists, false,
          [&](const Handler &element) { handle(element.index, element.pairs); });
 }
 
 void readEditRequests(int fd, const std::function<void(qsizetype, const EditRequest &)> &handle)
 {
-    read(fd, Shape::EditRequests,
+    read(fd, Shape::EditRequests, false,
          [&](const Handler &element) { handle(element.index, element.request); });
 }
 

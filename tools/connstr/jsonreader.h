@@ -5,6 +5,7 @@
 // input arrives.
 
 #include "oledb/connectionstring.h"
+#include "oledb/datalinkproperties.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,8 +28,7 @@ inline constexpr int nestingLimit = 1000;
 struct EditRequest
 {
     QString text;
-    oledb::KeywordValueList set;
-    QStringList remove;
+    oledb::ConnectionStringEdits edits;
 };
 
 // Each reads a JSON array from the file descriptor `fd` and hands its elements over in order,
@@ -38,6 +38,9 @@ struct EditRequest
 
 // An array of strings. The view is good until the handler returns.
 void readStrings(int fd, const std::function<void(qsizetype, QStringView)> &handle);
+// The same with each string the handler's own, to keep or change; it costs a copy, made without
+// ever holding the string twice.
+void takeStrings(int fd, const std::function<void(qsizetype, QString &)> &handle);
 // An array of pair lists, each [[keyword, value], ...] of strings.
 void readPairLists(int fd,
                    const std::function<void(qsizetype, const oledb::KeywordValueList &)> &handle);
