@@ -6,6 +6,8 @@
 #include "oledb/odbcattributes.h"
 #include "oledb/propertynames.h"
 
+#include <algorithm>
+
 namespace drivers {
 
 namespace {
@@ -51,6 +53,11 @@ QString OdbcTester::odbcConnectionString(const oledb::ProviderCatalogue &catalog
         odbc.set(QStringLiteral("DSN"), dataSource);
     const auto add = [&](const QString &key, const QString &value) {
         if (!dataSource.isEmpty() && key.compare(u"DSN", Qt::CaseInsensitive) == 0)
+            return;
+        // A keyword ODBC cannot carry would reach the driver as another one: `PWD=` (written
+        // `PWD==` in the string) as PWD, with a value the masker never heard of.
+        static const QStringView unsendable = u"[]{}(),;?*=!@";
+        if (std::any_of(key.cbegin(), key.cend(), [](QChar c) { return unsendable.contains(c); }))
             return;
         // The first occurrence is the one a driver goes by.
         if (!odbc.value(key))

@@ -202,6 +202,9 @@ void tst_OdbcStrings::shouldMapOdbcProviderProperties_data()
     QTest::newRow("a password that must be braced")
         << QStringLiteral("Data Source=pg;User ID=me;Password=\"a;}b\"")
         << QStringLiteral("DSN=pg;UID=me;PWD={a;}}b};");
+    QTest::newRow("a keyword ODBC cannot carry is not passed on as another")
+        << QStringLiteral("Data Source=pg;PWD==x=secret;Opt{1}=y;SSLmode=require")
+        << QStringLiteral("DSN=pg;SSLmode=require;");
 }
 
 void tst_OdbcStrings::shouldMapOdbcProviderProperties()
