@@ -1,6 +1,7 @@
 #include "drivers/odbc.h"
 
 #include "drivers/sortnames.h"
+#include "oledb/odbcattributes.h"
 
 #include <QDir>
 
@@ -212,6 +213,79 @@ std::unique_ptr<Handle> statementOf(const Handle &connection, int timeoutSeconds
     return statement;
 }
 
+// Each configured data source from `first` on (SQL_FETCH_FIRST for all) with the driver it names
+// (unixODBC's description), until `visit` returns false.
+void forEachDataSource(const Handle &env, SQLUSMALLINT first,
+                       const std::function<bool(const QString &name, const QString &driver)> &visit)
+{
+    SQLUSMALLINT direction = first;
+    while (true) {
+        // The driver manager allows names longer than the classic 32-character limit.
+        SQLWCHAR name[256] = {};
+        SQLWCHAR description[512] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT descriptionLength = 0;
+        const SQLRETURN rc = api().dataSources(
+            env.get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength, description,
+            SQLSMALLINT(std::size(description)), &descriptionLength);
+        if (!SQL_SUCCEEDED(rc))
+            return;
+        direction = SQL_FETCH_NEXT;
+        if (!visit(fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)),
+                   fromWide(description,
+                            std::min<qsizetype>(descriptionLength,
+                                                qsizetype(std::size(description)) - 1))))
+            return;
+    }
+}
+
+// Drivers that leave SQL_ATTR_LOGIN_TIMEOUT unread and wait for a silent server for ever unless
+// their own keyword says otherwise, by a piece of their name or library.
+struct OwnTimeoutKeyword
+{
+    QStringView driver;
+    QStringView keyword;
+};
+constexpr OwnTimeoutKeyword OwnTimeoutKeywords[] {
+    {u"MariaDB", u"CONN_TIMEOUT"},
+    {u"maodbc", u"CONN_TIMEOUT"},
+};
+
+// The string with the log-on timeout also in the keyword of a driver that reads only that,
+// unless the string already gives one; any other string as it is.
+QString withLoginTimeout(const Handle &env, const QString &connectionString, int seconds)
+{
+    if (seconds <= 0)
+        return connectionString;
+    oledb::OdbcAttributes attributes = oledb::OdbcAttributes::parse(connectionString);
+    // The driver manager goes by whichever of DSN and DRIVER comes first.
+    QString driver;
+    for (const auto &attribute : attributes.attributes()) {
+        if (attribute.key.compare(u"DRIVER", Qt::CaseInsensitive) == 0) {
+            driver = attribute.value;
+            break;
+        }
+        if (attribute.key.compare(u"DSN", Qt::CaseInsensitive) == 0) {
+            forEachDataSource(env, SQL_FETCH_FIRST, [&](const QString &name, const QString &named) {
+                if (name.compare(attribute.value.trimmed(), Qt::CaseInsensitive) != 0)
+                    return true;
+                driver = named;
+                return false;
+            });
+            break;
+        }
+    }
+    for (const OwnTimeoutKeyword &own : OwnTimeoutKeywords) {
+        if (!driver.contains(own.driver, Qt::CaseInsensitive))
+            continue;
+        if (attributes.value(own.keyword))
+            return connectionString;
+        attributes.set(own.keyword.toString(), QString::number(seconds));
+        return attributes.toString();
+    }
+    return connectionString;
+}
+
 class Disconnect
 {
 public:
@@ -240,9 +314,10 @@ ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSe
     api().setConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
                          reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
 
-    const SQLRETURN rc = api().driverConnect(connection.get(), nullptr,
-                                             const_cast<SQLWCHAR *>(wide(connectionString)),
-                                             SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const QString text = withLoginTimeout(*env, connectionString, loginTimeoutSeconds);
+    const SQLRETURN rc
+        = api().driverConnect(connection.get(), nullptr, const_cast<SQLWCHAR *>(wide(text)),
+                              SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     ConnectOutcome outcome {SQL_SUCCEEDED(rc), QString()};
     if (!outcome.connected)
         outcome.diagnostics = diagnosticsOf(connection);
@@ -263,9 +338,10 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
         return {false, {}, diagnosticsOf(*env)};
     api().setConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
                          reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
+    const QString text = withLoginTimeout(*env, connectionString, timeoutSeconds);
     if (!SQL_SUCCEEDED(api().driverConnect(connection.get(), nullptr,
-                                           const_cast<SQLWCHAR *>(wide(connectionString)), SQL_NTS,
-                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
+                                           const_cast<SQLWCHAR *>(wide(text)), SQL_NTS, nullptr, 0,
+                                           nullptr, SQL_DRIVER_NOPROMPT)))
         return {false, {}, diagnosticsOf(connection)};
     const Disconnect disconnect(connection);
 
@@ -313,22 +389,10 @@ namespace {
 QStringList dataSourceNamesFrom(const Handle &env, SQLUSMALLINT first)
 {
     QStringList names;
-    SQLUSMALLINT direction = first;
-    while (true) {
-        // The driver manager allows names longer than the classic 32-character limit.
-        SQLWCHAR name[256] = {};
-        SQLWCHAR description[512] = {};
-        SQLSMALLINT nameLength = 0;
-        SQLSMALLINT descriptionLength = 0;
-        const SQLRETURN rc = api().dataSources(
-            env.get(), direction, name, SQLSMALLINT(std::size(name)), &nameLength, description,
-            SQLSMALLINT(std::size(description)), &descriptionLength);
-        if (!SQL_SUCCEEDED(rc))
-            break;
-        direction = SQL_FETCH_NEXT;
-        names.append(
-            fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)));
-    }
+    forEachDataSource(env, first, [&](const QString &name, const QString &) {
+        names.append(name);
+        return true;
+    });
     return names;
 }
 

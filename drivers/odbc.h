@@ -18,7 +18,8 @@ struct ConnectOutcome
 };
 
 // Connects without prompting and disconnects at once. Blocks until the driver answers or the
-// log-on timeout (seconds, 0 for none) passes, if the driver honours it.
+// log-on timeout (seconds, 0 for none) passes, if the driver honours it (in its own keyword
+// where it reads only that).
 ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSeconds);
 
 struct CatalogOutcome

@@ -4,6 +4,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -88,10 +89,24 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC)
     return SQL_SUCCESS;
 }
 
-SQLRETURN SQL_API SQLDataSourcesW(SQLHENV, SQLUSMALLINT, SQLWCHAR *, SQLSMALLINT, SQLSMALLINT *,
-                                  SQLWCHAR *, SQLSMALLINT, SQLSMALLINT *)
+// One data source, CorvantaMaria, for the MariaDB driver, whatever the ODBC configuration says.
+SQLRETURN SQL_API SQLDataSourcesW(SQLHENV, SQLUSMALLINT direction, SQLWCHAR *name,
+                                  SQLSMALLINT nameSize, SQLSMALLINT *nameLength,
+                                  SQLWCHAR *description, SQLSMALLINT descriptionSize,
+                                  SQLSMALLINT *descriptionLength)
 {
-    return SQL_NO_DATA;
+    if (direction != SQL_FETCH_FIRST)
+        return SQL_NO_DATA;
+    const auto put
+        = [](const QString &text, SQLWCHAR *buffer, SQLSMALLINT size, SQLSMALLINT *length) {
+              const qsizetype count = std::min<qsizetype>(text.size(), size - 1);
+              std::copy_n(reinterpret_cast<const SQLWCHAR *>(text.utf16()), count, buffer);
+              buffer[count] = 0;
+              *length = SQLSMALLINT(text.size());
+          };
+    put(QStringLiteral("CorvantaMaria"), name, nameSize, nameLength);
+    put(QStringLiteral("MariaDB Unicode"), description, descriptionSize, descriptionLength);
+    return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLDriversW(SQLHENV, SQLUSMALLINT, SQLWCHAR *, SQLSMALLINT, SQLSMALLINT *,

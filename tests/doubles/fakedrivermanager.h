@@ -4,7 +4,8 @@
 
 // A driver manager with no drivers behind it. A test linked with it has it loaded under the real
 // one's soname, so the code that opens the driver manager by that name gets this one, and no
-// log-on ever leaves the process: every one fails without a diagnostic.
+// log-on ever leaves the process: every one fails without a diagnostic. Its one data source,
+// CorvantaMaria, names the MariaDB driver.
 namespace fakedrivermanager {
 
 struct LogOn

@@ -277,23 +277,41 @@ void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays_data()
     QTest::addColumn<bool>("listsDatabases");
     QTest::addColumn<QString>("text");
     QTest::addColumn<long>("seconds");
+    // For a driver that ignores the connection attribute: its own keyword, as the string ends.
+    QTest::addColumn<QString>("driverKeyword");
 
     QTest::newRow("Test Connection through ODBC")
-        << false << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=7") << 7L;
+        << false << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=7") << 7L << QString();
     QTest::newRow("Test Connection through ODBC, no timeout given")
-        << false << QStringLiteral("Provider=MSDASQL;DSN=x") << 15L;
+        << false << QStringLiteral("Provider=MSDASQL;DSN=x") << 15L << QString();
     QTest::newRow("Test Connection through ODBC, zero waits as long as it takes")
-        << false << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=0") << 0L;
+        << false << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=0") << 0L << QString();
     QTest::newRow("Test Connection to SQL Server through FreeTDS")
         << false
         << QStringLiteral("Provider=SQLOLEDB;Data Source=h;User ID=u;Password=p;"
                           "Connect Timeout=3")
-        << 3L;
+        << 3L << QString();
     QTest::newRow("listing the databases of an ODBC data source")
-        << true << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=9") << 9L;
+        << true << QStringLiteral("Provider=MSDASQL;DSN=x;Connect Timeout=9") << 9L << QString();
     QTest::newRow("listing the databases of SQL Server through FreeTDS")
         << true << QStringLiteral("Provider=SQLOLEDB;Data Source=h;User ID=u;Connect Timeout=4")
-        << 4L;
+        << 4L << QString();
+    QTest::newRow("Test Connection through the MariaDB driver it names")
+        << false
+        << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={MariaDB Unicode};"
+                          "SERVER=h\";Connect Timeout=6")
+        << 6L << QStringLiteral("CONN_TIMEOUT=6");
+    QTest::newRow("listing the databases of a data source for the MariaDB driver")
+        << true << QStringLiteral("Provider=MSDASQL;Data Source=CorvantaMaria;Connect Timeout=5")
+        << 5L << QStringLiteral("CONN_TIMEOUT=5");
+    QTest::newRow("the MariaDB driver's own keyword, where the string gives it, stays")
+        << false
+        << QStringLiteral("Provider=MSDASQL;Driver={MariaDB Unicode};CONN_TIMEOUT=30;"
+                          "Connect Timeout=6")
+        << 6L << QStringLiteral("CONN_TIMEOUT=30");
+    QTest::newRow("the MariaDB driver with no timeout waits, as every driver does")
+        << false << QStringLiteral("Provider=MSDASQL;Driver={MariaDB Unicode};Connect Timeout=0")
+        << 0L << QString();
 }
 
 void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
@@ -301,6 +319,7 @@ void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
     QFETCH(bool, listsDatabases);
     QFETCH(QString, text);
     QFETCH(long, seconds);
+    QFETCH(QString, driverKeyword);
 
     fakedrivermanager::forget();
     const auto freeTds = [] {
@@ -321,6 +340,14 @@ void tst_OdbcStrings::theLogOnWaitsAsLongAsTheConnectTimeoutSays()
     const fakedrivermanager::LogOn logOn = fakedrivermanager::lastLogOn();
     QCOMPARE(logOn.attempts, 1);
     QCOMPARE(logOn.loginTimeoutSeconds, seconds);
+    if (driverKeyword.isEmpty()) {
+        QVERIFY2(!logOn.connectionString.contains(u"CONN_TIMEOUT", Qt::CaseInsensitive),
+                 qPrintable(logOn.connectionString));
+    } else {
+        QVERIFY2(logOn.connectionString.endsWith(driverKeyword)
+                     || logOn.connectionString.endsWith(driverKeyword + u';'),
+                 qPrintable(logOn.connectionString));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_OdbcStrings)
