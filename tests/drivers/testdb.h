@@ -4,12 +4,15 @@
 #include <QHash>
 #include <QString>
 
+#include <utility>
+
 // What the testdb fixture wrote: names, password and ports as `%key%` placeholders for the
-// strings a test uses, and why the server is missing when it could not be started.
+// strings a test uses, and why a server is missing when it could not be started.
 struct TestDatabase
 {
     QHash<QString, QString> values;
-    QString unavailable;
+    // By server, "PostgreSQL" or "MariaDB".
+    QHash<QString, QString> unavailable;
 
     // False when the fixture's state is not there (the test was not run through ctest).
     bool load()
@@ -24,10 +27,23 @@ struct TestDatabase
             if (assign > 0)
                 values.insert(line.left(assign), line.mid(assign + 1));
         }
-        QFile why(state + QStringLiteral("/unavailable"));
-        if (why.open(QIODevice::ReadOnly))
-            unavailable = QString::fromUtf8(why.readAll()).trimmed();
+        const std::pair<QString, QString> files[] {
+            {QStringLiteral("PostgreSQL"), QStringLiteral("/unavailable")},
+            {QStringLiteral("MariaDB"), QStringLiteral("/unavailable-mariadb")},
+        };
+        for (const auto &[server, file] : files) {
+            QFile why(state + file);
+            if (why.open(QIODevice::ReadOnly))
+                unavailable.insert(server, QString::fromUtf8(why.readAll()).trimmed());
+        }
         return true;
+    }
+
+    // Empty when `server` is running (or none is named): what a test that needs it skips with.
+    QString skipReason(const QString &server) const
+    {
+        const QString why = unavailable.value(server);
+        return why.isEmpty() ? QString() : server + QStringLiteral(" could not be started: ") + why;
     }
 
     QString value(const QString &key) const { return values.value(key); }

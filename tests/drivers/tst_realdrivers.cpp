@@ -100,70 +100,99 @@ void tst_RealDrivers::verifyNoSecret(const TestResult &result) const
 
 void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
 {
-    QTest::addColumn<bool>("needsServer");
+    // The server the row needs running, if any.
+    QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("connectionString");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QString>("driverSays");
 
+    const QString pg = QStringLiteral("PostgreSQL");
+    const QString maria = QStringLiteral("MariaDB");
     const QString logOn = QStringLiteral(";User ID=%user%;Password=\"%password%\"");
     QTest::newRow("PostgreSQL by data source name")
-        << true << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg") + logOn
+        << pg << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg") + logOn
         << Outcome::Succeeded << QString();
     QTest::newRow("PostgreSQL without a Provider keyword")
-        << true << QStringLiteral("Data Source=CorvantaPg") + logOn << Outcome::Succeeded
+        << pg << QStringLiteral("Data Source=CorvantaPg") + logOn << Outcome::Succeeded
         << QString();
     QTest::newRow("PostgreSQL by an ODBC string in Extended Properties")
-        << true
+        << pg
         << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL "
                           "Unicode};SERVER=127.0.0.1;PORT=%port%;DATABASE=%database%;"
                           "UID=%user%;PWD={%password%}\"")
         << Outcome::Succeeded << QString();
     QTest::newRow("PostgreSQL by ODBC keywords at the top level of the string")
-        << true
+        << pg
         << QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;"
                           "Port=%port%;Database=%database%;Uid=%user%;Pwd=\"%password%\";")
         << Outcome::Succeeded << QString();
     QTest::newRow("PostgreSQL with the wrong password")
-        << true
+        << pg
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=%user%;"
-                          "Password=not-the-password")
+                          "Password=\"%password%x\"")
         << Outcome::Failed << QStringLiteral("password authentication failed");
     QTest::newRow("PostgreSQL with an unknown database")
-        << true
+        << pg
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;Initial Catalog=nowhere")
             + logOn
         << Outcome::Failed << QStringLiteral("\"nowhere\" does not exist");
     // The user name shows in its field: the message says which log-on failed, and does not
     // tell an onlooker that the password is the same.
     QTest::newRow("PostgreSQL refusing a user named like the password keeps the name")
-        << true
+        << pg
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPg;User ID=\"%password%\";"
                           "Password=\"%password%\"")
         << Outcome::Failed << QStringLiteral("%password%");
     QTest::newRow("PostgreSQL server down")
-        << false << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPgDown") + logOn
+        << QString() << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaPgDown") + logOn
         << Outcome::Failed << QStringLiteral("%down_port%");
+    const QString mariaServer
+        = QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={MariaDB "
+                         "Unicode};SERVER=127.0.0.1;PORT=%mariadb_port%\"");
+    QTest::newRow("MariaDB by an ODBC string in Extended Properties")
+        << maria
+        << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={MariaDB Unicode};"
+                          "SERVER=127.0.0.1;PORT=%mariadb_port%;DATABASE=%database%;UID=%user%;"
+                          "PWD={%password%}\"")
+        << Outcome::Succeeded << QString();
+    QTest::newRow("MariaDB by ODBC keywords at the top level of the string")
+        << maria
+        << QStringLiteral("Provider=MSDASQL;Driver={MariaDB Unicode};Server=127.0.0.1;"
+                          "Port=%mariadb_port%;Database=%database%;Uid=%user%;Pwd=\"%password%\"")
+        << Outcome::Succeeded << QString();
+    QTest::newRow("MariaDB with the wrong password")
+        << maria << mariaServer + QStringLiteral(";User ID=%user%;Password=\"%password%x\"")
+        << Outcome::Failed << QStringLiteral("Access denied for user '%user%'");
+    QTest::newRow("MariaDB refusing a user named like the password keeps the name")
+        << maria << mariaServer + QStringLiteral(";User ID=\"%password%\";Password=\"%password%\"")
+        << Outcome::Failed << QStringLiteral("'%password%'");
+    QTest::newRow("MariaDB server down")
+        << QString()
+        << QStringLiteral("Provider=MSDASQL;Extended Properties=\"DRIVER={MariaDB Unicode};"
+                          "SERVER=127.0.0.1;PORT=%down_port%\"")
+            + logOn
+        << Outcome::Failed << QStringLiteral("Can't connect to server on '127.0.0.1'");
     QTest::newRow("SQLite by data source name")
-        << false << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaSqlite")
+        << QString() << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaSqlite")
         << Outcome::Succeeded << QString();
     QTest::newRow("SQLite with a database file that cannot be made")
-        << false
+        << QString()
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaSqlite;Initial "
                           "Catalog=/nonexistent/folder/test.sqlite")
         << Outcome::Failed << QStringLiteral("[SQLite]");
     QTest::newRow("unknown data source")
-        << false << QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchSource") + logOn
+        << QString() << QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchSource") + logOn
         << Outcome::Failed << QStringLiteral("Data source name not found");
 }
 
 void tst_RealDrivers::shouldReportWhatTheDriverSays()
 {
-    QFETCH(bool, needsServer);
+    QFETCH(QString, server);
     QFETCH(QString, connectionString);
     QFETCH(Outcome, outcome);
     QFETCH(QString, driverSays);
-    if (needsServer && !m_db.unavailable.isEmpty())
-        QSKIP(qPrintable(QStringLiteral("PostgreSQL could not be started: ") + m_db.unavailable));
+    if (const QString why = m_db.skipReason(server); !why.isEmpty())
+        QSKIP(qPrintable(why));
 
     QElapsedTimer clock;
     clock.start();
@@ -192,6 +221,9 @@ void tst_RealDrivers::shouldGiveUpOnAHungServerWithinTheConnectTimeout_data()
         << QStringLiteral("Provider=MSDASQL.1;Extended Properties=\"DRIVER={PostgreSQL "
                           "Unicode};SERVER=127.0.0.1;PORT=%silent%;DATABASE=x\";User "
                           "ID=%user%;Password=\"%password%\";Connect Timeout=2");
+    QTest::newRow("MariaDB through ODBC")
+        << QStringLiteral("Provider=MSDASQL;Driver={MariaDB Unicode};Server=127.0.0.1;"
+                          "Port=%silent%;Uid=%user%;Pwd=\"%password%\";Connect Timeout=2");
 }
 
 void tst_RealDrivers::shouldGiveUpOnAHungServerWithinTheConnectTimeout()
