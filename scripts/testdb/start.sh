@@ -22,7 +22,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 mkdir -p "$state/odbc"
 state=$(cd "$state" && pwd)
 rm -f "$state/unavailable" "$state/unavailable-mariadb" "$state/testdb.env" "$state/pgroot" \
-    "$state/mariadbroot" "$state/test.sqlite"
+    "$state/mariadbroot" "$state/mariadb-server.log" "$state/test.sqlite"
 
 user=corvanta_test
 database=corvanta_test
@@ -133,8 +133,9 @@ start_mariadb() {
     [[ $EUID -eq 0 ]] && as_root=(--user=root)
     if ! (cd / && mariadb-install-db "${mariadb_options[@]}" "${as_root[@]}" --datadir="$root/data" \
         --auth-root-authentication-method=socket --skip-test-db >"$state/mariadb-install.log" 2>&1); then
-        unavailable mariadb \
-            "mariadb-install-db failed: $(tail -n 3 "$state/mariadb-install.log" | tr '\n' ' ')"
+        # Its last lines are advice; the server's first error says what went wrong.
+        unavailable mariadb "mariadb-install-db failed: $(grep -m 1 '\[ERROR\]' \
+            "$state/mariadb-install.log" || tail -n 1 "$state/mariadb-install.log")"
         return 0
     fi
     # Run by the server before it takes connections, so no administrator log-on is needed; written
@@ -171,12 +172,15 @@ SQL
         if kill -0 "$pid" 2>/dev/null; then
             kill "$pid" 2>/dev/null || true
             wait "$pid" 2>/dev/null || true
-            break
+            cp "$root/server.log" "$state/mariadb-server.log" 2>/dev/null || true
+            unavailable mariadb "the server did not let the test user log on at 127.0.0.1:$port" \
+                "within 15 seconds (its log: $state/mariadb-server.log)"
+            return 0
         fi
         say "MariaDB did not start on port $port (attempt $attempt)"
     done
-    unavailable mariadb \
-        "the server did not start: $(tail -n 3 "$root/server.log" 2>/dev/null | tr '\n' ' ')"
+    unavailable mariadb "the server did not start: $(grep -m 1 '\[ERROR\]' "$root/server.log" \
+        2>/dev/null || tail -n 1 "$root/server.log" 2>/dev/null)"
     return 0
 }
 
