@@ -89,13 +89,14 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC)
     return SQL_SUCCESS;
 }
 
-// One data source, CorvantaMaria, for the MariaDB driver, whatever the ODBC configuration says.
+// One system data source, CorvantaMaria, for the MariaDB driver, whatever the ODBC configuration
+// says.
 SQLRETURN SQL_API SQLDataSourcesW(SQLHENV, SQLUSMALLINT direction, SQLWCHAR *name,
                                   SQLSMALLINT nameSize, SQLSMALLINT *nameLength,
                                   SQLWCHAR *description, SQLSMALLINT descriptionSize,
                                   SQLSMALLINT *descriptionLength)
 {
-    if (direction != SQL_FETCH_FIRST)
+    if (direction != SQL_FETCH_FIRST && direction != SQL_FETCH_FIRST_SYSTEM)
         return SQL_NO_DATA;
     const auto put
         = [](const QString &text, SQLWCHAR *buffer, SQLSMALLINT size, SQLSMALLINT *length) {
