@@ -137,7 +137,24 @@ QList<qsizetype> DataLinkProperties::pairsOf(const QString &key, bool removed) c
 void DataLinkProperties::resolveProvider()
 {
     const QList<qsizetype> pairs = pairsOf(keywordKey(property::Provider));
-    m_provider = m_catalogue->resolve(pairs.isEmpty() ? QString() : m_document.value(pairs.last()));
+    const QString progId = pairs.isEmpty() ? QString() : m_document.value(pairs.last());
+    QString wrapped;
+    if (const Provider *service = m_catalogue->find(progId); service && service->wrapping) {
+        const QList<qsizetype> named = m_byKeyword.value(keywordKey(service->wrapping->property));
+        for (auto it = named.crbegin(); it != named.crend(); ++it) {
+            if (!m_document.isRemoved(*it)) {
+                wrapped = m_document.value(*it);
+                break;
+            }
+        }
+    }
+    m_provider = m_catalogue->resolve(progId, wrapped);
+}
+
+void DataLinkProperties::followWrapped(QStringView name)
+{
+    if (m_provider.wrapping && keyOf(name) == keywordKey(m_provider.wrapping->property))
+        resolveProvider();
 }
 
 void DataLinkProperties::reindex()
@@ -275,6 +292,7 @@ bool DataLinkProperties::removePairAt(qsizetype offset)
         if (it.value() != offset)
             continue;
         m_document.remove(it.key());
+        followWrapped(m_document.keyword(it.key()));
         return true;
     }
     return false;
@@ -286,6 +304,12 @@ void DataLinkProperties::setValue(const QString &name, const QString &value)
         setProviderProgId(value);
         return;
     }
+    write(name, value);
+    followWrapped(name);
+}
+
+void DataLinkProperties::write(const QString &name, const QString &value)
+{
     // In the vocabulary of the name given: `Trusted_Connection` takes `yes`.
     const QString meant = m_provider.toPropertyValue(name, value);
     const QString key = keyOf(name);
@@ -333,6 +357,7 @@ void DataLinkProperties::remove(QStringView name)
 {
     for (const qsizetype index : pairsOf(keyOf(name)))
         m_document.remove(index);
+    followWrapped(name);
 }
 
 std::optional<Conflict> DataLinkProperties::conflict(QStringView name) const
@@ -391,24 +416,31 @@ void editConnectionString(const ProviderCatalogue &catalogue, const QString &tex
     const PackedStrings &setNames = edits.setNames();
     const PackedStrings &setValues = edits.setValues();
     const PackedStrings &removals = edits.removals();
-    // Which keywords can matter: Provider's, and every spelling of each name under any provider
-    // the string can come to name, the one it names now included.
+    // Which keywords can matter: Provider's, the one that names the provider a service wraps,
+    // and every spelling of each name under any provider the string can come to name, the one
+    // it names now included. A wrapped provider's keywords are its own and the service's.
+    QStringList naming {property::Provider};
+    for (const Provider &provider : catalogue.providers()) {
+        if (provider.wrapping && !naming.contains(provider.wrapping->property, Qt::CaseInsensitive))
+            naming.append(provider.wrapping->property);
+    }
+    const auto isNaming = [&naming](QStringView keyword) {
+        return std::any_of(naming.cbegin(), naming.cend(),
+                           [keyword](const QString &name) { return sameKeyword(keyword, name); });
+    };
     QSet<QString> progIds {QString()};
     struct Providers final : PairVisitor
     {
-        QSet<QString> &progIds;
-        explicit Providers(QSet<QString> &progIds)
-            : progIds(progIds)
-        { }
-        void visit(QStringView keyword, QStringView value) override
-        {
-            if (sameKeyword(keyword, property::Provider))
-                progIds.insert(value.toString());
-        }
-    } providers(progIds);
+        std::function<void(QStringView, QStringView)> found;
+        void visit(QStringView keyword, QStringView value) override { found(keyword, value); }
+    } providers;
+    providers.found = [&](QStringView keyword, QStringView value) {
+        if (isNaming(keyword))
+            progIds.insert(value.toString());
+    };
     ConnectionString::visitPairs(text, providers);
     for (qsizetype i = 0; i < setNames.size(); ++i) {
-        if (sameKeyword(setNames.at(i), property::Provider))
+        if (isNaming(setNames.at(i)))
             progIds.insert(setValues.at(i).toString());
     }
     // Each different name once: which keys a list of names reaches does not depend on how
@@ -418,7 +450,9 @@ void editConnectionString(const ProviderCatalogue &catalogue, const QString &tex
         for (qsizetype i = 0; i < list->keptCount(); ++i)
             names.insert(list->kept(i).toString());
     }
-    QSet<QString> keys {keywordKey(property::Provider)};
+    QSet<QString> keys;
+    for (const QString &name : std::as_const(naming))
+        keys.insert(keywordKey(name));
     for (const QString &name : std::as_const(names))
         keys.insert(keywordKey(name));
     for (const QString &progId : std::as_const(progIds)) {

@@ -145,6 +145,10 @@ private:
     // it stood.
     QList<qsizetype> pairsOf(const QString &key, bool removed = false) const;
     void resolveProvider();
+    // After an edit of the property that names the provider a service wraps, the string reads
+    // as the new provider's.
+    void followWrapped(QStringView name);
+    void write(const QString &name, const QString &value);
     void reindex();
 
     const ProviderCatalogue *m_catalogue;

@@ -50,6 +50,22 @@ struct Provider
     };
     std::optional<Deprecation> deprecation;
 
+    // A service that hands the string on to another provider, which one of its properties
+    // names: the provider reads every property but the service's own.
+    struct Wrapping
+    {
+        // The property that names the provider, read under its own name: one of the service's
+        // own.
+        QString property;
+        // The others the service keeps for itself.
+        QStringList ownProperties;
+        QString source;
+    };
+    std::optional<Wrapping> wrapping;
+    // A service read with the provider it wraps (ProviderCatalogue::resolve): that provider's
+    // ProgID as the catalogue writes it. Empty otherwise.
+    QString wrapped;
+
     // What a keyword sets: the property and, for a synonym, which one (-1 for the property's
     // own name). Indexes, so that copies of a provider stay sound.
     struct Meaning

@@ -380,10 +380,55 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
             refuse(where, QStringLiteral("every property must be an object"));
         provider.properties.append(readProperty(item.toObject(), where, sources));
     }
+    if (const QJsonValue wraps = object.value(QLatin1String("wraps")); !wraps.isUndefined()) {
+        const QJsonObject entry = wraps.toObject();
+        Provider::Wrapping wrapping {
+            text(entry, QLatin1String("property"), where, true),
+            texts(entry, QLatin1String("ownProperties"), where),
+            citation(entry, QLatin1String("source"), sources, where, true)};
+        const QStringList own = QStringList(wrapping.ownProperties) << wrapping.property;
+        for (const QString &name : own) {
+            const bool declared = std::any_of(
+                provider.properties.cbegin(), provider.properties.cend(),
+                [&name](const PropertyDefinition &known) { return sameKeyword(known.name, name); });
+            if (!declared)
+                refuse(where,
+                       QStringLiteral("wraps a provider by \"%1\", which it does not "
+                                      "declare")
+                           .arg(name));
+        }
+        provider.wrapping = std::move(wrapping);
+    }
     applySynonyms(provider, texts(object, QLatin1String("synonyms"), where), synonyms, where);
     applyDescriptions(provider, texts(object, QLatin1String("descriptions"), where), descriptions,
                       where);
     return provider;
+}
+
+bool ownsProperty(const Provider &service, QStringView name)
+{
+    return sameKeyword(name, service.wrapping->property)
+        || service.wrapping->ownProperties.contains(name, Qt::CaseInsensitive);
+}
+
+// False when a keyword of the service's own is one of the wrapped provider's too.
+bool compose(const Provider &service, const Provider &inner, Provider &composed)
+{
+    composed = inner;
+    composed.progId = service.progId;
+    composed.aliases = service.aliases;
+    composed.description = service.description;
+    composed.deprecation = service.deprecation;
+    composed.wrapping = service.wrapping;
+    composed.wrapped = inner.progId;
+    for (const PropertyDefinition &own : service.properties) {
+        if (!ownsProperty(service, own.name))
+            continue;
+        composed.properties.append(own);
+        // The page is the wrapped provider's, and asks what that one reads.
+        composed.properties.last().page = PropertyPage::All;
+    }
+    return composed.index();
 }
 
 } // namespace
@@ -461,6 +506,16 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
     }
     catalogue.m_nonTextNames.removeIf(
         [&](const QString &name) { return !nonText.value(name.toCaseFolded()); });
+    for (const Provider &service : std::as_const(catalogue.m_providers)) {
+        if (!service.wrapping)
+            continue;
+        for (const Provider &inner : std::as_const(catalogue.m_providers)) {
+            if (Provider composed;
+                !inner.generic && !inner.wrapping && !compose(service, inner, composed))
+                refuse(QStringLiteral("provider %1").arg(service.progId),
+                       QStringLiteral("a keyword of its own is one of %1's").arg(inner.progId));
+        }
+    }
     return catalogue;
 }
 
@@ -498,13 +553,45 @@ ProviderFamily ProviderCatalogue::familyOf(QStringView progId) const
     return ProviderFamily::Other;
 }
 
-Provider ProviderCatalogue::resolve(QStringView progId) const
+const Provider *ProviderCatalogue::wrappable(QStringView name) const
 {
-    if (const Provider *known = find(progId))
-        return *known;
-    Provider stranger = generic();
-    stranger.progId = progId.toString();
-    return stranger;
+    const Provider *inner = find(name.trimmed());
+    return inner && !inner->wrapping ? inner : nullptr;
+}
+
+Provider ProviderCatalogue::resolve(QStringView progId, QStringView wrapped) const
+{
+    const Provider *known = find(progId);
+    if (!known) {
+        Provider stranger = generic();
+        stranger.progId = progId.toString();
+        return stranger;
+    }
+    if (const Provider *inner = known->wrapping ? wrappable(wrapped) : nullptr) {
+        Provider composed;
+        compose(*known, *inner, composed);
+        return composed;
+    }
+    return *known;
+}
+
+ConnectionString ProviderCatalogue::handedOn(const ConnectionString &connection) const
+{
+    const Provider *service = find(connection.value(property::Provider).value_or(QString()));
+    if (!service || !service->wrapping)
+        return connection;
+    const QString named = connection.value(service->wrapping->property).value_or(QString());
+    if (!wrappable(named))
+        return connection;
+    KeywordValueList pairs;
+    for (const KeywordValue &pair : connection.pairs()) {
+        const PropertyDefinition *own = service->property(pair.keyword);
+        if (sameKeyword(pair.keyword, property::Provider))
+            pairs.append({pair.keyword, named.trimmed()});
+        else if (!own || !ownsProperty(*service, own->name))
+            pairs.append(pair);
+    }
+    return ConnectionString(std::move(pairs));
 }
 
 } // namespace oledb

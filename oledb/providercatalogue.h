@@ -9,6 +9,8 @@
 
 namespace oledb {
 
+class ConnectionString;
+
 // The providers the Data Link dialog offers, read from data rather than written in code so
 // that adding a provider or a property touches no logic.
 class ProviderCatalogue
@@ -25,8 +27,16 @@ public:
     // By ProgID or alias, case-insensitively; nullptr for a provider not in the catalogue.
     const Provider *find(QStringView progId) const;
     // The known provider, or the generic entry carrying the ProgID it was asked for, so an
-    // unknown provider keeps its name.
-    Provider resolve(QStringView progId) const;
+    // unknown provider keeps its name. A service that wraps another provider (the data shaping
+    // service), where `wrapped`, what its property naming that provider says, names one the
+    // catalogue knows: that provider's properties, family and rules, with the service's own
+    // properties besides (on the All tab), under the service's ProgID, description and
+    // deprecation. The service as it is otherwise.
+    Provider resolve(QStringView progId, QStringView wrapped = {}) const;
+    // What a service that wraps a provider the catalogue knows hands that provider, and so what
+    // a connection test must try: the string with Provider naming it as the service's property
+    // does, and without the service's own properties. Any other string as it is.
+    ConnectionString handedOn(const ConnectionString &connection) const;
     const Provider &generic() const { return m_providers.at(m_genericIndex); }
     // Where a rule comes from, by the id the catalogue's entries cite: title and address.
     QString source(const QString &id) const { return m_sources.value(id); }
@@ -42,6 +52,10 @@ public:
 
 private:
     ProviderCatalogue() = default;
+
+    // The provider a service's property names, when the catalogue knows it and it is no service
+    // itself.
+    const Provider *wrappable(QStringView name) const;
 
     QList<std::pair<QString, ProviderFamily>> m_families;
     QList<Provider> m_providers;
