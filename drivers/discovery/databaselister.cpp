@@ -9,6 +9,7 @@
 #include "oledb/connectionstring.h"
 #include "oledb/datalinkproperties.h"
 #include "oledb/propertynames.h"
+#include "oledb/providercatalogue.h"
 #include "oledb/secrets.h"
 
 namespace drivers {
@@ -76,9 +77,11 @@ QStringList DatabaseLister::fallbackQueries(const QString &dbmsName)
     return {};
 }
 
-LookupResult DatabaseLister::list(const oledb::ConnectionString &connection,
+LookupResult DatabaseLister::list(const oledb::ConnectionString &given,
                                   const std::atomic<bool> &cancelled)
 {
+    // As Test Connection does: a service that wraps a provider lists what that provider would.
+    const oledb::ConnectionString connection = m_catalogue.handedOn(given);
     const oledb::ConnectionString target = withoutCatalog(m_catalogue, connection);
     const int timeout = connectTimeoutSeconds(connection);
     switch (ProviderDispatcher::familyOf(

@@ -35,9 +35,11 @@ ProviderDispatcher::Family ProviderDispatcher::familyOf(const oledb::ProviderCat
     return Family::Untestable;
 }
 
-TestResult ProviderDispatcher::test(const oledb::ConnectionString &connection,
+TestResult ProviderDispatcher::test(const oledb::ConnectionString &given,
                                     const std::atomic<bool> &cancelled)
 {
+    // A service that wraps a provider is tested as that provider, with what it hands it.
+    const oledb::ConnectionString connection = m_catalogue.handedOn(given);
     IConnectionTester *tester = nullptr;
     switch (
         familyOf(m_catalogue, connection.value(oledb::property::Provider).value_or(QString()))) {

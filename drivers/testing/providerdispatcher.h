@@ -11,7 +11,8 @@ class ProviderCatalogue;
 namespace drivers {
 
 // Hands a string to the tester for its provider. A string without a Provider keyword goes to
-// ODBC, the provider OLE DB falls back to.
+// ODBC, the provider OLE DB falls back to; one for a service that wraps a provider goes, as the
+// service hands it on, to that provider's.
 class ProviderDispatcher final : public IConnectionTester
 {
 public:
