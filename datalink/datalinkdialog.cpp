@@ -413,7 +413,7 @@ void DataLinkDialog::accept()
 
 void DataLinkDialog::rebuildProviderPages()
 {
-    const QString provider = m_draft->providerProgId();
+    const QString provider = m_draft->pagesKey();
     if (m_builtFor == provider && m_connectionPage)
         return;
     m_builtFor = provider;

@@ -63,6 +63,7 @@ void DataLinkDraft::setValue(const QString &name, const QString &value)
         return;
     m_fresh = false;
     const bool added = !this->value(name).has_value();
+    const QString wrapped = provider().wrapped;
     if (propertyKey(name) == propertyKey(PersistSecurityInfo))
         m_beforeToggle.reset();
     if (isSavedOnlyWhenAllowed(name) && !m_properties.value(name) && !savesPasswords()) {
@@ -72,7 +73,7 @@ void DataLinkDraft::setValue(const QString &name, const QString &value)
         m_heldSecrets.remove(propertyKey(name));
         m_properties.setValue(name, value);
     }
-    if (added)
+    if (added || provider().wrapped != wrapped)
         Q_EMIT shapeChanged();
     Q_EMIT propertyChanged(name);
     Q_EMIT changed();

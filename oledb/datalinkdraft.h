@@ -38,6 +38,9 @@ public:
     // The catalogue's entry for the ProgID, or the generic one carrying the ProgID.
     const oledb::Provider &provider() const { return m_properties.provider(); }
     QString providerProgId() const { return m_properties.providerProgId(); }
+    // Which pages fit: the ProgID as written and, for a service, the provider it wraps. Pages
+    // are built again when it changes.
+    QString pagesKey() const { return providerProgId() + u'\n' + provider().wrapped; }
 
     // The user picked a provider. A string being edited changes only its Provider pair; a new
     // one that the user has not touched otherwise is started afresh with the provider's usual
@@ -116,7 +119,8 @@ public:
 
 Q_SIGNALS:
     void changed();
-    // Properties were added or removed, or the provider changed: lists of rows need rebuilding.
+    // Properties were added or removed, or the provider changed (the one a service wraps too):
+    // lists of rows need rebuilding.
     void shapeChanged();
     // One property's value (or its conflict) changed, under the name it was changed by.
     void propertyChanged(const QString &name);

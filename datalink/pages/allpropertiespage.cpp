@@ -177,7 +177,7 @@ AllPropertiesPage::AllPropertiesPage(DataLinkDraft &draft, QWidget *parent)
     connect(m_others->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { describe(m_others); });
     connect(&m_draft, &DataLinkDraft::shapeChanged, this, [this] {
-        if (m_draft.providerProgId() != m_builtFor)
+        if (m_draft.pagesKey() != m_builtFor)
             rebuildRows();
     });
     connect(&m_draft, &DataLinkDraft::propertyChanged, this, [this](const QString &name) {
@@ -209,7 +209,7 @@ void AllPropertiesPage::fitOtherProperties()
 
 void AllPropertiesPage::refresh()
 {
-    if (m_draft.providerProgId() != m_builtFor) {
+    if (m_draft.pagesKey() != m_builtFor) {
         rebuildRows();
         return;
     }
@@ -231,6 +231,16 @@ QTableView *AllPropertiesPage::otherProperties() const
 
 void AllPropertiesPage::rebuildRows()
 {
+    // Typing a service's Data Provider can change the provider, and with it every row: the
+    // row typed in keeps the keyboard, where the text cursor was.
+    QString typedIn;
+    int cursor = -1;
+    for (const Row &row : std::as_const(m_rows)) {
+        if (QLineEdit *line = row.editor->lineEdit(); line && line->hasFocus()) {
+            typedIn = row.name;
+            cursor = line->cursorPosition();
+        }
+    }
     m_rows.clear();
     // The old rows may be in the middle of emitting the signal that brought us here.
     if (QWidget *old = m_scroll->takeWidget())
@@ -242,7 +252,7 @@ void AllPropertiesPage::rebuildRows()
     column->addLayout(m_grid);
     column->addStretch(1);
     m_nextGridRow = 0;
-    m_builtFor = m_draft.providerProgId();
+    m_builtFor = m_draft.pagesKey();
     for (const oledb::PropertyDefinition &definition : m_draft.provider().properties)
         addRow(definition.name);
     // Names up to a couple of dozen characters keep to one line; longer ones wrap.
@@ -258,6 +268,11 @@ void AllPropertiesPage::rebuildRows()
     m_model->reset();
     applyFilter();
     m_description->clear();
+    if (const PropertyEditor *editor = typedIn.isEmpty() ? nullptr : editorFor(typedIn);
+        editor && editor->lineEdit()) {
+        editor->lineEdit()->setFocus(Qt::OtherFocusReason);
+        editor->lineEdit()->setCursorPosition(cursor);
+    }
 }
 
 void AllPropertiesPage::addRow(const QString &name)

@@ -79,7 +79,7 @@ private:
     QLabel *m_addMessage;
     // The provider's own properties, by the draft's property key.
     QHash<QString, Row> m_rows;
-    // The provider the rows were built for.
+    // The provider the rows were built for (DataLinkDraft::pagesKey).
     QString m_builtFor;
 };
 
