@@ -87,6 +87,13 @@ void tst_ProviderDispatcher::shouldPickTheTesterByProvider_data()
     QTest::newRow("Oracle") << QStringLiteral("OraOLEDB.Oracle.1") << QStringLiteral("untestable");
     QTest::newRow("a name that only starts like SQL Server")
         << QStringLiteral("SQLOLEDBX") << QStringLiteral("untestable");
+    QTest::newRow("shaping SQL Server")
+        << QStringLiteral("MSDataShape;Data Provider=SQLOLEDB.1") << QStringLiteral("sqlServer");
+    QTest::newRow("shaping Jet") << QStringLiteral(
+        "MSDataShape.1;Data Provider=Microsoft.Jet.OLEDB.4.0")
+                                 << QStringLiteral("accessFile");
+    QTest::newRow("shaping nothing")
+        << QStringLiteral("MSDataShape;Data Provider=NONE") << QStringLiteral("untestable");
 }
 
 void tst_ProviderDispatcher::shouldPickTheTesterByProvider()
@@ -112,6 +119,9 @@ void tst_ProviderDispatcher::shouldSayWhatAnUntestableProviderNeeds_data()
                             << QStringLiteral("Oracle Instant Client");
     QTest::newRow("Analysis Services")
         << QStringLiteral("Provider=MSOLAP.8") << QStringLiteral("Analysis Services");
+    QTest::newRow("shaping Oracle")
+        << QStringLiteral("Provider=MSDataShape;Data Provider=MSDAORA;Data Source=orcl")
+        << QStringLiteral("Oracle Instant Client");
     QTest::newRow("unknown provider keeps its name")
         << QStringLiteral("Provider=Acme.Data.3") << QStringLiteral("'Acme.Data.3'");
     QTest::newRow("SQL Server without FreeTDS")

@@ -149,6 +149,14 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
         << QString() << QString() << u"Initial Catalog=mydb"_s
         << u"Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
            "Database=mydb;Uid=u;Pwd=p;"_s;
+    QTest::newRow("ado-datashape, ado-sqloledb: shaping SQLOLEDB reads the string as it does")
+        << u"Provider=MSDataShape;Data Provider=SQLOLEDB.1;Server=a;Trusted_Connection=no;"
+           "Unique Reshape Names=True"_s
+        << u"Data Provider=SQLOLEDB.1@21 | Data Source=a@46 | Integrated Security=@55 | "
+           "Unique Reshape Names=True@77"_s
+        << u"deprecated@0"_s << QString() << u"Integrated Security=SSPI"_s
+        << u"Provider=MSDataShape;Data Provider=SQLOLEDB.1;Server=a;Trusted_Connection=yes;"
+           "Unique Reshape Names=True"_s;
     QTest::newRow("ado-sqloledb: Server is another name for Data Source, the last one is used")
         << u"Provider=SQLOLEDB;Data Source=a;Server=b"_s << u"Data Source=b@32"_s
         << u"deprecated@0 conflict@18"_s << u"Provider=SQLOLEDB;Server=b"_s << QString()

@@ -41,30 +41,65 @@ private Q_SLOTS:
     void decidesTheFamilyByProgId_data()
     {
         QTest::addColumn<QString>("progId");
+        QTest::addColumn<QString>("dataProvider"); // null: no Data Provider pair
         QTest::addColumn<ProviderFamily>("family");
 
-        QTest::newRow("versioned") << u"SQLOLEDB.1"_s << ProviderFamily::SqlServer;
+        const QString none;
+        QTest::newRow("versioned") << u"SQLOLEDB.1"_s << none << ProviderFamily::SqlServer;
         QTest::newRow("release number, other case")
-            << u"msoledbsql19"_s << ProviderFamily::SqlServer;
-        QTest::newRow("release and version") << u"SQLNCLI10.1"_s << ProviderFamily::SqlServer;
-        QTest::newRow("longer name is another provider") << u"SQLOLEDBX"_s << ProviderFamily::Other;
-        QTest::newRow("Jet") << u"Microsoft.Jet.OLEDB.4.0"_s << ProviderFamily::Jet;
-        QTest::newRow("ACE, spaces") << u" Microsoft.ACE.OLEDB.12.0 "_s << ProviderFamily::Ace;
-        QTest::newRow("ODBC") << u"MSDASQL"_s << ProviderFamily::Odbc;
-        QTest::newRow("Oracle's own") << u"OraOLEDB.Oracle.1"_s << ProviderFamily::Oracle;
-        QTest::newRow("Db2 is no SQL Server") << u"DB2OLEDB.1"_s << ProviderFamily::Other;
-        QTest::newRow("shaping, whatever it wraps") << u"MSDataShape"_s << ProviderFamily::Other;
-        QTest::newRow("unknown") << u"Acme.DB.1"_s << ProviderFamily::Other;
-        QTest::newRow("empty") << QString() << ProviderFamily::Other;
+            << u"msoledbsql19"_s << none << ProviderFamily::SqlServer;
+        QTest::newRow("release and version")
+            << u"SQLNCLI10.1"_s << none << ProviderFamily::SqlServer;
+        QTest::newRow("longer name is another provider")
+            << u"SQLOLEDBX"_s << none << ProviderFamily::Other;
+        QTest::newRow("Jet") << u"Microsoft.Jet.OLEDB.4.0"_s << none << ProviderFamily::Jet;
+        QTest::newRow("ACE, spaces")
+            << u" Microsoft.ACE.OLEDB.12.0 "_s << none << ProviderFamily::Ace;
+        QTest::newRow("ODBC") << u"MSDASQL"_s << none << ProviderFamily::Odbc;
+        QTest::newRow("Oracle's own") << u"OraOLEDB.Oracle.1"_s << none << ProviderFamily::Oracle;
+        QTest::newRow("Db2 is no SQL Server") << u"DB2OLEDB.1"_s << none << ProviderFamily::Other;
+        QTest::newRow("shaping SQL Server")
+            << u"MSDataShape"_s << u"SQLOLEDB.1"_s << ProviderFamily::SqlServer;
+        QTest::newRow("shaping ACE, other case, spaces")
+            << u"msdatashape.1"_s << u" microsoft.ace.oledb.12.0 "_s << ProviderFamily::Ace;
+        QTest::newRow("shaping nothing") << u"MSDataShape"_s << u"NONE"_s << ProviderFamily::Other;
+        QTest::newRow("shaping without a Data Provider")
+            << u"MSDataShape.1"_s << none << ProviderFamily::Other;
+        QTest::newRow("shaping an unknown provider")
+            << u"MSDataShape"_s << u"Acme.DB.1"_s << ProviderFamily::Other;
+        QTest::newRow("shaping a provider known only by its family")
+            << u"MSDataShape"_s << u"SQLNCLI10"_s << ProviderFamily::Other;
+        QTest::newRow("shaping the shaping service")
+            << u"MSDataShape"_s << u"MSDataShape"_s << ProviderFamily::Other;
+        QTest::newRow("Data Provider means nothing to a provider")
+            << u"SQLOLEDB"_s << u"Microsoft.Jet.OLEDB.4.0"_s << ProviderFamily::SqlServer;
+        QTest::newRow("unknown") << u"Acme.DB.1"_s << none << ProviderFamily::Other;
+        QTest::newRow("empty") << QString() << none << ProviderFamily::Other;
     }
 
     void decidesTheFamilyByProgId()
     {
         QFETCH(QString, progId);
+        QFETCH(QString, dataProvider);
         QFETCH(ProviderFamily, family);
-        QCOMPARE(ProviderCatalogue::builtIn().familyOf(progId), family);
-        if (const Provider *known = ProviderCatalogue::builtIn().find(progId))
-            QCOMPARE(known->family, family);
+        const ProviderCatalogue &catalogue = ProviderCatalogue::builtIn();
+        KeywordValueList pairs {{u"Provider"_s, progId}};
+        if (!dataProvider.isNull())
+            pairs.append(
+                {{u"Data Provider"_s, dataProvider}, {u"Unique Reshape Names"_s, u"True"_s}});
+        const ConnectionString connection(pairs);
+        // What Test Connection tries: a wrapped provider gets none of the service's own pairs.
+        const ConnectionString handed = catalogue.handedOn(connection);
+        QCOMPARE(catalogue.familyOf(*handed.value(u"Provider")), family);
+        if (handed.pairs() != connection.pairs())
+            QCOMPARE(handed.toString(), u"Provider="_s + dataProvider.trimmed());
+        if (catalogue.find(progId)) {
+            const DataLinkProperties properties
+                = DataLinkProperties::fromString(catalogue, connection.toString());
+            QCOMPARE(properties.provider().family, family);
+            // The string stays the user's.
+            QCOMPARE(properties.toString(), connection.toString());
+        }
     }
 
     // Every provider, with every default set, writes a string that names it and holds them all.
@@ -250,6 +285,19 @@ private Q_SLOTS:
         QTest::newRow("a property's own name of a kind no provider reads") << generic
                 + cited.arg(u"{'name': 'T', 'type': 'text', 'page': 'all', 'kind': 'odbc'}"_s)
                                                                            << false;
+        const QString service
+            = u"{'progId': 'S', 'wraps': {'property': '%1', 'source': 'doc'}, 'description': 'd', "
+              "'properties': [{'name': 'P', 'type': 'text', 'page': 'all'}]}%2], "
+              "'sources': {'doc': 'where'}, 'notes': ["_s;
+        QTest::newRow("a service that wraps the provider a property names")
+            << generic + service.arg(u"P"_s, QString()) << true;
+        QTest::newRow("a service that wraps by a property it lacks")
+            << generic + service.arg(u"Q"_s, QString()) << false;
+        QTest::newRow("a service's own keyword is one of a provider it may wrap") << generic
+                + service.arg(u"P"_s,
+                              u", {'progId': 'A', 'description': 'd', "
+                              "'properties': [{'name': 'p', 'type': 'text', 'page': 'all'}]}"_s)
+                                                                                  << false;
         const QString described
             = u"{'progId': 'S', 'descriptions': [%1], 'description': 'd', "
               "'properties': [{'name': 'T', 'type': 'text', 'page': 'all'}]}], "
