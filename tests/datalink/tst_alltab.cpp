@@ -23,6 +23,7 @@ private Q_SLOTS:
     void theFilterKeepsTheRowsThatMatchAndTheRowInFocusIsExplained();
     void aValueCutShortIsShownWholeOnHoverButASecretNever_data();
     void aValueCutShortIsShownWholeOnHoverButASecretNever();
+    void typingAServicesDataProviderBringsThatProvidersPagesAndKeepsTheField();
 
 private:
     bool showAllTab(const QString &text)
@@ -329,6 +330,25 @@ void tst_AllTab::aValueCutShortIsShownWholeOnHoverButASecretNever()
     else
         QCOMPARE(tip, whole);
     QToolTip::hideText();
+}
+
+// Each name typed that the catalogue knows changes the pages, the All tab's rows among them.
+void tst_AllTab::typingAServicesDataProviderBringsThatProvidersPagesAndKeepsTheField()
+{
+    const QString text = u"Provider=MSDataShape.1;Data Source=srv"_s;
+    QVERIFY(showAllTab(text));
+    DialogDriver driver(*m_dialog);
+    QVERIFY(!driver.find<QWidget>("authenticationCombo"));
+    allTabEditor(u"Data Provider"_s)->lineEdit()->setFocus();
+    for (const QChar key : u"SQLOLEDB.1"_s) {
+        QWidget *typedIn = QApplication::focusWidget();
+        QVERIFY(typedIn);
+        QTest::keyClicks(typedIn, QString(key));
+    }
+    QCOMPARE(m_dialog->connectionString(), text + u";Data Provider=SQLOLEDB.1"_s);
+    QCOMPARE(QApplication::focusWidget(), allTabEditor(u"Data Provider"_s)->lineEdit());
+    QVERIFY(driver.find<QWidget>("authenticationCombo"));
+    QVERIFY(allTabEditor(u"Use Procedure for Prepare"_s));
 }
 
 QTEST_MAIN(tst_AllTab)

@@ -428,6 +428,10 @@ void tst_ConnectionTab::aStringOpensOnTheChoiceTheProviderWouldMake_data()
         << "Provider=MSOLEDBSQL19.1;Server Certificate=/etc/ssl/db.cer"
         << "serverCertificateEdit"
         << "/etc/ssl/db.cer" << QStringList {u"serverCertificateEdit"_s} << QStringList {};
+    QTest::newRow("shaping SQL Server: its page, its keywords")
+        << "provider = MSDataShape.1 ;Data Provider=sqloledb;Server=srv;Trusted_Connection=yes"
+        << combo << "Windows integrated security" << QStringList {u"dataSourceEdit"_s}
+        << QStringList {u"userNameEdit"_s};
     QTest::newRow("odbc keywords at the top level make a connection string")
         << "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;"
            "Database=postgres;Uid=u;Pwd=p;"
