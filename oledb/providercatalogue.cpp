@@ -506,14 +506,20 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
     }
     catalogue.m_nonTextNames.removeIf(
         [&](const QString &name) { return !nonText.value(name.toCaseFolded()); });
-    for (const Provider &service : std::as_const(catalogue.m_providers)) {
+    const qsizetype count = catalogue.m_providers.size();
+    for (qsizetype s = 0; s < count; ++s) {
+        const Provider &service = catalogue.m_providers.at(s);
         if (!service.wrapping)
             continue;
-        for (const Provider &inner : std::as_const(catalogue.m_providers)) {
-            if (Provider composed;
-                !inner.generic && !inner.wrapping && !compose(service, inner, composed))
-                refuse(QStringLiteral("provider %1").arg(service.progId),
+        for (qsizetype i = 0; i < count; ++i) {
+            const Provider &inner = catalogue.m_providers.at(i);
+            if (inner.generic || inner.wrapping)
+                continue;
+            Provider composed;
+            if (!compose(service, inner, composed))
+                refuse(QStringLiteral("provider %1").arg(s + 1),
                        QStringLiteral("a keyword of its own is one of %1's").arg(inner.progId));
+            catalogue.m_compositions.insert(s * count + i, std::move(composed));
         }
     }
     return catalogue;
@@ -568,9 +574,9 @@ Provider ProviderCatalogue::resolve(QStringView progId, QStringView wrapped) con
         return stranger;
     }
     if (const Provider *inner = known->wrapping ? wrappable(wrapped) : nullptr) {
-        Provider composed;
-        compose(*known, *inner, composed);
-        return composed;
+        const qsizetype count = m_providers.size();
+        return m_compositions.value((known - m_providers.constData()) * count
+                                    + (inner - m_providers.constData()));
     }
     return *known;
 }

@@ -59,6 +59,9 @@ private:
 
     QList<std::pair<QString, ProviderFamily>> m_families;
     QList<Provider> m_providers;
+    // Each service read with each provider it can wrap, composed once: a script may set Data
+    // Provider thousands of times. By service index * provider count + provider index.
+    QHash<qsizetype, Provider> m_compositions;
     QStringList m_secretNames;
     QStringList m_nonTextNames;
     QHash<QString, QString> m_sources;
