@@ -393,9 +393,7 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
                 [&name](const PropertyDefinition &known) { return sameKeyword(known.name, name); });
             if (!declared)
                 refuse(where,
-                       QStringLiteral("wraps a provider by \"%1\", which it does not "
-                                      "declare")
-                           .arg(name));
+                       QStringLiteral("wraps by \"%1\", which it does not declare").arg(name));
         }
         provider.wrapping = std::move(wrapping);
     }
