@@ -2,6 +2,7 @@
 
 #include "oledb/connectionstring.h"
 #include "oledb/formaterror.h"
+#include "oledb/jsontable.h"
 #include "oledb/odbcattributes.h"
 #include "oledb/providercatalogue.h"
 #include "oledb/secrets.h"
@@ -20,30 +21,10 @@ namespace {
 
 using Pairs = QList<std::pair<QString, QString>>;
 
-[[noreturn]] void refuse(const QString &where, const QString &what)
+const JsonTableReader &reader()
 {
-    throw platform::Error(QStringLiteral("Conversion tables: %1: %2").arg(where, what));
-}
-
-QString text(const QJsonObject &object, QLatin1String key, const QString &where)
-{
-    const QJsonValue value = object.value(key);
-    if (!value.isString() || value.toString().isEmpty())
-        refuse(where, QStringLiteral("\"%1\" must be a non-empty text").arg(key));
-    return value.toString();
-}
-
-QStringList texts(const QJsonValue &value, const QString &where, QLatin1String key)
-{
-    if (!value.isArray() || value.toArray().isEmpty())
-        refuse(where, QStringLiteral("\"%1\" must be a list of texts").arg(key));
-    QStringList list;
-    for (const QJsonValue &item : value.toArray()) {
-        if (!item.isString() || item.toString().isEmpty())
-            refuse(where, QStringLiteral("\"%1\" must be a list of texts").arg(key));
-        list.append(item.toString());
-    }
-    return list;
+    static const JsonTableReader table(QStringLiteral("Conversion tables"));
+    return table;
 }
 
 // The booleans of every dialect here, as the OLE DB driver's initialisation strings take them.
@@ -60,32 +41,34 @@ DialectConverter::Mapping readMapping(const QJsonObject &entry, const QString &w
                                       const QHash<QString, QString> &sources)
 {
     DialectConverter::Mapping mapping;
-    mapping.names = texts(entry.value(QLatin1String("names")), where, QLatin1String("names"));
+    mapping.names = reader().texts(entry, QLatin1String("names"), where, true);
     const QString at = where + QStringLiteral(", \"%1\"").arg(mapping.names.first());
-    for (const QString &id :
-         texts(entry.value(QLatin1String("sources")), at, QLatin1String("sources"))) {
+    for (const QString &id : reader().texts(entry, QLatin1String("sources"), at, true)) {
         if (!sources.contains(id))
-            refuse(at, QStringLiteral("cites an unknown source \"%1\"").arg(id));
+            reader().refuse(at, QStringLiteral("cites an unknown source \"%1\"").arg(id));
     }
     mapping.to = entry.value(QLatin1String("to")).toString();
     mapping.part = entry.value(QLatin1String("part")).toString();
     mapping.yields = entry.value(QLatin1String("yields")).toBool();
     if (!mapping.to.isEmpty() && !ConnectionString::isWritableKeyword(mapping.to))
-        refuse(at, QStringLiteral("\"%1\" is not a keyword a string can hold").arg(mapping.to));
+        reader().refuse(
+            at, QStringLiteral("\"%1\" is not a keyword a string can hold").arg(mapping.to));
     static const QStringList parts
         = {QStringLiteral("server"), QStringLiteral("instance"), QStringLiteral("port")};
     if (!mapping.part.isEmpty() && (!parts.contains(mapping.part) || mapping.to.isEmpty()))
-        refuse(at, QStringLiteral("a part is server, instance or port of a target keyword"));
+        reader().refuse(at,
+                        QStringLiteral("a part is server, instance or port of a target keyword"));
     const QJsonValue values = entry.value(QLatin1String("values"));
     if (values.toString() == QLatin1String("boolean")) {
         mapping.values = booleans();
     } else if (!values.isUndefined()) {
         if (!values.isArray() || mapping.to.isEmpty())
-            refuse(at, QStringLiteral("\"values\" are [written, meant] pairs of a mapping"));
+            reader().refuse(at,
+                            QStringLiteral("\"values\" are [written, meant] pairs of a mapping"));
         for (const QJsonValue &pair : values.toArray()) {
             const QJsonArray written = pair.toArray();
             if (written.size() != 2 || !written.at(0).isString() || !written.at(1).isString())
-                refuse(at, QStringLiteral("\"values\" are [written, meant] pairs"));
+                reader().refuse(at, QStringLiteral("\"values\" are [written, meant] pairs"));
             mapping.values.append({written.at(0).toString(), written.at(1).toString()});
         }
     }
@@ -243,7 +226,7 @@ DialectConverter DialectConverter::fromJson(const QByteArray &json,
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (document.isNull())
-        refuse(QStringLiteral("offset %1").arg(error.offset), error.errorString());
+        reader().refuse(QStringLiteral("offset %1").arg(error.offset), error.errorString());
     const QJsonObject top = document.object();
 
     DialectConverter converter;
@@ -251,8 +234,8 @@ DialectConverter DialectConverter::fromJson(const QByteArray &json,
     const QJsonObject sources = top.value(QLatin1String("sources")).toObject();
     for (auto it = sources.begin(); it != sources.end(); ++it) {
         if (!it->isString() || it->toString().isEmpty())
-            refuse(QStringLiteral("sources"),
-                   QStringLiteral("source \"%1\" must be a non-empty text").arg(it.key()));
+            reader().refuse(QStringLiteral("sources"),
+                            QStringLiteral("source \"%1\" must be a non-empty text").arg(it.key()));
         converter.m_sources.insert(it.key(), it->toString());
     }
 
@@ -260,24 +243,27 @@ DialectConverter DialectConverter::fromJson(const QByteArray &json,
     for (auto it = targets.begin(); it != targets.end(); ++it) {
         const QString where = QStringLiteral("target \"%1\"").arg(it.key());
         const QJsonObject entry = it->toObject();
-        Target target {text(entry, QLatin1String("provider"), where),
+        Target target {reader().text(entry, QLatin1String("provider"), where, true),
                        entry.value(QLatin1String("driver")).toString()};
-        if (!converter.m_sources.contains(text(entry, QLatin1String("source"), where)))
-            refuse(where, QStringLiteral("cites an unknown source"));
+        if (!converter.m_sources.contains(
+                reader().text(entry, QLatin1String("source"), where, true)))
+            reader().refuse(where, QStringLiteral("cites an unknown source"));
         if (target.driver.isEmpty() && !catalogue.find(target.provider))
-            refuse(where, QStringLiteral("names a provider the catalogue does not know"));
+            reader().refuse(where, QStringLiteral("names a provider the catalogue does not know"));
         converter.m_targets.insert(it.key(), target);
     }
     if (!converter.m_targets.contains(QStringLiteral("odbc")))
-        refuse(QStringLiteral("targets"), QStringLiteral("no \"odbc\" target for other drivers"));
+        reader().refuse(QStringLiteral("targets"),
+                        QStringLiteral("no \"odbc\" target for other drivers"));
 
     for (const QJsonValue &item : top.value(QLatin1String("odbcDrivers")).toArray()) {
         const QString where = QStringLiteral("odbcDrivers");
         const QJsonObject entry = item.toObject();
-        const QString target = text(entry, QLatin1String("target"), where);
+        const QString target = reader().text(entry, QLatin1String("target"), where, true);
         if (!converter.m_targets.contains(target))
-            refuse(where, QStringLiteral("unknown target \"%1\"").arg(target));
-        converter.m_odbcDrivers.append({text(entry, QLatin1String("contains"), where), target});
+            reader().refuse(where, QStringLiteral("unknown target \"%1\"").arg(target));
+        converter.m_odbcDrivers.append(
+            {reader().text(entry, QLatin1String("contains"), where, true), target});
     }
 
     const QJsonObject tables = top.value(QLatin1String("tables")).toObject();
@@ -285,18 +271,19 @@ DialectConverter DialectConverter::fromJson(const QByteArray &json,
         const QString where = QStringLiteral("table \"%1\"").arg(it.key());
         const QJsonObject entry = it->toObject();
         Table table;
-        table.target = text(entry, QLatin1String("target"), where);
+        table.target = reader().text(entry, QLatin1String("target"), where, true);
         const auto target = converter.m_targets.constFind(table.target);
         if (target == converter.m_targets.cend())
-            refuse(where, QStringLiteral("unknown target \"%1\"").arg(table.target));
-        table.firstWins = text(entry, QLatin1String("repeated"), where) == QLatin1String("first");
+            reader().refuse(where, QStringLiteral("unknown target \"%1\"").arg(table.target));
+        table.firstWins = reader().text(entry, QLatin1String("repeated"), where, true)
+            == QLatin1String("first");
         for (const QJsonValue &keyword : entry.value(QLatin1String("keywords")).toArray()) {
             Mapping mapping = readMapping(keyword.toObject(), where, converter.m_sources);
             // An OLE DB provider ignores a keyword it does not declare: a mapping to one would
             // drop the setting without a word.
             if (target->driver.isEmpty() && !mapping.to.isEmpty()
                 && !declares(*catalogue.find(target->provider), mapping.to))
-                refuse(
+                reader().refuse(
                     where,
                     QStringLiteral("%1 does not declare \"%2\"").arg(target->provider, mapping.to));
             table.mappings.append(std::move(mapping));
@@ -306,8 +293,8 @@ DialectConverter DialectConverter::fromJson(const QByteArray &json,
     for (const char *needed : {"adonet-sqlclient", "adonet-npgsql", "odbc-sqlserver",
                                "jdbc-sqlserver", "jdbc-postgresql"}) {
         if (!converter.m_tables.contains(QLatin1String(needed)))
-            refuse(QStringLiteral("tables"),
-                   QStringLiteral("no table \"%1\"").arg(QLatin1String(needed)));
+            reader().refuse(QStringLiteral("tables"),
+                            QStringLiteral("no table \"%1\"").arg(QLatin1String(needed)));
     }
     return converter;
 }

@@ -1,6 +1,7 @@
 #include "oledb/providercatalogue.h"
 
 #include "oledb/connectionstring.h"
+#include "oledb/jsontable.h"
 #include "oledb/propertynames.h"
 #include "platform/error.h"
 
@@ -18,35 +19,10 @@ namespace oledb {
 
 namespace {
 
-[[noreturn]] void refuse(const QString &where, const QString &what)
+const JsonTableReader &reader()
 {
-    throw platform::Error(QStringLiteral("Provider catalogue: %1: %2").arg(where, what));
-}
-
-QString text(const QJsonObject &object, QLatin1String key, const QString &where, bool required)
-{
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() && !required)
-        return {};
-    if (!value.isString() || (required && value.toString().isEmpty()))
-        refuse(where, QStringLiteral("\"%1\" must be a non-empty text").arg(key));
-    return value.toString();
-}
-
-QStringList texts(const QJsonObject &object, QLatin1String key, const QString &where)
-{
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined())
-        return {};
-    if (!value.isArray())
-        refuse(where, QStringLiteral("\"%1\" must be a list of texts").arg(key));
-    QStringList list;
-    for (const QJsonValue &item : value.toArray()) {
-        if (!item.isString() || item.toString().isEmpty())
-            refuse(where, QStringLiteral("\"%1\" must be a list of texts").arg(key));
-        list.append(item.toString());
-    }
-    return list;
+    static const JsonTableReader table(QStringLiteral("Provider catalogue"));
+    return table;
 }
 
 bool flag(const QJsonObject &object, QLatin1String key, const QString &where)
@@ -55,7 +31,7 @@ bool flag(const QJsonObject &object, QLatin1String key, const QString &where)
     if (value.isUndefined())
         return false;
     if (!value.isBool())
-        refuse(where, QStringLiteral("\"%1\" must be true or false").arg(key));
+        reader().refuse(where, QStringLiteral("\"%1\" must be true or false").arg(key));
     return value.toBool();
 }
 
@@ -67,7 +43,7 @@ Enum choice(const QString &name, const QList<std::pair<QLatin1String, Enum>> &na
         if (name == candidate)
             return value;
     }
-    refuse(where, QStringLiteral("unknown kind \"%1\"").arg(name));
+    reader().refuse(where, QStringLiteral("unknown kind \"%1\"").arg(name));
 }
 
 using Sources = QHash<QString, QString>;
@@ -91,8 +67,8 @@ std::optional<qint64> bound(const QJsonObject &object, QLatin1String key, const 
     const double number = value.toDouble();
     if (!value.isDouble() || number != std::floor(number) || number < -2147483648.0
         || number > 4294967295.0)
-        refuse(where,
-               QStringLiteral("\"%1\" must be a whole number that fits in 32 bits").arg(key));
+        reader().refuse(
+            where, QStringLiteral("\"%1\" must be a whole number that fits in 32 bits").arg(key));
     return qint64(number);
 }
 
@@ -100,9 +76,9 @@ std::optional<qint64> bound(const QJsonObject &object, QLatin1String key, const 
 QString citation(const QJsonObject &object, QLatin1String key, const Sources &sources,
                  const QString &where, bool required)
 {
-    const QString id = text(object, key, where, required);
+    const QString id = reader().text(object, key, where, required);
     if (!id.isEmpty() && !sources.contains(id))
-        refuse(where, QStringLiteral("cites an unknown source \"%1\"").arg(id));
+        reader().refuse(where, QStringLiteral("cites an unknown source \"%1\"").arg(id));
     return id;
 }
 
@@ -123,43 +99,43 @@ PropertyDefinition readProperty(const QJsonObject &object, const QString &where,
     };
 
     PropertyDefinition property;
-    property.name = text(object, QLatin1String("name"), where, true);
+    property.name = reader().text(object, QLatin1String("name"), where, true);
     const QString at = where + QStringLiteral(", property \"%1\"").arg(property.name);
     if (!ConnectionString::isWritableKeyword(property.name)
         || sameKeyword(property.name, u"Provider"))
-        refuse(at, QStringLiteral("not a name a connection string can hold"));
-    property.type = choice(text(object, QLatin1String("type"), at, true), types, at);
-    property.page = choice(text(object, QLatin1String("page"), at, true), pages, at);
-    property.defaultValue = text(object, QLatin1String("default"), at, false);
-    property.allowedValues = texts(object, QLatin1String("values"), at);
+        reader().refuse(at, QStringLiteral("not a name a connection string can hold"));
+    property.type = choice(reader().text(object, QLatin1String("type"), at, true), types, at);
+    property.page = choice(reader().text(object, QLatin1String("page"), at, true), pages, at);
+    property.defaultValue = reader().text(object, QLatin1String("default"), at, false);
+    property.allowedValues = reader().texts(object, QLatin1String("values"), at, false);
     property.secret = flag(object, QLatin1String("secret"), at);
-    property.kind = keywordKind(text(object, QLatin1String("kind"), at, false), at);
+    property.kind = keywordKind(reader().text(object, QLatin1String("kind"), at, false), at);
     property.minimum = bound(object, QLatin1String("minimum"), at);
     property.maximum = bound(object, QLatin1String("maximum"), at);
     if ((property.minimum || property.maximum) && property.type != PropertyType::Integer)
-        refuse(at, QStringLiteral("only an integer has a \"minimum\" or a \"maximum\""));
+        reader().refuse(at, QStringLiteral("only an integer has a \"minimum\" or a \"maximum\""));
     if (property.minimum && property.maximum && *property.minimum > *property.maximum)
-        refuse(at, QStringLiteral("the \"minimum\" is above the \"maximum\""));
+        reader().refuse(at, QStringLiteral("the \"minimum\" is above the \"maximum\""));
     property.defaultSource = citation(object, QLatin1String("defaultSource"), sources, at, false);
     property.source = citation(object, QLatin1String("source"), sources, at, false);
     if (!property.defaultSource.isEmpty() && property.defaultValue.isEmpty())
-        refuse(at, QStringLiteral("a \"defaultSource\" needs the default it documents"));
+        reader().refuse(at, QStringLiteral("a \"defaultSource\" needs the default it documents"));
     for (const QJsonValue &item : object.value(QLatin1String("deprecatedValues")).toArray()) {
         const QJsonObject entry = item.toObject();
         property.deprecatedValues.append(
-            {text(entry, QLatin1String("value"), at, true),
-             text(entry, QLatin1String("successor"), at, true),
+            {reader().text(entry, QLatin1String("value"), at, true),
+             reader().text(entry, QLatin1String("successor"), at, true),
              citation(entry, QLatin1String("source"), sources, at, true)});
     }
 
     const bool listed
         = property.type == PropertyType::Enumeration || property.type == PropertyType::FlagSet;
     if (listed == property.allowedValues.isEmpty())
-        refuse(at,
-               QStringLiteral("\"values\" belong to enumerations and flag sets, and only there"));
+        reader().refuse(
+            at, QStringLiteral("\"values\" belong to enumerations and flag sets, and only there"));
     if (!property.defaultValue.isEmpty()) {
         if (const auto problem = property.explainInvalid(property.defaultValue))
-            refuse(at, QStringLiteral("bad default: ") + *problem);
+            reader().refuse(at, QStringLiteral("bad default: ") + *problem);
     }
     return property;
 }
@@ -178,12 +154,14 @@ QList<std::pair<QString, ProviderFamily>> readFamilies(const QJsonObject &top)
     if (value.isUndefined())
         return {};
     if (!value.isObject())
-        refuse(QStringLiteral("top level"), QStringLiteral("\"families\" must be an object"));
+        reader().refuse(QStringLiteral("top level"),
+                        QStringLiteral("\"families\" must be an object"));
     QList<std::pair<QString, ProviderFamily>> families;
     const QJsonObject table = value.toObject();
     for (auto it = table.begin(); it != table.end(); ++it) {
         const ProviderFamily family = choice(it.key(), names, where);
-        for (const QString &progId : texts(table, QLatin1String(it.key().toLatin1()), where))
+        for (const QString &progId :
+             reader().texts(table, QLatin1String(it.key().toLatin1()), where, false))
             families.append({progId, family});
     }
     return families;
@@ -218,11 +196,12 @@ Sources readSources(const QJsonObject &top)
     Sources sources;
     const QJsonValue sourceList = top.value(QLatin1String("sources"));
     if (!sourceList.isUndefined() && !sourceList.isObject())
-        refuse(where, QStringLiteral("\"sources\" must be an object of texts"));
+        reader().refuse(where, QStringLiteral("\"sources\" must be an object of texts"));
     const QJsonObject sourceObject = sourceList.toObject();
     for (auto it = sourceObject.begin(); it != sourceObject.end(); ++it) {
         if (!it->isString() || it->toString().isEmpty())
-            refuse(where, QStringLiteral("source \"%1\" must be a non-empty text").arg(it.key()));
+            reader().refuse(where,
+                            QStringLiteral("source \"%1\" must be a non-empty text").arg(it.key()));
         sources.insert(it.key(), it->toString());
     }
     return sources;
@@ -234,33 +213,33 @@ SynonymSets readSynonymSets(const QJsonObject &top, const Sources &sources)
     SynonymSets sets;
     const QJsonValue setList = top.value(QLatin1String("synonymSets"));
     if (!setList.isUndefined() && !setList.isObject())
-        refuse(where, QStringLiteral("\"synonymSets\" must be an object of lists"));
+        reader().refuse(where, QStringLiteral("\"synonymSets\" must be an object of lists"));
     const QJsonObject setObject = setList.toObject();
     for (auto it = setObject.begin(); it != setObject.end(); ++it) {
         const QString at = QStringLiteral("synonym set \"%1\"").arg(it.key());
         if (!it->isArray())
-            refuse(at, QStringLiteral("must be a list"));
+            reader().refuse(at, QStringLiteral("must be a list"));
         QList<std::pair<QString, Synonym>> &set = sets[it.key()];
         for (const QJsonValue &item : it->toArray()) {
             const QJsonObject entry = item.toObject();
             Synonym synonym;
-            synonym.keyword = text(entry, QLatin1String("keyword"), at, true);
-            const QString property = text(entry, QLatin1String("property"), at, true);
-            const QString kind = text(entry, QLatin1String("kind"), at, false);
+            synonym.keyword = reader().text(entry, QLatin1String("keyword"), at, true);
+            const QString property = reader().text(entry, QLatin1String("property"), at, true);
+            const QString kind = reader().text(entry, QLatin1String("kind"), at, false);
             synonym.kind = keywordKind(kind, at);
             if (!ConnectionString::isWritableKeyword(synonym.keyword)
                 || sameKeyword(synonym.keyword, property::Provider))
-                refuse(at,
-                       QStringLiteral("\"%1\" is not a keyword a string can hold")
-                           .arg(synonym.keyword));
+                reader().refuse(at,
+                                QStringLiteral("\"%1\" is not a keyword a string can hold")
+                                    .arg(synonym.keyword));
             synonym.source = citation(entry, QLatin1String("source"), sources,
                                       at + QStringLiteral(", \"%1\"").arg(synonym.keyword), true);
             for (const QJsonValue &pair : entry.value(QLatin1String("values")).toArray()) {
                 const QJsonArray parts = pair.toArray();
                 if (parts.size() != 2 || !parts.at(0).isString() || !parts.at(1).isString())
-                    refuse(at,
-                           QStringLiteral("\"%1\": values are [written, meant] pairs")
-                               .arg(synonym.keyword));
+                    reader().refuse(at,
+                                    QStringLiteral("\"%1\": values are [written, meant] pairs")
+                                        .arg(synonym.keyword));
                 synonym.values.append({parts.at(0).toString(), parts.at(1).toString()});
             }
             set.append({property, std::move(synonym)});
@@ -283,8 +262,8 @@ DescriptionSets readDescriptionSets(const QJsonObject &top, const Sources &sourc
     DescriptionSets sets;
     const QJsonValue setList = top.value(QLatin1String("descriptionSets"));
     if (!setList.isUndefined() && !setList.isObject())
-        refuse(QStringLiteral("descriptionSets"),
-               QStringLiteral("\"descriptionSets\" must be an object of sets"));
+        reader().refuse(QStringLiteral("descriptionSets"),
+                        QStringLiteral("\"descriptionSets\" must be an object of sets"));
     const QJsonObject setObject = setList.toObject();
     for (auto it = setObject.begin(); it != setObject.end(); ++it) {
         const QString at = QStringLiteral("description set \"%1\"").arg(it.key());
@@ -294,7 +273,7 @@ DescriptionSets readDescriptionSets(const QJsonObject &top, const Sources &sourc
         const QJsonObject names = entry.value(QLatin1String("properties")).toObject();
         for (auto name = names.begin(); name != names.end(); ++name) {
             if (!name->isString() || name->toString().trimmed().isEmpty())
-                refuse(at, QStringLiteral("\"%1\" needs a sentence").arg(name.key()));
+                reader().refuse(at, QStringLiteral("\"%1\" needs a sentence").arg(name.key()));
             set.byName.insert(keywordKey(name.key()), name->toString());
         }
         sets.insert(it.key(), std::move(set));
@@ -307,7 +286,7 @@ void applyDescriptions(Provider &provider, const QStringList &setNames, const De
 {
     for (const QString &name : setNames) {
         if (!sets.contains(name))
-            refuse(where, QStringLiteral("unknown description set \"%1\"").arg(name));
+            reader().refuse(where, QStringLiteral("unknown description set \"%1\"").arg(name));
     }
     for (PropertyDefinition &property : provider.properties) {
         for (const QString &name : setNames) {
@@ -330,7 +309,7 @@ void applySynonyms(Provider &provider, const QStringList &setNames, const Synony
     for (const QString &name : setNames) {
         const auto set = sets.constFind(name);
         if (set == sets.cend())
-            refuse(where, QStringLiteral("unknown synonym set \"%1\"").arg(name));
+            reader().refuse(where, QStringLiteral("unknown synonym set \"%1\"").arg(name));
         for (const auto &[propertyName, synonym] : *set) {
             // A plain name: clang 14 cannot capture a structured binding.
             const QString &keyword = synonym.keyword;
@@ -354,37 +333,38 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
     const QString where = QStringLiteral("provider %1").arg(index + 1);
     Provider provider;
     provider.generic = flag(object, QLatin1String("generic"), where);
-    provider.progId = text(object, QLatin1String("progId"), where, !provider.generic);
-    provider.aliases = texts(object, QLatin1String("aliases"), where);
-    provider.description = text(object, QLatin1String("description"), where, true);
+    provider.progId = reader().text(object, QLatin1String("progId"), where, !provider.generic);
+    provider.aliases = reader().texts(object, QLatin1String("aliases"), where, false);
+    provider.description = reader().text(object, QLatin1String("description"), where, true);
     provider.source = citation(object, QLatin1String("source"), sources, where, false);
     if (const QJsonValue precedence = object.value(QLatin1String("precedence"));
         !precedence.isUndefined()) {
         const QJsonObject rule = precedence.toObject();
-        provider.precedence = choice(text(rule, QLatin1String("rule"), where, true), rules, where);
+        provider.precedence
+            = choice(reader().text(rule, QLatin1String("rule"), where, true), rules, where);
         provider.precedenceSource = citation(rule, QLatin1String("source"), sources, where, true);
     }
     if (const QJsonValue deprecated = object.value(QLatin1String("deprecated"));
         !deprecated.isUndefined()) {
         const QJsonObject entry = deprecated.toObject();
         provider.deprecation = Provider::Deprecation {
-            text(entry, QLatin1String("successor"), where, true),
+            reader().text(entry, QLatin1String("successor"), where, true),
             citation(entry, QLatin1String("source"), sources, where, true)};
     }
 
     const QJsonValue properties = object.value(QLatin1String("properties"));
     if (!properties.isArray())
-        refuse(where, QStringLiteral("\"properties\" must be a list"));
+        reader().refuse(where, QStringLiteral("\"properties\" must be a list"));
     for (const QJsonValue &item : properties.toArray()) {
         if (!item.isObject())
-            refuse(where, QStringLiteral("every property must be an object"));
+            reader().refuse(where, QStringLiteral("every property must be an object"));
         provider.properties.append(readProperty(item.toObject(), where, sources));
     }
     if (const QJsonValue wraps = object.value(QLatin1String("wraps")); !wraps.isUndefined()) {
         const QJsonObject entry = wraps.toObject();
         Provider::Wrapping wrapping {
-            text(entry, QLatin1String("property"), where, true),
-            texts(entry, QLatin1String("ownProperties"), where),
+            reader().text(entry, QLatin1String("property"), where, true),
+            reader().texts(entry, QLatin1String("ownProperties"), where, false),
             citation(entry, QLatin1String("source"), sources, where, true)};
         const QStringList own = QStringList(wrapping.ownProperties) << wrapping.property;
         for (const QString &name : own) {
@@ -392,14 +372,15 @@ Provider readProvider(const QJsonObject &object, qsizetype index, const SynonymS
                 provider.properties.cbegin(), provider.properties.cend(),
                 [&name](const PropertyDefinition &known) { return sameKeyword(known.name, name); });
             if (!declared)
-                refuse(where,
-                       QStringLiteral("wraps by \"%1\", which it does not declare").arg(name));
+                reader().refuse(
+                    where, QStringLiteral("wraps by \"%1\", which it does not declare").arg(name));
         }
         provider.wrapping = std::move(wrapping);
     }
-    applySynonyms(provider, texts(object, QLatin1String("synonyms"), where), synonyms, where);
-    applyDescriptions(provider, texts(object, QLatin1String("descriptions"), where), descriptions,
-                      where);
+    applySynonyms(provider, reader().texts(object, QLatin1String("synonyms"), where, false),
+                  synonyms, where);
+    applyDescriptions(provider, reader().texts(object, QLatin1String("descriptions"), where, false),
+                      descriptions, where);
     return provider;
 }
 
@@ -436,10 +417,11 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (document.isNull())
-        refuse(QStringLiteral("offset %1").arg(error.offset), error.errorString());
+        reader().refuse(QStringLiteral("offset %1").arg(error.offset), error.errorString());
     const QJsonValue providers = document.object().value(QLatin1String("providers"));
     if (!providers.isArray())
-        refuse(QStringLiteral("top level"), QStringLiteral("\"providers\" must be a list"));
+        reader().refuse(QStringLiteral("top level"),
+                        QStringLiteral("\"providers\" must be a list"));
 
     ProviderCatalogue catalogue;
     catalogue.m_families = readFamilies(document.object());
@@ -450,12 +432,13 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
     const QJsonArray list = providers.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list.at(i).isObject())
-            refuse(QStringLiteral("provider %1").arg(i + 1), QStringLiteral("not an object"));
+            reader().refuse(QStringLiteral("provider %1").arg(i + 1),
+                            QStringLiteral("not an object"));
         Provider provider
             = readProvider(list.at(i).toObject(), i, synonyms, descriptions, catalogue.m_sources);
         if (QString clash; !provider.index(&clash))
-            refuse(QStringLiteral("provider %1").arg(i + 1),
-                   QStringLiteral("\"%1\" names two properties").arg(clash));
+            reader().refuse(QStringLiteral("provider %1").arg(i + 1),
+                            QStringLiteral("\"%1\" names two properties").arg(clash));
         if (!provider.generic)
             provider.family = catalogue.familyOf(provider.progId);
         QStringList names = provider.aliases;
@@ -463,13 +446,13 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
             names.prepend(provider.progId);
         for (const QString &name : names) {
             if (catalogue.find(name))
-                refuse(QStringLiteral("provider %1").arg(i + 1),
-                       QStringLiteral("\"%1\" names another provider already").arg(name));
+                reader().refuse(QStringLiteral("provider %1").arg(i + 1),
+                                QStringLiteral("\"%1\" names another provider already").arg(name));
         }
         if (provider.generic) {
             if (catalogue.m_genericIndex >= 0)
-                refuse(QStringLiteral("provider %1").arg(i + 1),
-                       QStringLiteral("a second generic entry"));
+                reader().refuse(QStringLiteral("provider %1").arg(i + 1),
+                                QStringLiteral("a second generic entry"));
             catalogue.m_genericIndex = i;
         }
         for (const PropertyDefinition &property : std::as_const(provider.properties)) {
@@ -480,7 +463,7 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
         catalogue.m_providers.append(std::move(provider));
     }
     if (catalogue.m_genericIndex < 0)
-        refuse(QStringLiteral("top level"), QStringLiteral("no generic entry"));
+        reader().refuse(QStringLiteral("top level"), QStringLiteral("no generic entry"));
     // Folded name -> whether every property under it takes something other than text.
     QHash<QString, bool> nonText;
     for (const Provider &provider : std::as_const(catalogue.m_providers)) {
@@ -515,8 +498,9 @@ ProviderCatalogue ProviderCatalogue::fromJson(const QByteArray &json)
                 continue;
             Provider composed;
             if (!compose(service, inner, composed))
-                refuse(QStringLiteral("provider %1").arg(s + 1),
-                       QStringLiteral("a keyword of its own is one of %1's").arg(inner.progId));
+                reader().refuse(
+                    QStringLiteral("provider %1").arg(s + 1),
+                    QStringLiteral("a keyword of its own is one of %1's").arg(inner.progId));
             catalogue.m_compositions.insert(s * count + i, std::move(composed));
         }
     }
