@@ -170,7 +170,10 @@ void QtShell::checkArea()
 int QtShell::SetForegroundWindow(quint32 hWnd)
 {
     QWidget *window = HandleTable::window(hWnd);
-    if (!window)
+    // A hidden window (in the notification area) cannot come to the front. Bringing its dialog
+    // back here, as the icon's menu opens, would activate the dialog under the menu just shown,
+    // and the menu closes; the window brings its dialogs back once it is shown again.
+    if (!window || !window->isVisible())
         return 0;
     window->raise();
     // With a dialog open the window takes no input: the dialog comes to the front instead, as

@@ -219,6 +219,11 @@ private Q_SLOTS:
         QCOMPARE(shell.SetForegroundWindow(hWnd), 1);
 
         QTRY_COMPARE(QApplication::activeWindow(), &window);
+
+        // In the notification area, the window stays out of sight.
+        window.hide();
+        QCOMPARE(shell.SetForegroundWindow(hWnd), 0);
+        QVERIFY(!window.isVisible());
     }
 
     // What the notification-area icon needs of a window minimised with its dialog open: the
