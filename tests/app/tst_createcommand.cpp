@@ -25,9 +25,9 @@ struct World
 {
     World()
     {
-        factory.script.onConvert = [](const QString &text) -> std::optional<platform::Conversion> {
+        factory.script.onConvert = [](const QString &value) -> std::optional<platform::Conversion> {
             try {
-                return converter().convert(text);
+                return converter().convert(value);
             } catch (const platform::Error &) {
                 return std::nullopt;
             }
