@@ -3,8 +3,8 @@
 // echoed in a message the way drivers quote their input, and masked with the string's secrets.
 // No password the driver receives may then be read in the message, in any case, unless it is
 // shorter than 3 characters, holds the mask's '*' (the mask itself could spell it), or is spelt
-// inside what the string shows in clear or inside the message's own words. A property the
-// catalogue declares a flag or a number holds no password, whatever its name.
+// inside what the string shows in clear (keywords included) or inside the message's own words.
+// A property the catalogue declares a flag or a number holds no password, whatever its name.
 #include "drivers/testing/odbctester.h"
 #include "drivers/testing/sqlservertester.h"
 #include "fuzzcheck.h"
@@ -41,7 +41,10 @@ void checkMasked(const QString &driverString, const QStringList &secrets)
         if (!isPasswordKey(attribute.key))
             shown.set(attribute.key, attribute.value);
     }
-    const QString inClear = shown.toString() + u'\n' + before + after;
+    // Keywords are shown as written, a password's own among them.
+    QString inClear = shown.toString() + u'\n' + before + after;
+    for (const auto &attribute : received.attributes())
+        inClear += u'\n' + attribute.key;
     for (const auto &attribute : received.attributes()) {
         const QString &password = attribute.value;
         if (!isPasswordKey(attribute.key) || password.size() < 3 || password.contains(u'*')
