@@ -5,9 +5,10 @@
 # kept in build-fuzz/crashes/; any finding fails the script. Prints each target's executions per
 # second.
 # --runs N runs each target N inputs from a fixed random seed instead, with Qt's hashing seeded
-# the same way: the same inputs on every machine, however fast, so a gate that passed once passes
-# again on the same tree. A timed run explores further and differently every time; what it finds
-# goes into the seeds, and from there into every run.
+# the same way: a run no longer depends on how fast the machine is, and two runs of the same tree
+# search nearly alike (addresses still differ from run to run, and with them a little of the
+# search). A timed run explores further and differently every time; what it finds goes into the
+# seeds, and from there into every run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 usage() { echo "usage: fuzz.sh [SECONDS | --runs N]" >&2; exit 2; }

@@ -31,7 +31,7 @@ cmake --build "$scalar" -j"$(nproc)" --target corvanta_syntax_tests
 ctest --test-dir "$scalar" -L syntax --output-on-failure
 
 # The same tests again under the address and undefined-behaviour sanitizers, then each fuzz
-# target on the same 50,000 inputs every time: a gate that passes or fails as the tree does,
-# not as a random search happens to go. Timed, exploring runs are scripts/fuzz.sh SECONDS.
+# target on 50,000 inputs from a fixed seed: a gate that goes as the tree does rather than as a
+# timed random search happens to go. Timed, exploring runs are scripts/fuzz.sh SECONDS.
 bash "$CORVANTA_ROOT/scripts/sanitize.sh"
 bash "$CORVANTA_ROOT/scripts/fuzz.sh" --runs 50000

@@ -26,7 +26,27 @@ bool isPasswordKey(const QString &key)
         || key.contains(u"password", Qt::CaseInsensitive);
 }
 
-void checkMasked(const QString &driverString, const QStringList &secrets)
+// The values the dialog shows in clear under the string's other keywords, which stay readable
+// wherever a message repeats them, even where the driver was never handed the pair.
+QString shownValues(const oledb::ConnectionString &connection)
+{
+    const oledb::ProviderCatalogue &catalogue = oledb::ProviderCatalogue::builtIn();
+    QString shown;
+    for (const oledb::KeywordValue &pair : connection.pairs()) {
+        if (oledb::isSecretKeyword(pair.keyword, catalogue))
+            continue;
+        shown += u'\n' + pair.value;
+        const oledb::OdbcAttributes nested = oledb::OdbcAttributes::parse(pair.value);
+        for (const auto &attribute : nested.attributes()) {
+            if (!oledb::isSecretKeyword(attribute.key, catalogue))
+                shown += u'\n' + attribute.value;
+        }
+    }
+    return shown;
+}
+
+void checkMasked(const QString &driverString, const QStringList &secrets,
+                 const QString &shownInDialog)
 {
     const QString before = QStringLiteral("[unixODBC][Driver] could not connect with \"");
     const QString after = QStringLiteral("\": password authentication failed");
@@ -35,16 +55,12 @@ void checkMasked(const QString &driverString, const QStringList &secrets)
         = oledb::maskSecrets(message, secrets, oledb::ProviderCatalogue::builtIn());
     const auto received = oledb::OdbcAttributes::parse(driverString);
     // Values under other keys stay readable by design (a user name equal to the password is
-    // still shown); a password spelt inside one of them cannot be told from it.
+    // still shown); a password spelt inside one of them, in the keywords, or across what stands
+    // side by side in clear cannot be told from it: the string as received, passwords emptied.
     oledb::OdbcAttributes shown;
-    for (const auto &attribute : received.attributes()) {
-        if (!isPasswordKey(attribute.key))
-            shown.set(attribute.key, attribute.value);
-    }
-    // Keywords are shown as written, a password's own among them.
-    QString inClear = shown.toString() + u'\n' + before + after;
     for (const auto &attribute : received.attributes())
-        inClear += u'\n' + attribute.key;
+        shown.set(attribute.key, isPasswordKey(attribute.key) ? QString() : attribute.value);
+    const QString inClear = shown.toString() + u'\n' + before + after + shownInDialog;
     for (const auto &attribute : received.attributes()) {
         const QString &password = attribute.value;
         if (!isPasswordKey(attribute.key) || password.size() < 3 || password.contains(u'*')
@@ -67,11 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const QStringList secrets = oledb::secretsOf(connection, oledb::ProviderCatalogue::builtIn());
+    const QString shown = shownValues(connection);
     checkMasked(
         drivers::OdbcTester::odbcConnectionString(oledb::ProviderCatalogue::builtIn(), connection),
-        secrets);
+        secrets, shown);
     checkMasked(
         drivers::SqlServerTester::odbcConnectionString(connection, QStringLiteral("FreeTDS")),
-        secrets);
+        secrets, shown);
     return 0;
 }
