@@ -124,6 +124,15 @@ void OdbcAttributes::set(const QString &key, const QString &value)
         m_attributes.append({key, value});
 }
 
+QString OdbcAttributes::read(const QString &value)
+{
+    if (!value.trimmed().startsWith(u'{'))
+        return value;
+    const QString attribute = QStringLiteral("k=") + value;
+    const OdbcAttributes attributes = parse(attribute);
+    return attributes.attributes().isEmpty() ? value : attributes.attributes().first().value;
+}
+
 QString OdbcAttributes::written(const QString &value, bool braced)
 {
     if (!braced && !needsBraces(value))

@@ -56,6 +56,8 @@ public:
     // One value as toString() writes it; `braced`, in braces even where it needs none, as a
     // driver's name usually is.
     static QString written(const QString &value, bool braced = false);
+    // One value as a driver reads it: braces undone where it opens with one, else as it stands.
+    static QString read(const QString &value);
     // The text with the first pair whose key is one of `keys` given `value` in place, only that
     // value's text replaced, or, without a value, taken out with its separator; a value for a
     // key the text lacks is added at the end under the first of `keys`. Everything else stays

@@ -645,12 +645,9 @@ QStringList secretsOf(const ConnectionString &connection, const ProviderCatalogu
             secrets.append(pair.value);
             // An ODBC keyword (PWD) hands the driver its value as an ODBC string reads it, braces
             // undone; the driver echoes that form.
-            if (pair.value.trimmed().startsWith(u'{')) {
-                const QString attribute = QStringLiteral("k=") + pair.value;
-                const OdbcAttributes read = OdbcAttributes::parse(attribute);
-                if (!read.attributes().isEmpty() && read.attributes().first().value != pair.value)
-                    secrets.append(read.attributes().first().value);
-            }
+            const QString read = OdbcAttributes::read(pair.value);
+            if (read != pair.value)
+                secrets.append(read);
             continue;
         }
         Finds nested(Finds::Keep::Values, pair.value.size());

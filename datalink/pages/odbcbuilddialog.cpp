@@ -255,15 +255,6 @@ bool readsBraces(const DataLinkDraft &draft, const QString &keyword)
     return !definition || !oledb::sameKeyword(keyword, definition->name);
 }
 
-QString decoded(const QString &value)
-{
-    if (!value.trimmed().startsWith(u'{'))
-        return value;
-    const QString attribute = QStringLiteral("k=") + value;
-    const auto read = oledb::OdbcAttributes::parse(attribute);
-    return read.attributes().isEmpty() ? value : read.attributes().first().value;
-}
-
 // The keyword of the top-level pair in effect that sets the same as one of `keywords`.
 std::optional<QString> pairKeyword(const DataLinkDraft &draft, const QStringList &keywords)
 {
@@ -288,7 +279,9 @@ std::optional<OdbcBuildDialog::Reading> OdbcBuildDialog::read(const QStringList 
             const std::optional<QString> written = pairKeyword(m_draft, {keyword});
             if (!written)
                 return Reading {keyword, *value};
-            return Reading {*written, readsBraces(m_draft, *written) ? decoded(*value) : *value};
+            return Reading {*written,
+                            readsBraces(m_draft, *written) ? oledb::OdbcAttributes::read(*value)
+                                                           : *value};
         }
         return std::nullopt;
     }

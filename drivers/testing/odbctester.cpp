@@ -16,11 +16,9 @@ namespace {
 // writes it (`Driver={PostgreSQL Unicode}`); the property's own name carries it as it is.
 QString valueForDriver(const oledb::KeywordValue &pair, const QString &property)
 {
-    if (oledb::sameKeyword(pair.keyword, property) || !pair.value.trimmed().startsWith(u'{'))
+    if (oledb::sameKeyword(pair.keyword, property))
         return pair.value;
-    const QString attribute = QStringLiteral("k=") + pair.value;
-    const auto read = oledb::OdbcAttributes::parse(attribute);
-    return read.attributes().isEmpty() ? pair.value : read.attributes().first().value;
+    return oledb::OdbcAttributes::read(pair.value);
 }
 
 std::optional<QString> propertyValue(const oledb::DataLinkProperties &properties,
