@@ -1,6 +1,8 @@
 #include "drivers/testing/accessfiletester.h"
 #include "drivers/testing/connectiontester.h"
+#include "drivers/testing/jetheader.h"
 #include "oledb/providercatalogue.h"
+#include "tests/drivers/jetfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,7 @@
 
 using drivers::TestResult;
 using Outcome = TestResult::Outcome;
+using Format = drivers::JetHeader::Format;
 
 class tst_AccessFileTester : public QObject
 {
@@ -18,6 +21,8 @@ private Q_SLOTS:
     void initTestCase();
     void shouldCheckTheFileWithoutAnEngine_data();
     void shouldCheckTheFileWithoutAnEngine();
+    void readsTheHeaderAsTheEngineKeepsIt_data();
+    void readsTheHeaderAsTheEngineKeepsIt();
 
 private:
     void write(const QString &name, const QByteArray &content);
@@ -107,6 +112,54 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine()
     QVERIFY2(result.outcome == outcome, qPrintable(result.message));
     const QString expected = says.contains(u"%1") ? says.arg(path) : says;
     QVERIFY2(result.message.contains(expected), qPrintable(result.message));
+}
+
+void tst_AccessFileTester::readsTheHeaderAsTheEngineKeepsIt_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("isDatabase");
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<bool>("encoded");
+    QTest::addColumn<QString>("password");
+
+    using testsupport::jetDatabase;
+    const QList<testsupport::JetTable> tables {
+        {QStringLiteral("Customers"), {QStringLiteral("Name")}, {{QStringLiteral("Ada")}}}};
+    // With no password the field holds the creation date's mask, which must not read as one.
+    QTest::newRow("Jet 4 without a password")
+        << jetDatabase(tables) << true << Format::Jet4 << false << QString();
+    const QString unicode = QStringLiteral("Pa55 w\u00f6rd \u20ac\u4e2d");
+    QTest::newRow("Jet 4 password beyond Latin-1")
+        << jetDatabase(tables, {Format::Jet4, unicode, false}) << true << Format::Jet4 << false
+        << unicode;
+    const QString full = QStringLiteral("abcdefghij0123456789");
+    QTest::newRow("Jet 4 password filling the field, encoded")
+        << jetDatabase(tables, {Format::Jet4, full, true}) << true << Format::Jet4 << true << full;
+    QTest::newRow("ACE, encoded") << jetDatabase(tables, {Format::Ace, QString(), true}) << true
+                                  << Format::Ace << true << QString();
+    QTest::newRow("header cut inside its masked part")
+        << jetDatabase(tables).first(0x97) << false << Format::Jet4 << false << QString();
+    QTest::newRow("text naming the engine")
+        << QByteArray("Standard Jet DB, they said.\n").leftJustified(4096, ' ') << false
+        << Format::Jet4 << false << QString();
+}
+
+void tst_AccessFileTester::readsTheHeaderAsTheEngineKeepsIt()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, isDatabase);
+    QFETCH(Format, format);
+    QFETCH(bool, encoded);
+    QFETCH(QString, password);
+
+    const std::optional<drivers::JetHeader> header = drivers::readJetHeader(file);
+    QCOMPARE(header.has_value(), isDatabase);
+    if (!header)
+        return;
+    QCOMPARE(header->format, format);
+    QCOMPARE(header->version, format == Format::Ace ? 2 : 1);
+    QCOMPARE(header->encoded, encoded);
+    QCOMPARE(header->password, password);
 }
 
 QTEST_GUILESS_MAIN(tst_AccessFileTester)
