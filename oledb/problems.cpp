@@ -253,20 +253,29 @@ private:
 
     void deprecatedProvider()
     {
-        if (!m_provider.deprecation)
-            return;
-        // The Provider pair is not among the readings: find it in the text.
+        if (m_provider.deprecation)
+            deprecated(property::Provider, m_provider.description, *m_provider.deprecation);
+        // A wrapping service hands the string to a provider that may be deprecated in its turn.
+        if (m_provider.wrapping && m_provider.wrappedDeprecation)
+            deprecated(m_provider.wrapping->property, m_provider.wrappedDescription,
+                       *m_provider.wrappedDeprecation);
+    }
+
+    // On the last pair that names the provider, which is not among the readings: found in the
+    // text.
+    void deprecated(const QString &keyword, const QString &provider,
+                    const Provider::Deprecation &deprecation)
+    {
         const QList<ParsedPair> pairs = parsePairs(m_properties.toString());
         for (auto it = pairs.crbegin(); it != pairs.crend(); ++it) {
-            if (!sameKeyword(it->pair.keyword, property::Provider))
+            if (!sameKeyword(it->pair.keyword, keyword))
                 continue;
-            PairReading provider;
-            provider.offset = it->span.start;
-            provider.pair = it->pair;
-            add(QStringLiteral("deprecated"), provider,
-                QStringLiteral("%1 is deprecated; use %2.")
-                    .arg(m_provider.description, m_provider.deprecation->successor),
-                m_provider.deprecation->source);
+            PairReading naming;
+            naming.offset = it->span.start;
+            naming.pair = it->pair;
+            add(QStringLiteral("deprecated"), naming,
+                QStringLiteral("%1 is deprecated; use %2.").arg(provider, deprecation.successor),
+                deprecation.source);
             return;
         }
     }

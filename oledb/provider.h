@@ -65,6 +65,9 @@ struct Provider
     // A service read with the provider it wraps (ProviderCatalogue::resolve): that provider's
     // ProgID as the catalogue writes it. Empty otherwise.
     QString wrapped;
+    // And that provider's name and deprecation, which the service does not lift.
+    QString wrappedDescription;
+    std::optional<Deprecation> wrappedDeprecation;
 
     // What a keyword sets: the property and, for a synonym, which one (-1 for the property's
     // own name). Indexes, so that copies of a provider stay sound.

@@ -400,6 +400,8 @@ bool compose(const Provider &service, const Provider &inner, Provider &composed)
     composed.deprecation = service.deprecation;
     composed.wrapping = service.wrapping;
     composed.wrapped = inner.progId;
+    composed.wrappedDescription = inner.description;
+    composed.wrappedDeprecation = inner.deprecation;
     for (const PropertyDefinition &own : service.properties) {
         if (!ownsProperty(service, own.name))
             continue;

@@ -154,7 +154,7 @@ void tst_DataLinkProperties::readsAStringAsItsProviderDoes_data()
            "Unique Reshape Names=True"_s
         << u"Data Provider=SQLOLEDB.1@21 | Data Source=a@46 | Integrated Security=@55 | "
            "Unique Reshape Names=True@77"_s
-        << u"deprecated@0"_s << QString() << u"Integrated Security=SSPI"_s
+        << u"deprecated@0 deprecated@21"_s << QString() << u"Integrated Security=SSPI"_s
         << u"Provider=MSDataShape;Data Provider=SQLOLEDB.1;Server=a;Trusted_Connection=yes;"
            "Unique Reshape Names=True"_s;
     QTest::newRow("ado-sqloledb: Server is another name for Data Source, the last one is used")
