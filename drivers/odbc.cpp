@@ -4,6 +4,7 @@
 #include "oledb/odbcattributes.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -169,9 +170,9 @@ QString attributeValue(const SQLWCHAR *attributes, SQLSMALLINT length, QStringVi
     return {};
 }
 
-// The first column of every row, as text; names longer than the buffer are cut, which no
-// server's database names reach.
-bool fetchFirstColumn(const Handle &statement, QStringList *names)
+// One column of every row, as text; names longer than the buffer are cut, which no server's
+// database names reach.
+bool fetchColumn(const Handle &statement, SQLUSMALLINT column, QStringList *names)
 {
     while (true) {
         const SQLRETURN rc = api().fetch(statement.get());
@@ -182,7 +183,7 @@ bool fetchFirstColumn(const Handle &statement, QStringList *names)
         SQLWCHAR name[1024] = {};
         SQLLEN length = 0;
         if (!SQL_SUCCEEDED(
-                api().getData(statement.get(), 1, SQL_C_WCHAR, name, sizeof name, &length)))
+                api().getData(statement.get(), column, SQL_C_WCHAR, name, sizeof name, &length)))
             continue;
         if (length == SQL_NULL_DATA || length < 0)
             continue;
@@ -286,75 +287,75 @@ QString withLoginTimeout(const Handle &env, const QString &connectionString, int
     return connectionString;
 }
 
-class Disconnect
+// A log-on held for some statements, as driverConnect makes it; disconnected when it goes.
+class Connection
 {
 public:
-    explicit Disconnect(const Handle &connection)
-        : m_connection(connection)
-    { }
-    Disconnect(const Disconnect &) = delete;
-    Disconnect &operator=(const Disconnect &) = delete;
-    ~Disconnect() { api().disconnect(m_connection.get()); }
+    Connection(const QString &connectionString, int timeoutSeconds)
+        : m_env(environment(&m_failure))
+    {
+        if (!m_env)
+            return;
+        m_connection = std::make_unique<Handle>(SQLSMALLINT(SQL_HANDLE_DBC), m_env->get());
+        if (!m_connection->isValid()) {
+            m_failure = diagnosticsOf(*m_env);
+            return;
+        }
+        api().setConnectAttr(m_connection->get(), SQL_ATTR_LOGIN_TIMEOUT,
+                             reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
+        const QString text = withLoginTimeout(*m_env, connectionString, timeoutSeconds);
+        m_connected = SQL_SUCCEEDED(api().driverConnect(m_connection->get(), nullptr,
+                                                        const_cast<SQLWCHAR *>(wide(text)), SQL_NTS,
+                                                        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+        if (!m_connected)
+            m_failure = diagnosticsOf(*m_connection);
+    }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+    ~Connection()
+    {
+        if (m_connected)
+            api().disconnect(m_connection->get());
+    }
+
+    bool isConnected() const { return m_connected; }
+    const Handle &handle() const { return *m_connection; }
+    // Why there is no log-on, as the driver manager and the driver wrote it.
+    const QString &failure() const { return m_failure; }
 
 private:
-    const Handle &m_connection;
+    QString m_failure;
+    std::unique_ptr<Handle> m_env;
+    std::unique_ptr<Handle> m_connection;
+    bool m_connected = false;
 };
 
 } // namespace
 
 ConnectOutcome driverConnect(const QString &connectionString, int loginTimeoutSeconds)
 {
-    QString failure;
-    auto env = environment(&failure);
-    if (!env)
-        return {false, failure};
-    Handle connection(SQL_HANDLE_DBC, env->get());
-    if (!connection.isValid())
-        return {false, diagnosticsOf(*env)};
-    api().setConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                         reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
-
-    const QString text = withLoginTimeout(*env, connectionString, loginTimeoutSeconds);
-    const SQLRETURN rc
-        = api().driverConnect(connection.get(), nullptr, const_cast<SQLWCHAR *>(wide(text)),
-                              SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    ConnectOutcome outcome {SQL_SUCCEEDED(rc), QString()};
-    if (!outcome.connected)
-        outcome.diagnostics = diagnosticsOf(connection);
-    else
-        api().disconnect(connection.get());
-    return outcome;
+    const Connection connection(connectionString, loginTimeoutSeconds);
+    return {connection.isConnected(), connection.failure()};
 }
 
 CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds, bool askDriver,
                             const CatalogQueries &queries, const std::atomic<bool> &cancelled)
 {
-    QString failure;
-    auto env = environment(&failure);
-    if (!env)
-        return {false, {}, failure};
-    Handle connection(SQL_HANDLE_DBC, env->get());
-    if (!connection.isValid())
-        return {false, {}, diagnosticsOf(*env)};
-    api().setConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                         reinterpret_cast<SQLPOINTER>(SQLULEN(timeoutSeconds)), 0);
-    const QString text = withLoginTimeout(*env, connectionString, timeoutSeconds);
-    if (!SQL_SUCCEEDED(api().driverConnect(connection.get(), nullptr,
-                                           const_cast<SQLWCHAR *>(wide(text)), SQL_NTS, nullptr, 0,
-                                           nullptr, SQL_DRIVER_NOPROMPT)))
-        return {false, {}, diagnosticsOf(connection)};
-    const Disconnect disconnect(connection);
+    Connection connection(connectionString, timeoutSeconds);
+    if (!connection.isConnected())
+        return {false, {}, connection.failure()};
+    const Handle &connectionHandle = connection.handle();
 
     CatalogOutcome outcome {true, {}, {}};
     if (askDriver && !cancelled) {
-        if (auto statement = statementOf(connection, timeoutSeconds)) {
+        if (auto statement = statementOf(connectionHandle, timeoutSeconds)) {
             // An empty schema and table with the catalog wildcard asks for catalogs only.
             static const QString all = QStringLiteral(SQL_ALL_CATALOGS);
             static const QString none;
             const SQLRETURN rc = api().tables(statement->get(), const_cast<SQLWCHAR *>(wide(all)),
                                               SQL_NTS, const_cast<SQLWCHAR *>(wide(none)), 0,
                                               const_cast<SQLWCHAR *>(wide(none)), 0, nullptr, 0);
-            if (!SQL_SUCCEEDED(rc) || !fetchFirstColumn(*statement, &outcome.names))
+            if (!SQL_SUCCEEDED(rc) || !fetchColumn(*statement, 1, &outcome.names))
                 outcome.diagnostics = diagnosticsOf(*statement);
         }
     }
@@ -364,22 +365,44 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
     if (outcome.names.size() > 1 || !queries)
         return outcome;
 
-    for (const QString &query : queries(dbmsName(connection))) {
+    for (const QString &query : queries(dbmsName(connectionHandle))) {
         if (cancelled)
             break;
-        auto statement = statementOf(connection, timeoutSeconds);
+        auto statement = statementOf(connectionHandle, timeoutSeconds);
         if (!statement)
             break;
         QStringList names;
         if (SQL_SUCCEEDED(
                 api().execDirect(statement->get(), const_cast<SQLWCHAR *>(wide(query)), SQL_NTS))
-            && fetchFirstColumn(*statement, &names)) {
+            && fetchColumn(*statement, 1, &names)) {
             names += outcome.names;
             sortNames(names);
             return {true, names, {}};
         }
         outcome.diagnostics = diagnosticsOf(*statement);
     }
+    return outcome;
+}
+
+CatalogOutcome listTables(const QString &connectionString, int timeoutSeconds,
+                          const std::atomic<bool> &cancelled)
+{
+    Connection connection(connectionString, timeoutSeconds);
+    if (!connection.isConnected())
+        return {false, {}, connection.failure()};
+    CatalogOutcome outcome {true, {}, {}};
+    if (cancelled)
+        return outcome;
+    auto statement = statementOf(connection.handle(), timeoutSeconds);
+    if (!statement)
+        return {true, {}, diagnosticsOf(connection.handle())};
+    static const QString tableType = QStringLiteral("TABLE");
+    const SQLRETURN rc = api().tables(statement->get(), nullptr, 0, nullptr, 0, nullptr, 0,
+                                      const_cast<SQLWCHAR *>(wide(tableType)), SQL_NTS);
+    // The third column of what SQLTables returns is the table's name.
+    if (!SQL_SUCCEEDED(rc) || !fetchColumn(*statement, 3, &outcome.names))
+        outcome.diagnostics = diagnosticsOf(*statement);
+    sortNames(outcome.names);
     return outcome;
 }
 
@@ -462,6 +485,25 @@ QList<Driver> installedDrivers()
                  u"Driver")});
     }
     return drivers;
+}
+
+QString findDriver(const QString &library, QStringView name)
+{
+    for (const auto &driver : installedDrivers()) {
+        if (QFileInfo(driver.library).fileName() == library
+            || driver.name.compare(name, Qt::CaseInsensitive) == 0)
+            return driver.name;
+    }
+    // Debian installs drivers per architecture.
+    const QDir lib(QStringLiteral("/usr/lib"));
+    QStringList candidates {lib.filePath(QStringLiteral("odbc/") + library)};
+    for (const QString &triplet : lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        candidates.append(lib.filePath(triplet + QStringLiteral("/odbc/") + library));
+    for (const QString &candidate : std::as_const(candidates)) {
+        if (QFileInfo(candidate).isReadable())
+            return candidate;
+    }
+    return {};
 }
 
 } // namespace drivers::odbc

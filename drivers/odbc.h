@@ -31,6 +31,11 @@ struct CatalogOutcome
     QString diagnostics;
 };
 
+// Connects as driverConnect does and lists the tables the driver reports as user tables (not
+// views or system tables). `cancelled` is looked at before the listing.
+CatalogOutcome listTables(const QString &connectionString, int timeoutSeconds,
+                          const std::atomic<bool> &cancelled);
+
 // The SQL queries that list a server's databases, by the DBMS name the driver reports; each
 // returns the names in its first column and is tried in turn until one runs.
 using CatalogQueries = std::function<QStringList(const QString &dbmsName)>;
@@ -70,5 +75,10 @@ struct Driver
 
 // The drivers registered with the driver manager.
 QList<Driver> installedDrivers();
+
+// What goes after DRIVER= for a driver Debian ships: its registered name, found by its shared
+// object `library` or by `name`, else the library's path where Debian installs it (the driver
+// manager loads a driver by path too); empty when neither is there.
+QString findDriver(const QString &library, QStringView name);
 
 } // namespace drivers::odbc

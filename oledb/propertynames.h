@@ -27,5 +27,6 @@ inline const QString AccessToken = QStringLiteral("Access Token");
 inline const QString HostNameInCertificate = QStringLiteral("Host Name In Certificate");
 inline const QString ServerCertificate = QStringLiteral("Server Certificate");
 inline const QString JetDatabasePassword = QStringLiteral("Jet OLEDB:Database Password");
+inline const QString JetSystemDatabase = QStringLiteral("Jet OLEDB:System database");
 
 } // namespace oledb::property

@@ -1,6 +1,9 @@
 #include "drivers/testing/accessfiletester.h"
 
+#include "drivers/odbc.h"
+#include "drivers/testing/jetheader.h"
 #include "oledb/connectionstring.h"
+#include "oledb/odbcattributes.h"
 #include "oledb/propertynames.h"
 
 #include <QFile>
@@ -10,28 +13,18 @@ namespace drivers {
 
 namespace {
 
-enum class Signature { None, Jet, Ace };
-
-// Both engines write their name at offset 4 of the first page.
-Signature signatureOf(QFile &file)
-{
-    const QByteArray header = file.read(4 + 15);
-    const QByteArray name = header.mid(4);
-    if (name == "Standard Jet DB")
-        return Signature::Jet;
-    if (name == "Standard ACE DB")
-        return Signature::Ace;
-    return Signature::None;
-}
-
 // The first item of Extended Properties names the installable format: "Excel 12.0 Xml",
 // "Text", "dBASE IV" and so on; none, or "MS Access", means an Access database.
-bool isAccessDatabase(const oledb::ConnectionString &connection)
+QString installableFormat(const oledb::ConnectionString &connection)
 {
-    const QString format = connection.value(oledb::property::ExtendedProperties)
-                               .value_or(QString())
-                               .section(u';', 0, 0)
-                               .trimmed();
+    return connection.value(oledb::property::ExtendedProperties)
+        .value_or(QString())
+        .section(u';', 0, 0)
+        .trimmed();
+}
+
+bool isAccessDatabase(const QString &format)
+{
     return format.isEmpty() || format.startsWith(u"MS Access", Qt::CaseInsensitive);
 }
 
@@ -40,13 +33,39 @@ QString quoted(const QString &path)
     return u'\'' + path + u'\'';
 }
 
+QString valueOf(const oledb::ConnectionString &connection, const QString &name)
+{
+    return connection.value(name).value_or(QString());
+}
+
+TestResult unrecognized(const QString &path, const QString &why)
+{
+    return TestResult::failed(QStringLiteral("Unrecognized database format ") + quoted(path)
+                              + QStringLiteral(". ") + why);
+}
+
+// The reader trusts the file's catalogue to be where the engine keeps it: the definition of
+// the table of objects, on the third page. A file cut short or damaged there is refused here
+// rather than handed to it.
+bool hasCatalogue(QFile &file, const JetHeader &header)
+{
+    const qint64 pageSize = header.format == JetHeader::Format::Jet3 ? 2048 : 4096;
+    if (file.size() < 3 * pageSize || !file.seek(2 * pageSize))
+        return false;
+    const QByteArray page = decodedPage(header, 2, file.read(pageSize));
+    return page.size() == pageSize && page[0] == '\x02' && page[1] == '\x01';
+}
+
 } // namespace
 
+AccessFileTester::AccessFileTester(std::function<QString()> findReader)
+    : m_findReader(std::move(findReader))
+{ }
+
 TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
-                                  const std::atomic<bool> &)
+                                  const std::atomic<bool> &cancelled)
 {
-    const QString path
-        = connection.value(oledb::property::DataSource).value_or(QString()).trimmed();
+    const QString path = valueOf(connection, oledb::property::DataSource).trimmed();
     if (path.isEmpty())
         return TestResult::failed(
             QStringLiteral("No database file was named: Data Source is empty."));
@@ -54,14 +73,20 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     if (!info.exists())
         return TestResult::failed(QStringLiteral("Could not find file ") + quoted(path) + u'.');
 
-    const bool access = isAccessDatabase(connection);
+    const QString format = installableFormat(connection);
+    const bool access = isAccessDatabase(format);
     if (info.isDir()) {
-        if (!access && info.isReadable() && info.isExecutable())
-            return TestResult::succeeded();
         if (access)
             return TestResult::failed(quoted(path)
                                       + QStringLiteral(" is a folder, not a database file."));
-        return TestResult::failed(QStringLiteral("Cannot open the folder ") + quoted(path) + u'.');
+        if (!info.isReadable() || !info.isExecutable())
+            return TestResult::failed(QStringLiteral("Cannot open the folder ") + quoted(path)
+                                      + u'.');
+        return TestResult::notTestable(
+            QStringLiteral("The folder ") + quoted(path)
+            + QStringLiteral(" exists and can be read, but its files were not read: on this "
+                             "machine Test Connection opens Access databases only, not \"")
+            + format + QStringLiteral("\" sources."));
     }
 
     QFile file(path);
@@ -69,29 +94,82 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
         return TestResult::failed(QStringLiteral("Cannot open the file ") + quoted(path)
                                   + QStringLiteral(": ") + file.errorString() + u'.');
     if (!access)
-        return TestResult::succeeded();
+        return TestResult::notTestable(
+            QStringLiteral("The file ") + quoted(path)
+            + QStringLiteral(" exists and can be read, but it was not opened: on this machine "
+                             "Test Connection opens Access databases only, not \"")
+            + format + QStringLiteral("\" sources."));
 
-    switch (signatureOf(file)) {
-    case Signature::Jet:
-        return TestResult::succeeded();
-    case Signature::Ace:
-        if (connection.value(oledb::property::Provider)
-                .value_or(QString())
-                .trimmed()
-                .startsWith(u"Microsoft.Jet.", Qt::CaseInsensitive))
-            return TestResult::failed(
-                quoted(path)
-                + QStringLiteral(" is an Access 2007 or later database, which the Jet 4.0 "
-                                 "provider cannot open. Choose an Access Database Engine "
-                                 "provider."));
-        return TestResult::succeeded();
-    case Signature::None:
-        break;
-    }
-    return TestResult::failed(QStringLiteral("Unrecognized database format ") + quoted(path)
-                              + QStringLiteral(". The file is not an Access database: its "
-                                               "header carries neither \"Standard Jet DB\" nor "
-                                               "\"Standard ACE DB\"."));
+    const std::optional<JetHeader> header = readJetHeader(file.read(4096));
+    if (!header)
+        return unrecognized(path,
+                            QStringLiteral("The file is not an Access database: its "
+                                           "header carries neither \"Standard Jet DB\" "
+                                           "nor \"Standard ACE DB\"."));
+    if (header->format == JetHeader::Format::Ace
+        && valueOf(connection, oledb::property::Provider)
+               .trimmed()
+               .startsWith(u"Microsoft.Jet.", Qt::CaseInsensitive))
+        return TestResult::failed(
+            quoted(path)
+            + QStringLiteral(" is an Access 2007 or later database, which the Jet 4.0 "
+                             "provider cannot open. Choose an Access Database Engine provider."));
+    // A Jet file's encoding the reader undoes; an ACE file is encrypted under its password.
+    if (header->encoded && header->format == JetHeader::Format::Ace)
+        return TestResult::notTestable(
+            quoted(path)
+            + QStringLiteral(" is an encrypted Access database. Its header was read, but the "
+                             "database was not opened: the reader on this machine cannot "
+                             "decrypt it, so neither the password nor the tables were checked."));
+    if (!hasCatalogue(file, *header))
+        return unrecognized(path,
+                            QStringLiteral("The file carries an Access database's "
+                                           "header, but its catalogue is missing or "
+                                           "damaged."));
+    // The engine refuses a database password that does not match the one in the header, and
+    // the reader would not check it at all.
+    if (!header->password.isEmpty()
+        && valueOf(connection, oledb::property::JetDatabasePassword) != header->password)
+        return TestResult::failed(QStringLiteral("Not a valid password."));
+    file.close();
+
+    const QString reader = m_findReader();
+    if (reader.isEmpty())
+        return TestResult::notTestable(
+            quoted(path)
+            + QStringLiteral(" carries an Access database's header, but it was not opened: "
+                             "that needs the Access file reader in the Debian package "
+                             "odbc-mdbtools."));
+    if (cancelled)
+        return TestResult::failed(QStringLiteral("The test was cancelled."));
+
+    oledb::OdbcAttributes attributes;
+    attributes.set(QStringLiteral("DRIVER"), reader);
+    attributes.set(QStringLiteral("DBQ"), path);
+    const odbc::CatalogOutcome tables = odbc::listTables(attributes.toString(), 0, cancelled);
+    if (!tables.connected)
+        return TestResult::failed(QStringLiteral("Could not open ") + quoted(path)
+                                  + QStringLiteral(": ") + tables.diagnostics);
+    if (!tables.diagnostics.isEmpty())
+        return TestResult::failed(QStringLiteral("Opened ") + quoted(path)
+                                  + QStringLiteral(", but could not list its tables: ")
+                                  + tables.diagnostics);
+
+    const QString workgroup = valueOf(connection, oledb::property::JetSystemDatabase).trimmed();
+    if (!workgroup.isEmpty())
+        return TestResult::notTestable(
+            QStringLiteral("Opened ") + quoted(path) + QStringLiteral(" and listed its ")
+            + QString::number(tables.names.size())
+            + QStringLiteral(" tables, but the user was not checked against the workgroup "
+                             "information file ")
+            + quoted(workgroup)
+            + QStringLiteral(": the reader on this machine does not read workgroup files."));
+    return TestResult::succeeded();
+}
+
+QString findAccessFileReader()
+{
+    return odbc::findDriver(QStringLiteral("libmdbodbc.so"), u"MDBTools");
 }
 
 } // namespace drivers

@@ -85,7 +85,8 @@ std::optional<JetHeader> readJetHeader(QByteArrayView firstPage)
         return plain.data() + (offset - MaskedOffset);
     };
 
-    header.encoded = qFromLittleEndian<quint32>(at(DatabaseKeyOffset)) != 0;
+    header.databaseKey = qFromLittleEndian<quint32>(at(DatabaseKeyOffset));
+    header.encoded = header.databaseKey != 0;
 
     if (jet3) {
         // Twenty bytes in the writing machine's code page, read as Latin-1: Western files
@@ -108,6 +109,19 @@ std::optional<JetHeader> readJetHeader(QByteArrayView firstPage)
     const auto end = std::find(password.begin(), password.end(), u'\0');
     header.password = QString::fromUtf16(password.data(), end - password.begin());
     return header;
+}
+
+QByteArray decodedPage(const JetHeader &header, quint32 number, QByteArrayView page)
+{
+    QByteArray decoded = page.toByteArray();
+    if (number == 0 || !header.encoded || header.format != JetHeader::Format::Jet4)
+        return decoded;
+    std::array<std::uint8_t, 4> key;
+    qToLittleEndian(header.databaseKey ^ number, key.data());
+    rc4(key,
+        std::span(reinterpret_cast<std::uint8_t *>(decoded.data()),
+                  static_cast<std::size_t>(decoded.size())));
+    return decoded;
 }
 
 } // namespace drivers

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -22,6 +23,8 @@ struct JetHeader
     // after it), whose parameters follow at 0x299; that takes the password to read, and ACE
     // always encrypts a database it gives a password.
     bool encoded = false;
+    // The database key itself, zero when there is none.
+    quint32 databaseKey = 0;
     // The password field at 0x42, unmasked: the database password as Jet 3 and Jet 4 keep it,
     // empty when there is none. The engine only compares it with the one given; the pages do
     // not depend on it. An encrypted ACE file's password is not to be found here.
@@ -31,5 +34,9 @@ struct JetHeader
 // nullopt when `firstPage` is not the first page of an Access database: no engine signature,
 // or too short to hold the masked part of the header.
 std::optional<JetHeader> readJetHeader(QByteArrayView firstPage);
+
+// A page after the first as the engine means it: a Jet 4 file's encoding undone, RC4 under the
+// database key with the page's number xored in. Any other page as it stands.
+QByteArray decodedPage(const JetHeader &header, quint32 number, QByteArrayView page);
 
 } // namespace drivers

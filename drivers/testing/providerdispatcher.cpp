@@ -65,7 +65,7 @@ std::shared_ptr<IConnectionTester> makeConnectionTester(const oledb::ProviderCat
         catalogue,
         ProviderDispatcher::Testers {std::make_shared<OdbcTester>(catalogue),
                                      std::make_shared<SqlServerTester>(findFreeTdsDriver),
-                                     std::make_shared<AccessFileTester>(),
+                                     std::make_shared<AccessFileTester>(findAccessFileReader),
                                      std::make_shared<UntestableProviderTester>(catalogue)});
 }
 

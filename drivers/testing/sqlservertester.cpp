@@ -6,9 +6,6 @@
 #include "oledb/propertydefinition.h"
 #include "oledb/propertynames.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 namespace drivers {
 
 namespace {
@@ -113,21 +110,7 @@ TestResult SqlServerTester::test(const oledb::ConnectionString &connection,
 
 QString findFreeTdsDriver()
 {
-    for (const auto &driver : odbc::installedDrivers()) {
-        if (QFileInfo(driver.library).fileName() == FreeTdsLibrary
-            || driver.name.compare(u"FreeTDS", Qt::CaseInsensitive) == 0)
-            return driver.name;
-    }
-    // Debian installs the library per architecture; the driver manager loads it by path.
-    const QDir lib(QStringLiteral("/usr/lib"));
-    QStringList candidates {lib.filePath(QStringLiteral("odbc/") + FreeTdsLibrary)};
-    for (const QString &triplet : lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        candidates.append(lib.filePath(triplet + QStringLiteral("/odbc/") + FreeTdsLibrary));
-    for (const QString &candidate : std::as_const(candidates)) {
-        if (QFileInfo(candidate).isReadable())
-            return candidate;
-    }
-    return {};
+    return odbc::findDriver(FreeTdsLibrary, u"FreeTDS");
 }
 
 } // namespace drivers

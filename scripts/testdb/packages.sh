@@ -7,4 +7,6 @@ CORVANTA_TESTDB_PACKAGES=(
     mariadb-server-core mariadb-client-core odbc-mariadb
     libsqliteodbc
     tdsodbc
+    # Access databases: the reader Test Connection opens them with.
+    odbc-mdbtools
 )

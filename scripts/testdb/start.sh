@@ -4,7 +4,7 @@
 # Starts a private PostgreSQL server and a private MariaDB server on 127.0.0.1, each at a free
 # port, with the same test user, password and databases, and writes the ODBC configuration the
 # database tests read through ODBCSYSINI and ODBCINI:
-#   STATE_DIR/odbc/odbcinst.ini  drivers: PostgreSQL Unicode, MariaDB Unicode, SQLite3, FreeTDS
+#   STATE_DIR/odbc/odbcinst.ini  drivers: PostgreSQL Unicode, MariaDB Unicode, SQLite3, FreeTDS, MDBTools
 #                                (those installed)
 #   STATE_DIR/odbc/odbc.ini      system DSNs: CorvantaPg, CorvantaPgDown (a port nothing answers)
 #   STATE_DIR/odbc/user.ini      user DSN: CorvantaSqlite
@@ -211,6 +211,9 @@ down_port=$(closed_port)
     fi
     if driver=$(find_driver libtdsodbc.so); then
         printf '[FreeTDS]\nDriver=%s\n\n' "$driver"
+    fi
+    if driver=$(find_driver libmdbodbc.so); then
+        printf '[MDBTools]\nDriver=%s\n\n' "$driver"
     fi
 } >"$state/odbc/odbcinst.ini"
 

@@ -40,10 +40,19 @@ void tst_AccessFileTester::write(const QString &name, const QByteArray &content)
 void tst_AccessFileTester::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    const QByteArray page(2048, '\0');
-    write(QStringLiteral("jet.mdb"), QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + page);
-    write(QStringLiteral("ace.accdb"),
-          QByteArray("\x00\x01\x00\x00Standard ACE DB\x00", 20) + page);
+    using Format = drivers::JetHeader::Format;
+    const QList<testsupport::JetTable> tables {
+        {QStringLiteral("Notes"), {QStringLiteral("Text")}, {{QStringLiteral("hello")}}}};
+    write(QStringLiteral("jet.mdb"), testsupport::jetDatabase(tables));
+    write(QStringLiteral("ace.accdb"), testsupport::jetDatabase(tables, {Format::Ace, {}, false}));
+    write(QStringLiteral("locked.mdb"),
+          testsupport::jetDatabase(tables, {Format::Jet4, QStringLiteral("s3cret"), false}));
+    write(QStringLiteral("encoded.mdb"),
+          testsupport::jetDatabase(tables, {Format::Jet4, {}, true}));
+    write(QStringLiteral("encrypted.accdb"),
+          testsupport::jetDatabase(tables, {Format::Ace, QStringLiteral("s3cret"), true}));
+    write(QStringLiteral("header.mdb"),
+          QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2048, '\0'));
     write(QStringLiteral("notes.txt"), "Standard Jet DB, they said.\n");
     write(QStringLiteral("empty.mdb"), QByteArray());
     write(QStringLiteral("book.xlsx"), "PK\x03\x04");
@@ -60,13 +69,33 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine_data()
 
     const QString jet = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
     const QString ace = QStringLiteral("Microsoft.ACE.OLEDB.12.0");
-    const QString succeeded = QStringLiteral("Test connection succeeded.");
-    QTest::newRow("Jet database") << jet << "jet.mdb" << QString() << Outcome::Succeeded
-                                  << succeeded;
-    QTest::newRow("ACE database") << ace << "ace.accdb" << QString() << Outcome::Succeeded
-                                  << succeeded;
+    // No reader here: a sound database is found and read, not opened.
+    const QString notOpened = QStringLiteral("'%1' carries an Access database's header, but it "
+                                             "was not opened: that needs the Access file reader");
+    QTest::newRow("Jet database") << jet << "jet.mdb" << QString() << Outcome::NotTestable
+                                  << notOpened;
+    QTest::newRow("ACE database") << ace << "ace.accdb" << QString() << Outcome::NotTestable
+                                  << notOpened;
     QTest::newRow("Jet database through ACE")
-        << ace << "jet.mdb" << QStringLiteral("MS Access") << Outcome::Succeeded << succeeded;
+        << ace << "jet.mdb" << QStringLiteral("MS Access") << Outcome::NotTestable << notOpened;
+    QTest::newRow("database password given")
+        << jet << "locked.mdb;Jet OLEDB:Database Password=s3cret" << QString()
+        << Outcome::NotTestable << notOpened;
+    QTest::newRow("wrong database password")
+        << jet << "locked.mdb;Jet OLEDB:Database Password=s3cre" << QString() << Outcome::Failed
+        << QStringLiteral("Not a valid password.");
+    QTest::newRow("database password missing")
+        << jet << "locked.mdb" << QString() << Outcome::Failed
+        << QStringLiteral("Not a valid password.");
+    QTest::newRow("encoded Jet database")
+        << jet << "encoded.mdb" << QString() << Outcome::NotTestable << notOpened;
+    QTest::newRow("encrypted ACE database")
+        << ace << "encrypted.accdb;Jet OLEDB:Database Password=s3cret" << QString()
+        << Outcome::NotTestable
+        << QStringLiteral("'%1' is an encrypted Access database. Its header was read, but");
+    QTest::newRow("header without a catalogue")
+        << jet << "header.mdb" << QString() << Outcome::Failed
+        << QStringLiteral("its catalogue is missing or damaged");
     QTest::newRow("ACE database through Jet") << jet << "ace.accdb" << QString() << Outcome::Failed
                                               << QStringLiteral("Access 2007 or later database");
     QTest::newRow("missing file") << jet << "gone.mdb" << QString() << Outcome::Failed
@@ -79,14 +108,16 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine_data()
     QTest::newRow("folder named as a database")
         << jet << "csv" << QString() << Outcome::Failed << QStringLiteral("'%1' is a folder");
     QTest::newRow("Excel workbook")
-        << ace << "book.xlsx" << QStringLiteral("Excel 12.0 Xml;HDR=YES") << Outcome::Succeeded
-        << succeeded;
+        << ace << "book.xlsx" << QStringLiteral("Excel 12.0 Xml;HDR=YES") << Outcome::NotTestable
+        << QStringLiteral("The file '%1' exists and can be read, but it was not opened: on this "
+                          "machine Test Connection opens Access databases only, not \"Excel "
+                          "12.0 Xml\" sources.");
     QTest::newRow("missing Excel workbook")
         << ace << "gone.xlsx" << QStringLiteral("Excel 12.0 Xml") << Outcome::Failed
         << QStringLiteral("Could not find file '%1'.");
     QTest::newRow("folder of text files")
-        << jet << "csv" << QStringLiteral("Text;HDR=Yes;FMT=Delimited") << Outcome::Succeeded
-        << succeeded;
+        << jet << "csv" << QStringLiteral("Text;HDR=Yes;FMT=Delimited") << Outcome::NotTestable
+        << QStringLiteral("The folder '%1' exists and can be read, but its files were not read");
     QTest::newRow("no file named")
         << jet << "" << QString() << Outcome::Failed << QStringLiteral("Data Source is empty");
 }
@@ -99,13 +130,18 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine()
     QFETCH(Outcome, outcome);
     QFETCH(QString, says);
 
+    // What follows the file's name is more of the string.
+    const QString rest = file.section(u';', 1);
+    file = file.section(u';', 0, 0);
     const QString path = file.isEmpty() ? QString() : m_dir.filePath(file);
     QString text = QStringLiteral("Provider=") + provider + QStringLiteral(";Data Source=\"") + path
         + QStringLiteral("\";User ID=Admin;Password=\"\"");
+    if (!rest.isEmpty())
+        text += u';' + rest;
     if (!extendedProperties.isEmpty())
         text += QStringLiteral(";Extended Properties=\"") + extendedProperties + u'"';
 
-    drivers::AccessFileTester tester;
+    drivers::AccessFileTester tester([] { return QString(); });
     const std::atomic<bool> cancelled {false};
     const TestResult result = drivers::testConnectionString(
         tester, oledb::ProviderCatalogue::builtIn(), text, cancelled);

@@ -5,9 +5,12 @@
 #include "oledb/odbcdrivercatalogue.h"
 #include "oledb/providercatalogue.h"
 #include "tests/drivers/exitprobe.h"
+#include "tests/drivers/jetfile.h"
 #include "tests/drivers/testdb.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <netinet/in.h>
@@ -74,6 +77,7 @@ private:
     void verifyNoSecret(const TestResult &result) const;
 
     TestDatabase m_db;
+    QTemporaryDir m_files;
     std::shared_ptr<drivers::IConnectionTester> m_tester
         = drivers::makeConnectionTester(oledb::ProviderCatalogue::builtIn());
 };
@@ -83,6 +87,32 @@ void tst_RealDrivers::initTestCase()
     if (qEnvironmentVariableIsEmpty("CORVANTA_TESTDB"))
         QSKIP("CORVANTA_TESTDB is not set: run through ctest, whose fixture starts the database");
     QVERIFY2(m_db.load(), "the testdb fixture left no testdb.env");
+
+    // Access databases need no server: the reader opens the file.
+    QVERIFY(m_files.isValid());
+    m_db.values.insert(QStringLiteral("files"), m_files.path());
+    const QList<testsupport::JetTable> tables {
+        {QStringLiteral("Customers"),
+         {QStringLiteral("Name"), QStringLiteral("City")},
+         {{QStringLiteral("Ada"), QStringLiteral("London")},
+          {QStringLiteral("Grace"), QStringLiteral("Arlington")}}},
+        {QStringLiteral("Orders"), {QStringLiteral("Item")}, {{QStringLiteral("tea")}}},
+    };
+    using Format = drivers::JetHeader::Format;
+    const std::pair<QString, QByteArray> files[] {
+        {QStringLiteral("orders.mdb"), testsupport::jetDatabase(tables)},
+        {QStringLiteral("orders.accdb"),
+         testsupport::jetDatabase(tables, {Format::Ace, {}, false})},
+        {QStringLiteral("encoded.mdb"), testsupport::jetDatabase(tables, {Format::Jet4, {}, true})},
+        {QStringLiteral("locked.mdb"),
+         testsupport::jetDatabase(tables,
+                                  {Format::Jet4, m_db.value(QStringLiteral("password")), false})},
+    };
+    for (const auto &[name, content] : files) {
+        QFile file(m_files.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
+    }
 }
 
 TestResult tst_RealDrivers::run(const QString &connectionString) const
@@ -180,6 +210,32 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
         << QStringLiteral("Provider=MSDASQL.1;Data Source=CorvantaSqlite;Initial "
                           "Catalog=/nonexistent/folder/test.sqlite")
         << Outcome::Failed << QStringLiteral("[SQLite]");
+    const QString jet = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%files%/");
+    const QString ace = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=%files%/");
+    QTest::newRow("Access database opened by the reader")
+        << QString() << jet + QStringLiteral("orders.mdb") << Outcome::Succeeded << QString();
+    QTest::newRow("Access 2007 database opened by the reader")
+        << QString() << ace + QStringLiteral("orders.accdb") << Outcome::Succeeded << QString();
+    QTest::newRow("encoded Access database opened by the reader")
+        << QString() << jet + QStringLiteral("encoded.mdb") << Outcome::Succeeded << QString();
+    QTest::newRow("Access database with its password")
+        << QString()
+        << jet + QStringLiteral("locked.mdb;Jet OLEDB:Database Password=\"%password%\"")
+        << Outcome::Succeeded << QString();
+    QTest::newRow("Access database with the wrong password")
+        << QString()
+        << jet + QStringLiteral("locked.mdb;Jet OLEDB:Database Password=\"%password%x\"")
+        << Outcome::Failed << QStringLiteral("Not a valid password.");
+    QTest::newRow("Access database without its password")
+        << QString() << jet + QStringLiteral("locked.mdb") << Outcome::Failed
+        << QStringLiteral("Not a valid password.");
+    // The reader lists the tables but knows nothing of users.
+    QTest::newRow("Access database secured by a workgroup file")
+        << QString()
+        << jet + QStringLiteral("orders.mdb;Jet OLEDB:System database=%files%/system.mdw")
+        << Outcome::NotTestable
+        << QStringLiteral("listed its 2 tables, but the user was not checked against the "
+                          "workgroup information file '%files%/system.mdw'");
     QTest::newRow("unknown data source")
         << QString() << QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchSource") + logOn
         << Outcome::Failed << QStringLiteral("Data source name not found");
@@ -201,6 +257,8 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays()
     QVERIFY2(result.outcome == outcome, qPrintable(result.message));
     if (outcome == Outcome::Succeeded) {
         QCOMPARE(result.message, QStringLiteral("Test connection succeeded."));
+    } else if (outcome == Outcome::NotTestable) {
+        QVERIFY2(result.message.contains(m_db.expand(driverSays)), qPrintable(result.message));
     } else {
         QVERIFY(result.message.startsWith(QStringLiteral(
             "Test connection failed because of an error in initializing provider. ")));
