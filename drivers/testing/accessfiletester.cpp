@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace drivers {
 
@@ -143,10 +144,18 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     if (cancelled)
         return TestResult::failed(QStringLiteral("The test was cancelled."));
 
+    // The reader takes DBQ as it stands, braces and all, so it cannot be handed a path with a
+    // semicolon, and the driver manager narrows the path to the locale's code page: it is
+    // handed a link of a plain name instead, and its words are given back with the path.
+    const QTemporaryDir links;
+    QString handed = links.filePath(QStringLiteral("database") + u'.' + info.suffix());
+    if (!links.isValid() || !QFile::link(info.absoluteFilePath(), handed))
+        handed = path;
     oledb::OdbcAttributes attributes;
     attributes.set(QStringLiteral("DRIVER"), reader);
-    attributes.set(QStringLiteral("DBQ"), path);
-    const odbc::CatalogOutcome tables = odbc::listTables(attributes.toString(), 0, cancelled);
+    attributes.set(QStringLiteral("DBQ"), handed);
+    odbc::CatalogOutcome tables = odbc::listTables(attributes.toString(), 0, cancelled);
+    tables.diagnostics.replace(handed, path);
     if (!tables.connected)
         return TestResult::failed(QStringLiteral("Could not open ") + quoted(path)
                                   + QStringLiteral(": ") + tables.diagnostics);

@@ -114,7 +114,7 @@ std::optional<JetHeader> readJetHeader(QByteArrayView firstPage)
 QByteArray decodedPage(const JetHeader &header, quint32 number, QByteArrayView page)
 {
     QByteArray decoded = page.toByteArray();
-    if (number == 0 || !header.encoded || header.format != JetHeader::Format::Jet4)
+    if (number == 0 || !header.encoded || header.format == JetHeader::Format::Ace)
         return decoded;
     std::array<std::uint8_t, 4> key;
     qToLittleEndian(header.databaseKey ^ number, key.data());

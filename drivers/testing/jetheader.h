@@ -35,8 +35,8 @@ struct JetHeader
 // or too short to hold the masked part of the header.
 std::optional<JetHeader> readJetHeader(QByteArrayView firstPage);
 
-// A page after the first as the engine means it: a Jet 4 file's encoding undone, RC4 under the
-// database key with the page's number xored in. Any other page as it stands.
+// A page after the first as the engine means it: a Jet file's encoding undone, RC4 under the
+// database key with the page's number xored in. An ACE file's page as it stands.
 QByteArray decodedPage(const JetHeader &header, quint32 number, QByteArrayView page);
 
 } // namespace drivers

@@ -40,7 +40,6 @@ void tst_AccessFileTester::write(const QString &name, const QByteArray &content)
 void tst_AccessFileTester::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    using Format = drivers::JetHeader::Format;
     const QList<testsupport::JetTable> tables {
         {QStringLiteral("Notes"), {QStringLiteral("Text")}, {{QStringLiteral("hello")}}}};
     write(QStringLiteral("jet.mdb"), testsupport::jetDatabase(tables));

@@ -101,6 +101,7 @@ void tst_RealDrivers::initTestCase()
     using Format = drivers::JetHeader::Format;
     const std::pair<QString, QByteArray> files[] {
         {QStringLiteral("orders.mdb"), testsupport::jetDatabase(tables)},
+        {QStringLiteral("Bestellungen in Köln; 東京.mdb"), testsupport::jetDatabase(tables)},
         {QStringLiteral("orders.accdb"),
          testsupport::jetDatabase(tables, {Format::Ace, {}, false})},
         {QStringLiteral("encoded.mdb"), testsupport::jetDatabase(tables, {Format::Jet4, {}, true})},
@@ -214,6 +215,11 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
     const QString ace = QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=%files%/");
     QTest::newRow("Access database opened by the reader")
         << QString() << jet + QStringLiteral("orders.mdb") << Outcome::Succeeded << QString();
+    QTest::newRow("Access database named in other scripts")
+        << QString()
+        << QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"%files%/Bestellungen "
+                          "in Köln; 東京.mdb\"")
+        << Outcome::Succeeded << QString();
     QTest::newRow("Access 2007 database opened by the reader")
         << QString() << ace + QStringLiteral("orders.accdb") << Outcome::Succeeded << QString();
     QTest::newRow("encoded Access database opened by the reader")
