@@ -156,6 +156,8 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     attributes.set(QStringLiteral("DBQ"), handed);
     odbc::CatalogOutcome tables = odbc::listTables(attributes.toString(), 0, cancelled);
     tables.diagnostics.replace(handed, path);
+    if (!tables.connected && tables.diagnostics.isEmpty())
+        tables.diagnostics = QStringLiteral("the reader gave no reason.");
     if (!tables.connected)
         return TestResult::failed(QStringLiteral("Could not open ") + quoted(path)
                                   + QStringLiteral(": ") + tables.diagnostics);
