@@ -170,9 +170,23 @@ QString attributeValue(const SQLWCHAR *attributes, SQLSMALLINT length, QStringVi
     return {};
 }
 
-// One column of every row, as text; names longer than the buffer are cut, which no server's
-// database names reach.
-bool fetchColumn(const Handle &statement, SQLUSMALLINT column, QStringList *names)
+// A column of the row fetched last, as text; nullopt for a null or when the driver will not
+// give it. Text longer than the buffer is cut, which no name of a database or table reaches.
+std::optional<QString> textOf(const Handle &statement, SQLUSMALLINT column)
+{
+    SQLWCHAR text[1024] = {};
+    SQLLEN length = 0;
+    if (!SQL_SUCCEEDED(
+            api().getData(statement.get(), column, SQL_C_WCHAR, text, sizeof text, &length))
+        || length == SQL_NULL_DATA || length < 0)
+        return std::nullopt;
+    const qsizetype characters
+        = std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(std::size(text)) - 1);
+    return fromWide(text, characters).trimmed();
+}
+
+// Fetches every row, calling `visit` on each; false when a fetch fails.
+bool forEachRow(const Handle &statement, const std::function<void()> &visit)
 {
     while (true) {
         const SQLRETURN rc = api().fetch(statement.get());
@@ -180,17 +194,17 @@ bool fetchColumn(const Handle &statement, SQLUSMALLINT column, QStringList *name
             return true;
         if (!SQL_SUCCEEDED(rc))
             return false;
-        SQLWCHAR name[1024] = {};
-        SQLLEN length = 0;
-        if (!SQL_SUCCEEDED(
-                api().getData(statement.get(), column, SQL_C_WCHAR, name, sizeof name, &length)))
-            continue;
-        if (length == SQL_NULL_DATA || length < 0)
-            continue;
-        const qsizetype characters = std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)),
-                                                         qsizetype(std::size(name)) - 1);
-        names->append(fromWide(name, characters).trimmed());
+        visit();
     }
+}
+
+// One column of every row, leaving out nulls.
+bool fetchColumn(const Handle &statement, SQLUSMALLINT column, QStringList *names)
+{
+    return forEachRow(statement, [&] {
+        if (const std::optional<QString> name = textOf(statement, column))
+            names->append(*name);
+    });
 }
 
 QString dbmsName(const Handle &connection)
@@ -384,26 +398,40 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
     return outcome;
 }
 
-CatalogOutcome listTables(const QString &connectionString, int timeoutSeconds,
-                          const std::atomic<bool> &cancelled)
+TableListing listTables(const QString &connectionString, int timeoutSeconds,
+                        const std::atomic<bool> &cancelled)
 {
     Connection connection(connectionString, timeoutSeconds);
     if (!connection.isConnected())
-        return {false, {}, connection.failure()};
-    CatalogOutcome outcome {true, {}, {}};
+        return {false, {}, {}, connection.failure()};
+    TableListing listing {true, {}, {}, {}};
     if (cancelled)
-        return outcome;
+        return listing;
     auto statement = statementOf(connection.handle(), timeoutSeconds);
     if (!statement)
-        return {true, {}, diagnosticsOf(connection.handle())};
-    static const QString tableType = QStringLiteral("TABLE");
+        return {true, {}, {}, diagnosticsOf(connection.handle())};
+    // Some drivers (mdbtools') return every object whatever types are asked for, views too, so
+    // each row's own type is what counts.
+    static const QString tableTypes = QStringLiteral("TABLE,SYSTEM TABLE");
     const SQLRETURN rc = api().tables(statement->get(), nullptr, 0, nullptr, 0, nullptr, 0,
-                                      const_cast<SQLWCHAR *>(wide(tableType)), SQL_NTS);
-    // The third column of what SQLTables returns is the table's name.
-    if (!SQL_SUCCEEDED(rc) || !fetchColumn(*statement, 3, &outcome.names))
-        outcome.diagnostics = diagnosticsOf(*statement);
-    sortNames(outcome.names);
-    return outcome;
+                                      const_cast<SQLWCHAR *>(wide(tableTypes)), SQL_NTS);
+    // The third and fourth columns of what SQLTables returns are the table's name and type, read
+    // in that order, as drivers that give columns only in order need them.
+    const auto sort = [&] {
+        const std::optional<QString> name = textOf(*statement, 3);
+        const std::optional<QString> type = textOf(*statement, 4);
+        if (!name || !type)
+            return;
+        if (type->compare(u"TABLE", Qt::CaseInsensitive) == 0)
+            listing.tables.append(*name);
+        else if (type->compare(u"SYSTEM TABLE", Qt::CaseInsensitive) == 0)
+            listing.systemTables.append(*name);
+    };
+    if (!SQL_SUCCEEDED(rc) || !forEachRow(*statement, sort))
+        listing.diagnostics = diagnosticsOf(*statement);
+    sortNames(listing.tables);
+    sortNames(listing.systemTables);
+    return listing;
 }
 
 namespace {

@@ -31,10 +31,21 @@ struct CatalogOutcome
     QString diagnostics;
 };
 
-// Connects as driverConnect does and lists the tables the driver reports as user tables (not
-// views or system tables). `cancelled` is looked at before the listing.
-CatalogOutcome listTables(const QString &connectionString, int timeoutSeconds,
-                          const std::atomic<bool> &cancelled);
+struct TableListing
+{
+    bool connected = false;
+    // Each sorted, each name once: what the driver reports as user tables, and apart from them
+    // its system tables. No views.
+    QStringList tables;
+    QStringList systemTables;
+    // Why the log-on or the listing failed, as the driver manager and driver wrote it.
+    QString diagnostics;
+};
+
+// Connects as driverConnect does and lists the tables. `cancelled` is looked at before the
+// listing.
+TableListing listTables(const QString &connectionString, int timeoutSeconds,
+                        const std::atomic<bool> &cancelled);
 
 // The SQL queries that list a server's databases, by the DBMS name the driver reports; each
 // returns the names in its first column and is tried in turn until one runs.

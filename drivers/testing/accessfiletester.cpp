@@ -154,7 +154,7 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     oledb::OdbcAttributes attributes;
     attributes.set(QStringLiteral("DRIVER"), reader);
     attributes.set(QStringLiteral("DBQ"), handed);
-    odbc::CatalogOutcome tables = odbc::listTables(attributes.toString(), 0, cancelled);
+    odbc::TableListing tables = odbc::listTables(attributes.toString(), 0, cancelled);
     tables.diagnostics.replace(handed, path);
     if (!tables.connected && tables.diagnostics.isEmpty())
         tables.diagnostics = QStringLiteral("the reader gave no reason.");
@@ -170,7 +170,7 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     if (!workgroup.isEmpty())
         return TestResult::notTestable(
             QStringLiteral("Opened ") + quoted(path) + QStringLiteral(" and listed its ")
-            + QString::number(tables.names.size())
+            + QString::number(tables.tables.size())
             + QStringLiteral(" tables, but the user was not checked against the workgroup "
                              "information file ")
             + quoted(workgroup)

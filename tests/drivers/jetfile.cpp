@@ -256,6 +256,18 @@ Table userTable(const JetTable &table)
     return stored;
 }
 
+// One the engine makes in every database, for the relationships between tables.
+Table relationships()
+{
+    Table table {{}, {}, true};
+    for (const char *name : {"ccolumn", "grbit", "icolumn"})
+        table.columns.append({QString::fromLatin1(name), LongInteger});
+    for (const char *name :
+         {"szColumn", "szObject", "szReferencedColumn", "szReferencedObject", "szRelationship"})
+        table.columns.append({QString::fromLatin1(name), Text});
+    return table;
+}
+
 struct Layout
 {
     Table table;
@@ -274,7 +286,11 @@ QByteArray jetDatabase(const QList<JetTable> &tables, const JetFileOptions &opti
     // Page 0 is the header, 1 the usage maps, 2 the catalogue's definition, where readers look
     // for it; then each table's definition and data, and last the catalogue's data, which names
     // the pages where the tables start.
-    QList<Layout> layouts(tables.size() + 1);
+    QList<std::pair<QString, Table>> stored {
+        {QStringLiteral("MSysRelationships"), relationships()}};
+    for (const JetTable &table : tables)
+        stored.append({table.name, userTable(table)});
+    QList<Layout> layouts(stored.size() + 1);
     quint32 pageCount = 3;
     const auto lay = [&](Layout &layout, Table table) {
         QList<QByteArray> rows;
@@ -292,13 +308,19 @@ QByteArray jetDatabase(const QList<JetTable> &tables, const JetFileOptions &opti
                       {QStringLiteral("LvProp"), LongBinary}},
                      {},
                      true};
-    for (qsizetype i = 0; i < tables.size(); ++i) {
+    // Each table has type 1 and its definition page for Id; the engine's own carry the system
+    // flag, the catalogue first.
+    constexpr auto SystemObject = static_cast<qint32>(0x80000000);
+    const auto list = [&](quint32 definition, const QString &name, bool system) {
+        catalogue.records.append({little<qint32>(definition), ucs2(name), little<qint16>(1),
+                                  little<qint32>(system ? SystemObject : 0), std::nullopt});
+    };
+    list(2, QStringLiteral("MSysObjects"), true);
+    for (qsizetype i = 0; i < stored.size(); ++i) {
         Layout &layout = layouts[i + 1];
         layout.definition = pageCount++;
-        lay(layout, userTable(tables[i]));
-        // A user table: type 1, no system or hidden flag. A table's Id is its definition page.
-        catalogue.records.append({little<qint32>(layout.definition), ucs2(tables[i].name),
-                                  little<qint16>(1), little<qint32>(0), std::nullopt});
+        list(layout.definition, stored[i].first, stored[i].second.system);
+        lay(layout, std::move(stored[i].second));
     }
     layouts[0].definition = 2;
     lay(layouts[0], std::move(catalogue));
