@@ -165,6 +165,17 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
         return TestResult::failed(QStringLiteral("Opened ") + quoted(path)
                                   + QStringLiteral(", but could not list its tables: ")
                                   + tables.diagnostics);
+    if (cancelled)
+        return TestResult::failed(QStringLiteral("The test was cancelled."));
+    // The catalogue lists itself and the engine's other tables as system tables in every
+    // database. The reader lists none when it could not read the catalogue, and says nothing of
+    // it but to the console.
+    if (tables.systemTables.isEmpty())
+        return TestResult::failed(QStringLiteral("Opened ") + quoted(path)
+                                  + QStringLiteral(", but could not read its catalogue: the "
+                                                   "reader found none of the system tables every "
+                                                   "Access database has, so the file is damaged "
+                                                   "or in a form the reader does not know."));
 
     const QString workgroup = valueOf(connection, oledb::property::JetSystemDatabase).trimmed();
     if (!workgroup.isEmpty())

@@ -168,6 +168,9 @@ QByteArray usageMap(const QList<quint32> &pages)
     return map;
 }
 
+// Where a definition's columns start, after the counts and the usage maps' names.
+constexpr qsizetype ColumnsStart = 63;
+
 // `usedPages` and `freePages` name their maps as a row on a page: page << 8 | row.
 QByteArray definitionPage(const Table &table, quint32 usedPages, quint32 freePages)
 {
@@ -186,7 +189,7 @@ QByteArray definitionPage(const Table &table, quint32 usedPages, quint32 freePag
     put<quint32>(page, 55, usedPages);
     put<quint32>(page, 59, freePages);
 
-    qsizetype at = 63;
+    qsizetype at = ColumnsStart;
     quint16 fixedOffset = 0;
     quint16 variableIndex = 0;
     for (quint16 i = 0; i < columns; ++i, at += 25) {
@@ -341,6 +344,8 @@ QByteArray jetDatabase(const QList<JetTable> &tables, const JetFileOptions &opti
             pages[layout.dataPages[i]] = dataPage(layout.definition, layout.rows[i]);
     }
     pages[1] = dataPage(0, maps);
+    if (options.damage == JetFileOptions::Damage::CatalogueColumns)
+        std::fill(pages[2].begin() + ColumnsStart, pages[2].end(), '\0');
 
     QByteArray file;
     for (quint32 number = 0; number < pageCount; ++number) {

@@ -28,6 +28,9 @@ struct JetFileOptions
     // engine's password encryption is out of reach here, so readers fail on it as they fail on
     // a real encrypted one.
     bool encoded = false;
+    // Damage a failing disk or an interrupted write leaves, with the catalogue's definition
+    // still starting as it should: its column definitions zeroed.
+    enum class Damage { None, CatalogueColumns } damage = Damage::None;
 };
 
 // A whole database file: the header, the catalogue the readers start from, and for each table

@@ -105,6 +105,10 @@ void tst_RealDrivers::initTestCase()
         {QStringLiteral("orders.accdb"),
          testsupport::jetDatabase(tables, {Format::Ace, {}, false})},
         {QStringLiteral("encoded.mdb"), testsupport::jetDatabase(tables, {Format::Jet4, {}, true})},
+        {QStringLiteral("damaged.mdb"),
+         testsupport::jetDatabase(
+             tables,
+             {Format::Jet4, {}, false, testsupport::JetFileOptions::Damage::CatalogueColumns})},
         {QStringLiteral("locked.mdb"),
          testsupport::jetDatabase(tables,
                                   {Format::Jet4, m_db.value(QStringLiteral("password")), false})},
@@ -235,6 +239,10 @@ void tst_RealDrivers::shouldReportWhatTheDriverSays_data()
     QTest::newRow("Access database without its password")
         << QString() << jet + QStringLiteral("locked.mdb") << Outcome::Failed
         << QStringLiteral("Not a valid password.");
+    // The reader opens it, lists nothing and says nothing.
+    QTest::newRow("Access database whose catalogue cannot be read")
+        << QString() << jet + QStringLiteral("damaged.mdb") << Outcome::Failed
+        << QStringLiteral("could not read its catalogue");
     // The reader lists the tables but knows nothing of users.
     QTest::newRow("Access database secured by a workgroup file")
         << QString()
