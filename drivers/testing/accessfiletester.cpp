@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace drivers {
 
@@ -46,15 +47,38 @@ TestResult unrecognized(const QString &path, const QString &why)
 }
 
 // The reader trusts the file's catalogue to be where the engine keeps it: the definition of
-// the table of objects, on the third page. A file cut short or damaged there is refused here
-// rather than handed to it.
+// the table of objects on the third page, and the usage map that definition names, which lists
+// the catalogue's pages. It follows that map without a look and brings the whole process down
+// on an empty one, so a file cut short or damaged there is refused here rather than handed to
+// it.
 bool hasCatalogue(QFile &file, const JetHeader &header)
 {
-    const qint64 pageSize = header.format == JetHeader::Format::Jet3 ? 2048 : 4096;
-    if (file.size() < 3 * pageSize || !file.seek(2 * pageSize))
+    const bool jet3 = header.format == JetHeader::Format::Jet3;
+    const qint64 pageSize = jet3 ? 2048 : 4096;
+    const auto page = [&](quint32 number) {
+        if (!file.seek(qint64(number) * pageSize))
+            return QByteArray();
+        QByteArray read = decodedPage(header, number, file.read(pageSize));
+        return read.size() == pageSize ? read : QByteArray();
+    };
+    const QByteArray definition = page(2);
+    if (definition.isEmpty() || definition[0] != '\x02' || definition[1] != '\x01')
         return false;
-    const QByteArray page = decodedPage(header, 2, file.read(pageSize));
-    return page.size() == pageSize && page[0] == '\x02' && page[1] == '\x01';
+    // The map is a row on another page, named as page << 8 | row. Rows lie from the end of
+    // their page, each up to where the one before it starts; the top bits of an offset flag the
+    // row, and are no part of it.
+    const auto map = qFromLittleEndian<quint32>(definition.constData() + (jet3 ? 35 : 55));
+    const QByteArray maps = page(map >> 8);
+    const qsizetype rowCount = jet3 ? 8 : 12;
+    const quint32 row = map & 0xff;
+    if (maps.isEmpty() || row >= qFromLittleEndian<quint16>(maps.constData() + rowCount))
+        return false;
+    const auto offset = [&](quint32 index) -> qsizetype {
+        return qFromLittleEndian<quint16>(maps.constData() + rowCount + 2 + 2 * index) & 0x1fff;
+    };
+    const qsizetype end = row == 0 ? pageSize : offset(row - 1);
+    // A map holds at least its type and the page its bitmap starts from.
+    return end <= pageSize && end - offset(row) >= 5;
 }
 
 } // namespace

@@ -346,6 +346,8 @@ QByteArray jetDatabase(const QList<JetTable> &tables, const JetFileOptions &opti
     pages[1] = dataPage(0, maps);
     if (options.damage == JetFileOptions::Damage::CatalogueColumns)
         std::fill(pages[2].begin() + ColumnsStart, pages[2].end(), '\0');
+    if (options.damage == JetFileOptions::Damage::UsageMaps)
+        std::fill(pages[1].begin() + DataHeaderSize, pages[1].end(), '\0');
 
     QByteArray file;
     for (quint32 number = 0; number < pageCount; ++number) {

@@ -29,8 +29,9 @@ struct JetFileOptions
     // a real encrypted one.
     bool encoded = false;
     // Damage a failing disk or an interrupted write leaves, with the catalogue's definition
-    // still starting as it should: its column definitions zeroed.
-    enum class Damage { None, CatalogueColumns } damage = Damage::None;
+    // still starting as it should: its column definitions zeroed, or the page of usage maps
+    // zeroed but for its header, which still counts the rows, so the catalogue's map is empty.
+    enum class Damage { None, CatalogueColumns, UsageMaps } damage = Damage::None;
 };
 
 // A whole database file: the header, the catalogue the readers start from, and for each table

@@ -50,6 +50,9 @@ void tst_AccessFileTester::initTestCase()
           testsupport::jetDatabase(tables, {Format::Jet4, {}, true}));
     write(QStringLiteral("encrypted.accdb"),
           testsupport::jetDatabase(tables, {Format::Ace, QStringLiteral("s3cret"), true}));
+    write(QStringLiteral("maps.mdb"),
+          testsupport::jetDatabase(
+              tables, {Format::Jet4, {}, false, testsupport::JetFileOptions::Damage::UsageMaps}));
     write(QStringLiteral("header.mdb"),
           QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2048, '\0'));
     write(QStringLiteral("notes.txt"), "Standard Jet DB, they said.\n");
@@ -94,6 +97,10 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine_data()
         << QStringLiteral("'%1' is an encrypted Access database. Its header was read, but");
     QTest::newRow("header without a catalogue")
         << jet << "header.mdb" << QString() << Outcome::Failed
+        << QStringLiteral("its catalogue is missing or damaged");
+    // The reader would bring the process down.
+    QTest::newRow("catalogue without its usage map")
+        << jet << "maps.mdb" << QString() << Outcome::Failed
         << QStringLiteral("its catalogue is missing or damaged");
     QTest::newRow("ACE database through Jet") << jet << "ace.accdb" << QString() << Outcome::Failed
                                               << QStringLiteral("Access 2007 or later database");
