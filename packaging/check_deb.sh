@@ -32,7 +32,8 @@ done
 check "apt can satisfy the package's dependencies" \
     bash -c "apt-get install --simulate --no-install-recommends '$deb' >'$work/apt.log' 2>&1"
 dpkg-deb -x "$deb" "$work/root"
-for file in usr/bin/corvanta usr/bin/corvanta-connstr usr/share/applications/corvanta.desktop \
+for file in usr/bin/corvanta usr/bin/corvanta-connstr usr/libexec/corvanta/corvanta-access-reader \
+    usr/share/applications/corvanta.desktop \
     usr/share/icons/hicolor/256x256/apps/corvanta.png usr/share/icons/hicolor/scalable/apps/corvanta.svg \
     usr/share/metainfo/org.example.corvanta.metainfo.xml usr/share/doc/corvanta/copyright \
     usr/share/man/man1/corvanta.1.gz usr/share/man/man1/corvanta-connstr.1.gz; do
@@ -42,4 +43,6 @@ check "the packaged corvanta starts and answers --version" \
     bash -c "env -u DISPLAY -u WAYLAND_DISPLAY '$work/root/usr/bin/corvanta' --version | grep -qx 'corvanta 1.00.0001'"
 check "the packaged corvanta-connstr parses a string" \
     bash -c "echo '[\"a=1\"]' | '$work/root/usr/bin/corvanta-connstr' parse | grep -q '\"ok\":true'"
+check "the packaged Access reader answers for a driver that is not there" \
+    bash -c "'$work/root/usr/libexec/corvanta/corvanta-access-reader' 'DRIVER=none;DBQ=/nowhere' | grep -q '\"connected\":false'"
 exit "$failed"

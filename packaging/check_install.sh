@@ -13,6 +13,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 entry=$prefix/share/applications/corvanta.desktop
 check "bin/corvanta is an executable" test -x "$prefix/bin/corvanta"
+check "the Access reader's process is where the program looks for it" \
+    test -x "$prefix/libexec/corvanta/corvanta-access-reader"
 check "the menu entry is valid" desktop-file-validate "$entry"
 check "the entry is named Corvanta" grep -qx 'Name=Corvanta' "$entry"
 check "the entry runs corvanta" grep -qx 'Exec=corvanta' "$entry"

@@ -6,8 +6,14 @@
 #include "oledb/odbcattributes.h"
 #include "oledb/propertynames.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -81,10 +87,61 @@ bool hasCatalogue(QFile &file, const JetHeader &header)
     return end <= pageSize && end - offset(row) >= 5;
 }
 
+QStringList texts(const QJsonValue &value)
+{
+    QStringList names;
+    for (const QJsonValue &item : value.toArray())
+        names.append(item.toString());
+    return names;
+}
+
+// What the reader's process answers, in the listing's terms: a process that does not finish as
+// it should is a log-on that failed, with why.
+odbc::TableListing listInProcess(const QString &program, const QString &connectionString,
+                                 const std::atomic<bool> &cancelled)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({connectionString});
+    // The driver writes what it cannot read to the console, for nobody here.
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForStarted())
+        return {false,
+                {},
+                {},
+                QStringLiteral("the reader could not be started: ") + process.errorString()};
+    while (!process.waitForFinished(100)) {
+        if (process.state() == QProcess::NotRunning)
+            break;
+        if (cancelled) {
+            process.kill();
+            process.waitForFinished();
+            return {};
+        }
+    }
+    if (process.exitStatus() == QProcess::CrashExit)
+        return {false,
+                {},
+                {},
+                QStringLiteral("the reader stopped on the file (it crashed), so the file is "
+                               "damaged or in a form the reader does not know.")};
+    const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
+    const QJsonObject answer = QJsonDocument::fromJson(lines.last()).object();
+    if (process.exitCode() != 0 || !answer.value(QLatin1String("connected")).isBool())
+        return {false, {}, {}, QStringLiteral("the reader gave no answer.")};
+    return {answer.value(QLatin1String("connected")).toBool(),
+            texts(answer.value(QLatin1String("tables"))),
+            texts(answer.value(QLatin1String("systemTables"))),
+            answer.value(QLatin1String("diagnostics")).toString()};
+}
+
 } // namespace
 
-AccessFileTester::AccessFileTester(std::function<QString()> findReader)
+AccessFileTester::AccessFileTester(std::function<QString()> findReader,
+                                   std::function<QString()> findReaderProcess)
     : m_findReader(std::move(findReader))
+    , m_findReaderProcess(std::move(findReaderProcess))
 { }
 
 TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
@@ -165,6 +222,13 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
             + QStringLiteral(" carries an Access database's header, but it was not opened: "
                              "that needs the Access file reader in the Debian package "
                              "odbc-mdbtools."));
+    const QString readerProcess = m_findReaderProcess();
+    if (readerProcess.isEmpty())
+        return TestResult::notTestable(
+            quoted(path)
+            + QStringLiteral(" carries an Access database's header, but it was not opened: "
+                             "corvanta-access-reader, which runs the reader, is not installed "
+                             "with Corvanta."));
     if (cancelled)
         return TestResult::failed(QStringLiteral("The test was cancelled."));
 
@@ -178,7 +242,9 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
     oledb::OdbcAttributes attributes;
     attributes.set(QStringLiteral("DRIVER"), reader);
     attributes.set(QStringLiteral("DBQ"), handed);
-    odbc::TableListing tables = odbc::listTables(attributes.toString(), 0, cancelled);
+    odbc::TableListing tables = listInProcess(readerProcess, attributes.toString(), cancelled);
+    if (cancelled)
+        return TestResult::failed(QStringLiteral("The test was cancelled."));
     tables.diagnostics.replace(handed, path);
     if (!tables.connected && tables.diagnostics.isEmpty())
         tables.diagnostics = QStringLiteral("the reader gave no reason.");
@@ -189,8 +255,6 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
         return TestResult::failed(QStringLiteral("Opened ") + quoted(path)
                                   + QStringLiteral(", but could not list its tables: ")
                                   + tables.diagnostics);
-    if (cancelled)
-        return TestResult::failed(QStringLiteral("The test was cancelled."));
     // The catalogue lists itself and the engine's other tables as system tables in every
     // database. The reader lists none when it could not read the catalogue, and says nothing of
     // it but to the console.
@@ -216,6 +280,21 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
 QString findAccessFileReader()
 {
     return odbc::findDriver(QStringLiteral("libmdbodbc.so"), u"MDBTools");
+}
+
+QString findAccessReaderProcess()
+{
+    const QString named = qEnvironmentVariable("CORVANTA_ACCESS_READER");
+    if (!named.isEmpty())
+        return named;
+    const QDir folder(QCoreApplication::applicationDirPath());
+    for (const QString &candidate :
+         {folder.filePath(QStringLiteral("corvanta-access-reader")),
+          folder.filePath(QStringLiteral(CORVANTA_LIBEXEC_FROM_BIN "/corvanta-access-reader"))}) {
+        if (QFileInfo(candidate).isExecutable())
+            return QDir::cleanPath(candidate);
+    }
+    return {};
 }
 
 } // namespace drivers

@@ -14,18 +14,26 @@ class AccessFileTester final : public IConnectionTester
 {
 public:
     // `findReader` answers what goes after DRIVER= for the reader, or an empty string when it
-    // is not installed.
-    explicit AccessFileTester(std::function<QString()> findReader);
+    // is not installed; `findReaderProcess`, the program the reader is run in (see
+    // findAccessReaderProcess), or an empty string when there is none.
+    AccessFileTester(std::function<QString()> findReader,
+                     std::function<QString()> findReaderProcess);
 
     TestResult test(const oledb::ConnectionString &connection,
                     const std::atomic<bool> &cancelled) override;
 
 private:
     std::function<QString()> m_findReader;
+    std::function<QString()> m_findReaderProcess;
 };
 
 // mdbtools' ODBC driver as registered with the driver manager, else its library where Debian
 // puts it; empty when neither is there.
 QString findAccessFileReader();
+
+// The reader trusts the file it reads, and a damaged one can bring down the process that reads
+// it: it is run in corvanta-access-reader, which CORVANTA_ACCESS_READER names, else the one
+// beside the program, else the one where it is installed. Empty when none is there.
+QString findAccessReaderProcess();
 
 } // namespace drivers

@@ -63,10 +63,11 @@ std::shared_ptr<IConnectionTester> makeConnectionTester(const oledb::ProviderCat
 {
     return std::make_shared<ProviderDispatcher>(
         catalogue,
-        ProviderDispatcher::Testers {std::make_shared<OdbcTester>(catalogue),
-                                     std::make_shared<SqlServerTester>(findFreeTdsDriver),
-                                     std::make_shared<AccessFileTester>(findAccessFileReader),
-                                     std::make_shared<UntestableProviderTester>(catalogue)});
+        ProviderDispatcher::Testers {
+            std::make_shared<OdbcTester>(catalogue),
+            std::make_shared<SqlServerTester>(findFreeTdsDriver),
+            std::make_shared<AccessFileTester>(findAccessFileReader, findAccessReaderProcess),
+            std::make_shared<UntestableProviderTester>(catalogue)});
 }
 
 } // namespace drivers

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void initTestCase();
     void shouldCheckTheFileWithoutAnEngine_data();
     void shouldCheckTheFileWithoutAnEngine();
+    void shouldTakeOnlyWhatTheReadersProcessAnswers_data();
+    void shouldTakeOnlyWhatTheReadersProcessAnswers();
     void readsTheHeaderAsTheEngineKeepsIt_data();
     void readsTheHeaderAsTheEngineKeepsIt();
 
@@ -147,10 +149,61 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine()
     if (!extendedProperties.isEmpty())
         text += QStringLiteral(";Extended Properties=\"") + extendedProperties + u'"';
 
-    drivers::AccessFileTester tester([] { return QString(); });
+    drivers::AccessFileTester tester([] { return QString(); }, [] { return QString(); });
     const std::atomic<bool> cancelled {false};
     const TestResult result = drivers::testConnectionString(
         tester, oledb::ProviderCatalogue::builtIn(), text, cancelled);
+    QVERIFY2(result.outcome == outcome, qPrintable(result.message));
+    const QString expected = says.contains(u"%1") ? says.arg(path) : says;
+    QVERIFY2(result.message.contains(expected), qPrintable(result.message));
+}
+
+// The reader's process stood in for by scripts, which get the ODBC string as their argument.
+void tst_AccessFileTester::shouldTakeOnlyWhatTheReadersProcessAnswers_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("says");
+
+    QTest::newRow("tables and system tables, after the driver's own words")
+        << QByteArray("echo 'mdb: a warning'\necho '{\"connected\":true,\"tables\":[\"Notes\"],"
+                      "\"systemTables\":[\"MSysObjects\"],\"diagnostics\":\"\"}'")
+        << Outcome::Succeeded << QStringLiteral("Test connection succeeded.");
+    QTest::newRow("refused, in words that name the file it was handed")
+        << QByteArray("echo \"{\\\"connected\\\":false,\\\"diagnostics\\\":\\\"Unable to locate "
+                      "database ${1#*DBQ=}\\\"}\"")
+        << Outcome::Failed << QStringLiteral("Could not open '%1': Unable to locate database %1");
+    QTest::newRow("no system tables: the catalogue was not read")
+        << QByteArray("echo '{\"connected\":true,\"tables\":[],\"systemTables\":[]}'")
+        << Outcome::Failed << QStringLiteral("could not read its catalogue");
+    QTest::newRow("crashed on the file")
+        << QByteArray("kill -SEGV $$") << Outcome::Failed
+        << QStringLiteral("Could not open '%1': the reader stopped on the file (it crashed)");
+    QTest::newRow("no answer") << QByteArray("echo '{\"tables\":[\"Notes\"]}'") << Outcome::Failed
+                               << QStringLiteral("the reader gave no answer.");
+    QTest::newRow("an answer but a failing exit")
+        << QByteArray("echo '{\"connected\":true,\"systemTables\":[\"MSysObjects\"]}'; exit 1")
+        << Outcome::Failed << QStringLiteral("the reader gave no answer.");
+}
+
+void tst_AccessFileTester::shouldTakeOnlyWhatTheReadersProcessAnswers()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, says);
+
+    const QString program = m_dir.filePath(QStringLiteral("reader.sh"));
+    QFile::remove(program);
+    write(QStringLiteral("reader.sh"), "#!/bin/sh\n" + script + '\n');
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+
+    const QString path = m_dir.filePath(QStringLiteral("jet.mdb"));
+    drivers::AccessFileTester tester([] { return QStringLiteral("MDBTools"); },
+                                     [&] { return program; });
+    const std::atomic<bool> cancelled {false};
+    const TestResult result = drivers::testConnectionString(
+        tester, oledb::ProviderCatalogue::builtIn(),
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path, cancelled);
     QVERIFY2(result.outcome == outcome, qPrintable(result.message));
     const QString expected = says.contains(u"%1") ? says.arg(path) : says;
     QVERIFY2(result.message.contains(expected), qPrintable(result.message));
