@@ -123,6 +123,13 @@ QString fromWide(const SQLWCHAR *text, qsizetype length)
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
 }
 
+// The `length` characters the driver manager says it wrote into `buffer`, cut where the buffer
+// was too short for them.
+template<std::size_t Size> QString fromBuffer(const SQLWCHAR (&buffer)[Size], qsizetype length)
+{
+    return fromWide(buffer, std::clamp<qsizetype>(length, 0, qsizetype(Size) - 1));
+}
+
 QString diagnosticsOf(const Handle &handle)
 {
     QStringList lines;
@@ -136,8 +143,7 @@ QString diagnosticsOf(const Handle &handle)
                                SQLSMALLINT(std::size(message)), &length);
         if (!SQL_SUCCEEDED(rc))
             break;
-        length = std::min<SQLSMALLINT>(length, SQLSMALLINT(std::size(message) - 1));
-        lines.append(fromWide(message, length).trimmed());
+        lines.append(fromBuffer(message, length).trimmed());
     }
     lines.removeAll(QString());
     lines.removeDuplicates();
@@ -157,11 +163,10 @@ std::unique_ptr<Handle> environment(QString *failure)
     return env;
 }
 
-QString attributeValue(const SQLWCHAR *attributes, SQLSMALLINT length, QStringView key)
+QString attributeValue(const QString &attributes, QStringView key)
 {
     // NUL-separated `key=value` pairs.
-    const QString all = fromWide(attributes, length);
-    for (const auto &piece : all.split(u'\0', Qt::SkipEmptyParts)) {
+    for (const auto &piece : attributes.split(u'\0', Qt::SkipEmptyParts)) {
         const qsizetype assign = piece.indexOf(u'=');
         if (assign > 0
             && QStringView(piece).first(assign).trimmed().compare(key, Qt::CaseInsensitive) == 0)
@@ -180,9 +185,7 @@ std::optional<QString> textOf(const Handle &statement, SQLUSMALLINT column)
             api().getData(statement.get(), column, SQL_C_WCHAR, text, sizeof text, &length))
         || length == SQL_NULL_DATA || length < 0)
         return std::nullopt;
-    const qsizetype characters
-        = std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(std::size(text)) - 1);
-    return fromWide(text, characters).trimmed();
+    return fromBuffer(text, length / qsizetype(sizeof(SQLWCHAR))).trimmed();
 }
 
 // Fetches every row, calling `visit` on each; false when a fetch fails.
@@ -213,9 +216,7 @@ QString dbmsName(const Handle &connection)
     SQLSMALLINT length = 0;
     if (!SQL_SUCCEEDED(api().getInfo(connection.get(), SQL_DBMS_NAME, name, sizeof name, &length)))
         return {};
-    return fromWide(
-        name,
-        std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(std::size(name)) - 1));
+    return fromBuffer(name, length / qsizetype(sizeof(SQLWCHAR)));
 }
 
 std::unique_ptr<Handle> statementOf(const Handle &connection, int timeoutSeconds)
@@ -246,10 +247,7 @@ void forEachDataSource(const Handle &env, SQLUSMALLINT first,
         if (!SQL_SUCCEEDED(rc))
             return;
         direction = SQL_FETCH_NEXT;
-        if (!visit(fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)),
-                   fromWide(description,
-                            std::min<qsizetype>(descriptionLength,
-                                                qsizetype(std::size(description)) - 1))))
+        if (!visit(fromBuffer(name, nameLength), fromBuffer(description, descriptionLength)))
             return;
     }
 }
@@ -398,15 +396,12 @@ CatalogOutcome listCatalogs(const QString &connectionString, int timeoutSeconds,
     return outcome;
 }
 
-TableListing listTables(const QString &connectionString, int timeoutSeconds,
-                        const std::atomic<bool> &cancelled)
+TableListing listTables(const QString &connectionString, int timeoutSeconds)
 {
     Connection connection(connectionString, timeoutSeconds);
     if (!connection.isConnected())
         return {false, {}, {}, connection.failure()};
     TableListing listing {true, {}, {}, {}};
-    if (cancelled)
-        return listing;
     auto statement = statementOf(connection.handle(), timeoutSeconds);
     if (!statement)
         return {true, {}, {}, diagnosticsOf(connection.handle())};
@@ -505,12 +500,8 @@ QList<Driver> installedDrivers()
         if (!SQL_SUCCEEDED(rc))
             break;
         direction = SQL_FETCH_NEXT;
-        drivers.append(
-            {fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1)),
-             attributeValue(
-                 attributes,
-                 std::min<SQLSMALLINT>(attributesLength, SQLSMALLINT(std::size(attributes) - 1)),
-                 u"Driver")});
+        drivers.append({fromBuffer(name, nameLength),
+                        attributeValue(fromBuffer(attributes, attributesLength), u"Driver")});
     }
     return drivers;
 }

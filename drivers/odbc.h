@@ -42,10 +42,9 @@ struct TableListing
     QString diagnostics;
 };
 
-// Connects as driverConnect does and lists the tables. `cancelled` is looked at before the
-// listing.
-TableListing listTables(const QString &connectionString, int timeoutSeconds,
-                        const std::atomic<bool> &cancelled);
+// Connects as driverConnect does and lists the tables. It cannot be cancelled: the Access
+// reader runs it in a process of its own, which is ended instead.
+TableListing listTables(const QString &connectionString, int timeoutSeconds);
 
 // The SQL queries that list a server's databases, by the DBMS name the driver reports; each
 // returns the names in its first column and is tried in turn until one runs.

@@ -87,6 +87,25 @@ bool hasCatalogue(QFile &file, const JetHeader &header)
     return end <= pageSize && end - offset(row) >= 5;
 }
 
+// A source that is there, of a kind no reader here opens.
+TestResult notAnAccessDatabase(const QString &what, const QString &notDone, const QString &format)
+{
+    return TestResult::notTestable(what + QStringLiteral(" exists and can be read, but ") + notDone
+                                   + QStringLiteral(": on this machine Test Connection opens "
+                                                    "Access databases only, not \"")
+                                   + format + QStringLiteral("\" sources."));
+}
+
+// A sound database, with nothing here to open it.
+TestResult notOpened(const QString &path, const QString &why)
+{
+    return TestResult::notTestable(
+        quoted(path)
+        + QStringLiteral(" carries an Access database's header, but it was not "
+                         "opened: ")
+        + why);
+}
+
 QStringList texts(const QJsonValue &value)
 {
     QStringList names;
@@ -164,11 +183,8 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
         if (!info.isReadable() || !info.isExecutable())
             return TestResult::failed(QStringLiteral("Cannot open the folder ") + quoted(path)
                                       + u'.');
-        return TestResult::notTestable(
-            QStringLiteral("The folder ") + quoted(path)
-            + QStringLiteral(" exists and can be read, but its files were not read: on this "
-                             "machine Test Connection opens Access databases only, not \"")
-            + format + QStringLiteral("\" sources."));
+        return notAnAccessDatabase(QStringLiteral("The folder ") + quoted(path),
+                                   QStringLiteral("its files were not read"), format);
     }
 
     QFile file(path);
@@ -176,11 +192,8 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
         return TestResult::failed(QStringLiteral("Cannot open the file ") + quoted(path)
                                   + QStringLiteral(": ") + file.errorString() + u'.');
     if (!access)
-        return TestResult::notTestable(
-            QStringLiteral("The file ") + quoted(path)
-            + QStringLiteral(" exists and can be read, but it was not opened: on this machine "
-                             "Test Connection opens Access databases only, not \"")
-            + format + QStringLiteral("\" sources."));
+        return notAnAccessDatabase(QStringLiteral("The file ") + quoted(path),
+                                   QStringLiteral("it was not opened"), format);
 
     const std::optional<JetHeader> header = readJetHeader(file.read(4096));
     if (!header)
@@ -217,18 +230,14 @@ TestResult AccessFileTester::test(const oledb::ConnectionString &connection,
 
     const QString reader = m_findReader();
     if (reader.isEmpty())
-        return TestResult::notTestable(
-            quoted(path)
-            + QStringLiteral(" carries an Access database's header, but it was not opened: "
-                             "that needs the Access file reader in the Debian package "
-                             "odbc-mdbtools."));
+        return notOpened(path,
+                         QStringLiteral("that needs the Access file reader in the "
+                                        "Debian package odbc-mdbtools."));
     const QString readerProcess = m_findReaderProcess();
     if (readerProcess.isEmpty())
-        return TestResult::notTestable(
-            quoted(path)
-            + QStringLiteral(" carries an Access database's header, but it was not opened: "
-                             "corvanta-access-reader, which runs the reader, is not installed "
-                             "with Corvanta."));
+        return notOpened(path,
+                         QStringLiteral("corvanta-access-reader, which runs the reader, "
+                                        "is not installed with Corvanta."));
     if (cancelled)
         return TestResult::failed(QStringLiteral("The test was cancelled."));
 

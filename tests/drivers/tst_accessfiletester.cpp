@@ -28,9 +28,22 @@ private Q_SLOTS:
 
 private:
     void write(const QString &name, const QByteArray &content);
+    // Tests `text` and checks the outcome and that the message says `says`.
+    static void verifyTest(drivers::IConnectionTester &tester, const QString &text, Outcome outcome,
+                           const QString &says);
 
     QTemporaryDir m_dir;
 };
+
+void tst_AccessFileTester::verifyTest(drivers::IConnectionTester &tester, const QString &text,
+                                      Outcome outcome, const QString &says)
+{
+    const std::atomic<bool> cancelled {false};
+    const TestResult result = drivers::testConnectionString(
+        tester, oledb::ProviderCatalogue::builtIn(), text, cancelled);
+    QVERIFY2(result.outcome == outcome, qPrintable(result.message));
+    QVERIFY2(result.message.contains(says), qPrintable(result.message));
+}
 
 void tst_AccessFileTester::write(const QString &name, const QByteArray &content)
 {
@@ -150,12 +163,7 @@ void tst_AccessFileTester::shouldCheckTheFileWithoutAnEngine()
         text += QStringLiteral(";Extended Properties=\"") + extendedProperties + u'"';
 
     drivers::AccessFileTester tester([] { return QString(); }, [] { return QString(); });
-    const std::atomic<bool> cancelled {false};
-    const TestResult result = drivers::testConnectionString(
-        tester, oledb::ProviderCatalogue::builtIn(), text, cancelled);
-    QVERIFY2(result.outcome == outcome, qPrintable(result.message));
-    const QString expected = says.contains(u"%1") ? says.arg(path) : says;
-    QVERIFY2(result.message.contains(expected), qPrintable(result.message));
+    verifyTest(tester, text, outcome, says.contains(u"%1") ? says.arg(path) : says);
 }
 
 // The reader's process stood in for by scripts, which get the ODBC string as their argument.
@@ -200,13 +208,8 @@ void tst_AccessFileTester::shouldTakeOnlyWhatTheReadersProcessAnswers()
     const QString path = m_dir.filePath(QStringLiteral("jet.mdb"));
     drivers::AccessFileTester tester([] { return QStringLiteral("MDBTools"); },
                                      [&] { return program; });
-    const std::atomic<bool> cancelled {false};
-    const TestResult result = drivers::testConnectionString(
-        tester, oledb::ProviderCatalogue::builtIn(),
-        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path, cancelled);
-    QVERIFY2(result.outcome == outcome, qPrintable(result.message));
-    const QString expected = says.contains(u"%1") ? says.arg(path) : says;
-    QVERIFY2(result.message.contains(expected), qPrintable(result.message));
+    verifyTest(tester, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path,
+               outcome, says.contains(u"%1") ? says.arg(path) : says);
 }
 
 void tst_AccessFileTester::readsTheHeaderAsTheEngineKeepsIt_data()

@@ -18,9 +18,7 @@ int main(int argc, char **argv)
         std::fputs("usage: corvanta-access-reader ODBC-CONNECTION-STRING\n", stderr);
         return 2;
     }
-    const std::atomic<bool> cancelled {false};
-    const drivers::odbc::TableListing listing
-        = drivers::odbc::listTables(arguments.at(1), 0, cancelled);
+    const drivers::odbc::TableListing listing = drivers::odbc::listTables(arguments.at(1), 0);
     const QJsonObject answer {
         {QStringLiteral("connected"), listing.connected},
         {QStringLiteral("tables"), QJsonArray::fromStringList(listing.tables)},
